@@ -1,0 +1,219 @@
+#include "form1.h"
+
+#include "core/colour.h"
+#include "core/failure.h"
+#include "formdesign.h"
+#include "panel/colourswatch.h"
+#include "progressbar.h"
+#include "pushbutton.h"
+#include "render/mousepointer.h"
+#include "render/previewbox.h"
+#include "render/previewgraph.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace gridorra
+{
+
+namespace
+{
+
+QFont formFont(double pointSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Bold);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+QString nameOf(std::string_view name)
+{
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
+
+} // namespace
+
+template <typename W> W* Form1::place(W* widget, std::string_view name)
+{
+    const design::Control& d = design::control(name);
+    QWidget* parent =
+        d.parent.empty() ? static_cast<QWidget*>(this) : findChild<QWidget*>(nameOf(d.parent));
+    widget->setParent(parent);
+    widget->setObjectName(nameOf(name));
+    widget->setGeometry(design::toPixels(d));
+    m_byTabIndex.at(std::size_t(d.tabIndex)) = widget;
+    return widget;
+}
+
+QLabel* Form1::placeLabel(std::string_view name, Qt::Alignment alignment)
+{
+    auto* label = place(new QLabel(design::caption(design::control(name))), name);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    // A label sizes itself to its caption, keeping its place.
+    label->resize(label->sizeHint().width(), label->height());
+    return label;
+}
+
+Form1::Form1(MessageBoxes& boxes, QWidget* parent) : QWidget(parent), m_report(boxes)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(design::toPixels(design::clientWidth), design::toPixels(design::clientHeight));
+    setFont(formFont(9));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    for (const char* frame :
+         {"Frame7", "Frame3", "Frame2", "Frame1", "Frame4", "Frame5", "Frame6"}) {
+        auto* box = place(new QGroupBox(design::caption(design::control(frame))), frame);
+        box->setAutoFillBackground(true);
+    }
+
+    const Qt::Alignment right = Qt::AlignRight;
+    const Qt::Alignment left = Qt::AlignLeft;
+    placeLabel("lblLinesH", right);
+    m_text[0] = place(new QLineEdit, "Text1");
+    placeLabel("lblLinesV", right);
+    m_text[1] = place(new QLineEdit, "Text2");
+    placeLabel("Label1", right);
+    m_text[3] = place(new QLineEdit, "Text4");
+    placeLabel("Label2", right);
+    m_text[2] = place(new QLineEdit, "Text3");
+    placeLabel("Label4", right);
+    m_text[4] = place(new QLineEdit, "Text5");
+    placeLabel("Label3", left);
+    m_picture1 = place(new ColourSwatch, "Picture1");
+    m_option1 = place(new QRadioButton(design::caption(design::control("Option1"))), "Option1");
+    m_option2 = place(new QRadioButton(design::caption(design::control("Option2"))), "Option2");
+    m_option1->setChecked(true);
+    placeLabel("Label5", left);
+    m_text[5] = place(new QLineEdit, "Text6");
+    m_picture2 = place(new PreviewBox, "Picture2");
+    m_combo1 = place(new QComboBox, "Combo1");
+    m_combo1->setEditable(false);
+
+    m_pushButton2 =
+        place(new PushButton(design::caption(design::control("PushButton2"))), "PushButton2");
+    m_pushButton2->setFont(formFont(11.25));
+    QPalette buttonPalette = m_pushButton2->palette();
+    buttonPalette.setColor(QPalette::Button, Qt::white);
+    m_pushButton2->setPalette(buttonPalette);
+
+    m_progressBar1 = place(new ProgressBar, "ProgressBar1");
+    m_progressBar1->setText(design::caption(design::control("ProgressBar1")));
+
+    for (int i = 0; i < 6; ++i)
+        m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));
+
+    for (std::size_t i = 1; i < m_byTabIndex.size(); ++i)
+        QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);
+    m_text[0]->setFocus();
+}
+
+Form1::~Form1()
+{
+    if (m_mousePointer == pointer::busy)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+QLineEdit* Form1::textField(int number) const
+{
+    return m_text.at(std::size_t(number - 1));
+}
+
+std::vector<QWidget*> Form1::tabOrder() const
+{
+    return {m_byTabIndex.begin(), m_byTabIndex.end()};
+}
+
+void Form1::setMousePointer(int p)
+{
+    if (p != pointer::normal && p != pointer::busy && p != pointer::custom)
+        throw Failure(fail::invalidPropertyValue);
+    if (p == m_mousePointer)
+        return;
+    // The busy pointer shows over the whole window, fields included.
+    if (m_mousePointer == pointer::busy)
+        QGuiApplication::restoreOverrideCursor();
+    m_mousePointer = p;
+    if (p == pointer::busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    applyCursor();
+}
+
+void Form1::setMouseIcon(const QCursor& cursor)
+{
+    m_mouseIcon = cursor;
+    applyCursor();
+}
+
+void Form1::applyCursor()
+{
+    if (m_mousePointer == pointer::custom && m_mouseIcon)
+        setCursor(*m_mouseIcon);
+    else
+        unsetCursor();
+}
+
+void Form1::PreviewGraph()
+{
+    previewGraph(*this, *m_picture2, Canvas::twips, m_report);
+}
+
+quint32 Form1::lineColour() const
+{
+    return m_picture1->backColor();
+}
+
+QString Form1::fieldText(int field) const
+{
+    return textField(field)->text();
+}
+
+bool Form1::inchesSelected() const
+{
+    return m_option1->isChecked();
+}
+
+bool Form1::centimetresSelected() const
+{
+    return m_option2->isChecked();
+}
+
+void Form1::setProgressValue(double value)
+{
+    m_progressBar1->setValue(value);
+}
+
+void Form1::setProgressText(const QString& text)
+{
+    m_progressBar1->setText(text);
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen* s = screen())
+            move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameSize(),
+                                     s->availableGeometry())
+                     .topLeft());
+    }
+    QWidget::showEvent(event);
+}
+
+} // namespace gridorra

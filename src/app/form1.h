@@ -1,0 +1,93 @@
+#pragma once
+
+#include "core/errorreport.h"
+#include "render/gridwindow.h"
+#include "skinframework.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace gridorra
+{
+
+class ColourSwatch;
+class PreviewBox;
+class ProgressBar;
+class PushButton;
+
+// The program's only working window: six numeric fields, the unit options,
+// the line-colour swatch, the preview, the printer list, "Start Printing"
+// and the progress bar, laid out by the design table in twips.
+class Form1 : public QWidget, public GridWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(MessageBoxes& boxes, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Text1 .. Text6
+    QLineEdit* textField(int number) const;
+    QRadioButton* option1() const { return m_option1; }
+    QRadioButton* option2() const { return m_option2; }
+    ColourSwatch* picture1() const { return m_picture1; }
+    PreviewBox* picture2() const { return m_picture2; }
+    QComboBox* combo1() const { return m_combo1; }
+    PushButton* pushButton2() const { return m_pushButton2; }
+    ProgressBar* progressBar1() const { return m_progressBar1; }
+    SkinFramework& skinFramework1() { return m_skinFramework1; }
+
+    // The widgets in the design's tab order, frames and labels included.
+    std::vector<QWidget*> tabOrder() const;
+
+    // 0 normal, 11 busy, 99 the custom image (or the normal pointer without one).
+    int mousePointer() const { return m_mousePointer; }
+    void setMousePointer(int pointer) override;
+    void setMouseIcon(const QCursor& cursor);
+    const std::optional<QCursor>& mouseIcon() const { return m_mouseIcon; }
+
+    // Draws the preview from the controls' current values.
+    void PreviewGraph();
+
+    // GridWindow
+    quint32 lineColour() const override;
+    QString fieldText(int field) const override;
+    bool inchesSelected() const override;
+    bool centimetresSelected() const override;
+    void setProgressValue(double value) override;
+    void setProgressText(const QString& text) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    template <typename W> W* place(W* widget, std::string_view name);
+    QLabel* placeLabel(std::string_view name, Qt::Alignment alignment);
+    void applyCursor();
+
+    ErrorReport m_report;
+    std::array<QWidget*, 27> m_byTabIndex{};
+    std::array<QLineEdit*, 6> m_text{};
+    QRadioButton* m_option1 = nullptr;
+    QRadioButton* m_option2 = nullptr;
+    ColourSwatch* m_picture1 = nullptr;
+    PreviewBox* m_picture2 = nullptr;
+    QComboBox* m_combo1 = nullptr;
+    PushButton* m_pushButton2 = nullptr;
+    ProgressBar* m_progressBar1 = nullptr;
+    SkinFramework m_skinFramework1;
+    int m_mousePointer = 0;
+    std::optional<QCursor> m_mouseIcon;
+    bool m_centred = false;
+};
+
+} // namespace gridorra

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace gridorra::product
+{
+
+// The product name: the main window's caption, and the text the
+// application title is cut from.
+inline const QString name = QStringLiteral("Gridorra Software");
+
+// Where the error report asks users to send a screenshot.
+inline const QString supportAddress = QStringLiteral("support@gridorra.example");
+
+// The maker's home page, opened now and then at start-up.
+inline const QString homePage = QStringLiteral("https://www.gridorra.example/");
+
+} // namespace gridorra::product

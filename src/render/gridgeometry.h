@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace gridorra
+{
+
+// What one drawing of the grid derives from the parameters and the canvas's
+// extent. Every value is a 16-bit whole number; a value a failed step could
+// not set stays 0.
+struct GridGeometry {
+    quint32 colour = 0;
+    qint16 thinWidth = 0; // pen of an ordinary line, device pixels
+    qint16 wideWidth = 0; // pen of a wide line, device pixels
+    qint16 width = 0;     // W, extent of the drawable area, twips
+    qint16 height = 0;    // H
+    qint16 topMargin = 0; // the wide width taken as twips
+    qint16 leftMargin = 0;
+    qint16 horizontalSpacing = 0; // between horizontal lines, twips
+    qint16 verticalSpacing = 0;   // between vertical lines, twips
+    qint16 horizontalPeriod = 0;  // horizontal lines per wide horizontal line
+    qint16 verticalPeriod = 0;    // vertical lines per wide vertical line
+};
+
+namespace grid
+{
+
+inline constexpr qint16 twipsPerInch = 1440;
+inline constexpr qint16 twipsPerCentimetre = 567;
+
+// Thin pen from a thickness: 0 becomes 1.
+constexpr qint16 thinWidth(qint16 thickness)
+{
+    return thickness == 0 ? qint16(1) : thickness;
+}
+
+// Wide pen: thin x 1.5 + 2, halves to even (1 -> 4, 3 -> 6, 5 -> 10).
+qint16 wideWidth(qint16 thin);
+
+// Unit length / the count read from a field, rounded halves to even
+// (per centimetre: 2 -> 284, 14 -> 40). A count of 0 is a "Division by zero".
+qint16 spacing(qint16 unitLength, const QString& countText);
+
+} // namespace grid
+} // namespace gridorra

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "canvas.h"
+#include "core/steprunner.h"
+#include "gridwindow.h"
+
+namespace gridorra
+{
+
+// Draws the sheet the window's controls describe into the preview box: the
+// top-left corner of the sheet at true size. Runs guarded: every failing step
+// is reported and the drawing goes on; the pointer and the progress bar are
+// always reset at the end.
+void previewGraph(GridWindow& window, Canvas& box, int printerScaleMode, ErrorReporter& reporter);
+
+} // namespace gridorra

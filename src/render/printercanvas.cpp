@@ -1,0 +1,94 @@
+#include "printercanvas.h"
+
+#include "core/failure.h"
+#include "systemcolours.h"
+
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPrinter>
+
+namespace gridorra
+{
+
+PrinterCanvas::PrinterCanvas(QPrinter& printer) : m_printer(printer) {}
+
+PrinterCanvas::~PrinterCanvas()
+{
+    // A document left open at exit is abandoned, not printed.
+    if (m_painter.isActive()) {
+        m_printer.abort();
+        m_painter.end();
+    }
+}
+
+void PrinterCanvas::cls()
+{
+    throw Failure(fail::invalidPropertyValue);
+}
+
+void PrinterCanvas::setScaleMode(int mode)
+{
+    if (mode != twips)
+        throw Failure(fail::invalidPropertyValue);
+}
+
+double PrinterCanvas::scaleWidth() const
+{
+    return m_printer.pageLayout().paintRect(QPageLayout::Inch).width() * 1440.0;
+}
+
+double PrinterCanvas::scaleHeight() const
+{
+    return m_printer.pageLayout().paintRect(QPageLayout::Inch).height() * 1440.0;
+}
+
+double PrinterCanvas::dotsPerTwip() const
+{
+    return m_printer.resolution() / 1440.0;
+}
+
+void PrinterCanvas::setDrawWidth(qint16 width)
+{
+    m_drawWidth = std::max<qint16>(width, 1);
+}
+
+bool PrinterCanvas::beginDocument()
+{
+    if (m_painter.isActive())
+        return true;
+    if (m_documentFailed)
+        return false;
+    if (!m_printer.isValid()) {
+        m_documentFailed = true;
+        throw Failure(fail::printerError);
+    }
+    m_printer.setDocName(m_jobTitle);
+    if (!m_painter.begin(&m_printer)) {
+        m_documentFailed = true;
+        throw Failure(fail::printerError);
+    }
+    return true;
+}
+
+void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
+{
+    if (!beginDocument())
+        return;
+    QPen pen(toQColor(colour, QGuiApplication::palette()), m_drawWidth);
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::FlatCap);
+    m_painter.setPen(pen);
+    const double k = dotsPerTwip();
+    m_painter.drawLine(QPointF(x1 * k, y1 * k), QPointF(x2 * k, y2 * k));
+}
+
+void PrinterCanvas::endDoc()
+{
+    m_documentFailed = false;
+    if (!m_painter.isActive())
+        return; // nothing drawn: no job
+    if (!m_painter.end() || m_printer.printerState() == QPrinter::Error)
+        throw Failure(fail::printerError);
+}
+
+} // namespace gridorra

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "canvas.h"
+
+#include <QPainter>
+#include <QString>
+
+class QPrinter;
+
+namespace gridorra
+{
+
+// The current printer as a canvas. It works in twips (1440 are resolution()
+// dots), its origin is the printable area's top-left corner, its extent the
+// printable area, and its pens are cosmetic, in printer dots. The first
+// drawing call after an EndDoc begins a document; EndDoc sends it as one job.
+class PrinterCanvas : public Canvas
+{
+public:
+    explicit PrinterCanvas(QPrinter& printer);
+    ~PrinterCanvas() override;
+
+    // The title of the jobs this canvas sends.
+    void setJobTitle(const QString& title) { m_jobTitle = title; }
+
+    void cls() override;
+    int scaleMode() const override { return twips; }
+    void setScaleMode(int mode) override;
+    double scaleWidth() const override;
+    double scaleHeight() const override;
+    void setDrawWidth(qint16 width) override;
+    void line(float x1, float y1, float x2, float y2, quint32 colour) override;
+    void endDoc() override;
+
+private:
+    bool beginDocument();
+    double dotsPerTwip() const;
+
+    QPrinter& m_printer;
+    QPainter m_painter;
+    QString m_jobTitle;
+    qint16 m_drawWidth = 1;
+    // A document that could not be begun is reported once; the rest of its
+    // drawing passes silently until the next EndDoc.
+    bool m_documentFailed = false;
+};
+
+} // namespace gridorra
