@@ -99,6 +99,13 @@ Form1::Form1(MessageBoxes& boxes, QWidget* parent) : QWidget(parent), m_report(b
     m_picture1 = place(new ColourSwatch, "Picture1");
     m_option1 = place(new QRadioButton(design::caption(design::control("Option1"))), "Option1");
     m_option2 = place(new QRadioButton(design::caption(design::control("Option2"))), "Option2");
+    // Like any group of option buttons, the pair is one tab stop: the
+    // selected button. The other is reached by a click or the arrow keys.
+    for (QRadioButton* option : {m_option1, m_option2})
+        connect(option, &QRadioButton::toggled, this, [option](bool checked) {
+            option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    m_option2->setFocusPolicy(Qt::ClickFocus);
     m_option1->setChecked(true);
     placeLabel("Label5", left);
     m_text[5] = place(new QLineEdit, "Text6");

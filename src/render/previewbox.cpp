@@ -35,12 +35,14 @@ QImage PreviewBox::image() const
 
 void PreviewBox::ensureImage()
 {
-    const qreal ratio = devicePixelRatioF();
+    // Whole device pixels per screen pixel, so every line covers whole pixels.
+    const qreal ratio = std::max(1.0, std::round(devicePixelRatioF()));
     const QSize size = (QSizeF(contentsRect().size()) * ratio).toSize();
     if (m_image.size() == size && m_ratio == ratio)
         return;
     finishPainting();
     m_ratio = ratio;
+    m_lastLine = QLineF();
     m_image = QImage(size, QImage::Format_RGB32);
     m_image.fill(backgroundColour());
 }
@@ -55,6 +57,7 @@ void PreviewBox::cls()
 {
     ensureImage();
     finishPainting();
+    m_lastLine = QLineF();
     m_image.fill(backgroundColour());
     update();
 }
@@ -91,8 +94,14 @@ void PreviewBox::setDrawWidth(qint16 width)
 
 QPointF PreviewBox::toDevice(float x, float y) const
 {
-    const double scale = m_ratio / unitsPerPixel();
-    return {std::round(x * scale), std::round(y * scale)};
+    // A point falls on a whole screen pixel. A line of w screen pixels covers
+    // the pixel it lies on and w / 2 pixels before it, at every pixel ratio:
+    // the pen is centred on the device pixel that keeps it so.
+    const int r = int(m_ratio);
+    const int w = m_drawWidth;
+    const double offset = (r * w) / 2 - r * (w / 2);
+    const auto device = [&](float v) { return std::round(v / unitsPerPixel()) * r + offset; };
+    return {device(x), device(y)};
 }
 
 void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
@@ -102,14 +111,21 @@ void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
         m_painter.begin(&m_image);
         m_penChanged = true;
     }
-    if (m_penChanged || colour != m_penColour) {
-        QPen pen(toQColor(colour, palette()), std::round(m_drawWidth * m_ratio), Qt::SolidLine,
+    const bool newPen = m_penChanged || colour != m_penColour;
+    if (newPen) {
+        QPen pen(toQColor(colour, palette()), m_drawWidth * m_ratio, Qt::SolidLine,
                  Qt::FlatCap);
         m_painter.setPen(pen);
         m_penColour = colour;
         m_penChanged = false;
     }
-    m_painter.drawLine(toDevice(x1, y1), toDevice(x2, y2));
+    const QLineF device(toDevice(x1, y1), toDevice(x2, y2));
+    // Dense grids put many lines on the same pixels; drawing the very line
+    // just drawn, with the same pen, would change nothing.
+    if (device == m_lastLine && !newPen)
+        return;
+    m_lastLine = device;
+    m_painter.drawLine(device);
     if (!m_updatePending) {
         m_updatePending = true;
         update();

@@ -52,6 +52,7 @@ private:
     bool m_penChanged = true;
     quint32 m_penColour = 0;
     bool m_updatePending = false;
+    QLineF m_lastLine;
 };
 
 } // namespace gridorra

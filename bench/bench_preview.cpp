@@ -1,0 +1,49 @@
+// Time of one PreviewGraph on the real preview box, at the stored defaults and
+// at the densest grid the fields allow with a non-zero spacing (1440 lines per
+// inch each way). Run: QT_QPA_PLATFORM=offscreen build/bench/bench_preview
+#include "app/form1.h"
+#include "core/messageboxes.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class SilentBoxes : public gridorra::MessageBoxes {
+public:
+    void show(const QString&, const QString&, Icon) override { ++shown; }
+    int shown = 0;
+};
+
+void preview(benchmark::State& state, const char* count)
+{
+    SilentBoxes boxes;
+    gridorra::Form1 form(boxes);
+    const char* texts[] = {count, count, "10", "10", "1", "1"};
+    for (int i = 0; i < 6; ++i)
+        form.textField(i + 1)->setText(QString::fromLatin1(texts[i]));
+    for (auto _ : state)
+        form.PreviewGraph();
+    if (boxes.shown)
+        state.SkipWithError("the preview reported a failure");
+}
+
+void BM_PreviewDefaults(benchmark::State& state) { preview(state, "10"); }
+void BM_PreviewDensest(benchmark::State& state) { preview(state, "1440"); }
+
+} // namespace
+
+BENCHMARK(BM_PreviewDefaults)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PreviewDensest)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
