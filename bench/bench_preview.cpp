@@ -9,9 +9,11 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 
-class SilentBoxes : public gridorra::MessageBoxes {
+class SilentBoxes : public gridorra::MessageBoxes
+{
 public:
     void show(const QString&, const QString&, Icon) override { ++shown; }
     int shown = 0;
@@ -30,8 +32,14 @@ void preview(benchmark::State& state, const char* count)
         state.SkipWithError("the preview reported a failure");
 }
 
-void BM_PreviewDefaults(benchmark::State& state) { preview(state, "10"); }
-void BM_PreviewDensest(benchmark::State& state) { preview(state, "1440"); }
+void BM_PreviewDefaults(benchmark::State& state)
+{
+    preview(state, "10");
+}
+void BM_PreviewDensest(benchmark::State& state)
+{
+    preview(state, "1440");
+}
 
 } // namespace
 

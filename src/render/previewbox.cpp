@@ -113,8 +113,7 @@ void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
     }
     const bool newPen = m_penChanged || colour != m_penColour;
     if (newPen) {
-        QPen pen(toQColor(colour, palette()), m_drawWidth * m_ratio, Qt::SolidLine,
-                 Qt::FlatCap);
+        QPen pen(toQColor(colour, palette()), m_drawWidth * m_ratio, Qt::SolidLine, Qt::FlatCap);
         m_painter.setPen(pen);
         m_penColour = colour;
         m_penChanged = false;

@@ -13,7 +13,8 @@
 
 using namespace gridorra;
 
-class TestForm1 : public QObject {
+class TestForm1 : public QObject
+{
     Q_OBJECT
 private:
     test::RecordingBoxes boxes;
@@ -44,26 +45,46 @@ private slots:
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QRect>("geometry");
         // Twips / 15, rounded: 650 -> 43.3 -> 43, 3560 -> 237.3 -> 237.
-        QTest::newRow("Frame7") << "Frame7" << "Form1" << QRect(8, 8, 168, 80);
-        QTest::newRow("Frame3") << "Frame3" << "Form1" << QRect(184, 8, 168, 80);
-        QTest::newRow("Frame2") << "Frame2" << "Form1" << QRect(360, 8, 168, 80);
-        QTest::newRow("Frame1") << "Frame1" << "Form1" << QRect(8, 92, 168, 80);
-        QTest::newRow("Frame4") << "Frame4" << "Form1" << QRect(184, 92, 168, 80);
-        QTest::newRow("Frame5") << "Frame5" << "Form1" << QRect(360, 92, 168, 80);
-        QTest::newRow("Frame6") << "Frame6" << "Form1" << QRect(8, 176, 520, 53);
-        QTest::newRow("Text1") << "Text1" << "Frame7" << QRect(80, 20, 73, 22);
-        QTest::newRow("Text2") << "Text2" << "Frame7" << QRect(80, 48, 73, 22);
-        QTest::newRow("Text4 upper") << "Text4" << "Frame1" << QRect(80, 20, 73, 22);
-        QTest::newRow("Text3 lower") << "Text3" << "Frame1" << QRect(80, 48, 73, 22);
-        QTest::newRow("Text5") << "Text5" << "Frame2" << QRect(80, 20, 73, 22);
-        QTest::newRow("Picture1") << "Picture1" << "Frame2" << QRect(80, 48, 73, 22);
-        QTest::newRow("Option1") << "Option1" << "Frame3" << QRect(12, 20, 97, 17);
-        QTest::newRow("Option2") << "Option2" << "Frame3" << QRect(12, 43, 97, 17);
-        QTest::newRow("Text6 narrower") << "Text6" << "Frame4" << QRect(96, 20, 57, 22);
-        QTest::newRow("Picture2") << "Picture2" << "Frame5" << QRect(16, 20, 137, 47);
-        QTest::newRow("Combo1") << "Combo1" << "Frame6" << QRect(16, 20, 488, 23);
-        QTest::newRow("PushButton2") << "PushButton2" << "Form1" << QRect(8, 237, 520, 27);
-        QTest::newRow("ProgressBar1") << "ProgressBar1" << "Form1" << QRect(8, 271, 520, 27);
+        QTest::newRow("Frame7") << "Frame7"
+                                << "Form1" << QRect(8, 8, 168, 80);
+        QTest::newRow("Frame3") << "Frame3"
+                                << "Form1" << QRect(184, 8, 168, 80);
+        QTest::newRow("Frame2") << "Frame2"
+                                << "Form1" << QRect(360, 8, 168, 80);
+        QTest::newRow("Frame1") << "Frame1"
+                                << "Form1" << QRect(8, 92, 168, 80);
+        QTest::newRow("Frame4") << "Frame4"
+                                << "Form1" << QRect(184, 92, 168, 80);
+        QTest::newRow("Frame5") << "Frame5"
+                                << "Form1" << QRect(360, 92, 168, 80);
+        QTest::newRow("Frame6") << "Frame6"
+                                << "Form1" << QRect(8, 176, 520, 53);
+        QTest::newRow("Text1") << "Text1"
+                               << "Frame7" << QRect(80, 20, 73, 22);
+        QTest::newRow("Text2") << "Text2"
+                               << "Frame7" << QRect(80, 48, 73, 22);
+        QTest::newRow("Text4 upper") << "Text4"
+                                     << "Frame1" << QRect(80, 20, 73, 22);
+        QTest::newRow("Text3 lower") << "Text3"
+                                     << "Frame1" << QRect(80, 48, 73, 22);
+        QTest::newRow("Text5") << "Text5"
+                               << "Frame2" << QRect(80, 20, 73, 22);
+        QTest::newRow("Picture1") << "Picture1"
+                                  << "Frame2" << QRect(80, 48, 73, 22);
+        QTest::newRow("Option1") << "Option1"
+                                 << "Frame3" << QRect(12, 20, 97, 17);
+        QTest::newRow("Option2") << "Option2"
+                                 << "Frame3" << QRect(12, 43, 97, 17);
+        QTest::newRow("Text6 narrower") << "Text6"
+                                        << "Frame4" << QRect(96, 20, 57, 22);
+        QTest::newRow("Picture2") << "Picture2"
+                                  << "Frame5" << QRect(16, 20, 137, 47);
+        QTest::newRow("Combo1") << "Combo1"
+                                << "Frame6" << QRect(16, 20, 488, 23);
+        QTest::newRow("PushButton2") << "PushButton2"
+                                     << "Form1" << QRect(8, 237, 520, 27);
+        QTest::newRow("ProgressBar1") << "ProgressBar1"
+                                      << "Form1" << QRect(8, 271, 520, 27);
     }
     void controlsSitWhereTheDesignPutsThem()
     {
@@ -166,9 +187,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         const QRect screen = form->screen()->availableGeometry();
         const QPoint offset = form->frameGeometry().center() - screen.center();
-        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QString("offset %1,%2")
-                                                                .arg(offset.x())
-                                                                .arg(offset.y())));
+        QVERIFY2(offset.manhattanLength() <= 2,
+                 qPrintable(QString("offset %1,%2").arg(offset.x()).arg(offset.y())));
     }
 };
 

@@ -16,7 +16,8 @@
 using namespace gridorra;
 using namespace gridorra::test;
 
-namespace {
+namespace
+{
 
 const QString location = QStringLiteral("in Gridorra2021/08/31.Form1.PreviewGraph ");
 
@@ -38,7 +39,8 @@ QStringList labelsOf(const RecordingBoxes& boxes)
 
 } // namespace
 
-class TestPreviewGraph : public QObject {
+class TestPreviewGraph : public QObject
+{
     Q_OBJECT
 private:
     RecordingBoxes boxes;
@@ -65,11 +67,12 @@ private slots:
         const QColor black(Qt::black);
         // Between lines: the vertical lines, 144 twips apart from 4 twips, the
         // first and the eleventh (1444 twips) 4 pixels wide.
-        const Runs columns = {{0, 1},   {10, 10}, {19, 19}, {29, 29},  {39, 39},
-                              {48, 48}, {58, 58}, {67, 67}, {77, 77},  {87, 87},
+        const Runs columns = {{0, 1},   {10, 10},   {19, 19},   {29, 29},  {39, 39},
+                              {48, 48}, {58, 58},   {67, 67},   {77, 77},  {87, 87},
                               {94, 97}, {106, 106}, {115, 115}, {125, 125}};
         QCOMPARE(runsInRow(image, 5, black), columns);
-        QCOMPARE(runsInColumn(image, 5, black), Runs({{0, 1}, {10, 10}, {19, 19}, {29, 29}, {39, 39}}));
+        QCOMPARE(runsInColumn(image, 5, black),
+                 Runs({{0, 1}, {10, 10}, {19, 19}, {29, 29}, {39, 39}}));
     }
 
     void centimetresSpaceTheLines57TwipsApart()
@@ -122,8 +125,7 @@ private slots:
         // lines lie at -2, 142, 286 ... twips; both pens draw 1 pixel wide.
         QVERIFY(boxes.boxes.isEmpty());
         const QImage image = form->picture2()->image();
-        QCOMPARE(runsInRow(image, 20, QColor(Qt::black)).mid(0, 2),
-                 Runs({{0, 0}, {9, 9}}));
+        QCOMPARE(runsInRow(image, 20, QColor(Qt::black)).mid(0, 2), Runs({{0, 0}, {9, 9}}));
     }
 
     void emptyThicknessIsReportedOnceThenDrawsThin()

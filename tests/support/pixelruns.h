@@ -5,7 +5,8 @@
 #include <QList>
 #include <QPair>
 
-namespace gridorra::test {
+namespace gridorra::test
+{
 
 using Runs = QList<QPair<int, int>>; // first and last pixel of each run
 

@@ -1,0 +1,136 @@
+#include "core/errorreport.h"
+#include "core/failure.h"
+#include "render/gridlines.h"
+#include "render/printercanvas.h"
+#include "support/pdfraster.h"
+#include "support/recordingboxes.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace gridorra;
+using namespace gridorra::test;
+
+namespace
+{
+
+constexpr GridLabels labels{{1, 2, 3, 4, 5, 6, 7}, {8, 9, 10, 11, 12, 13, 14}};
+
+// A printer writing a PDF file on Letter paper with margins of a quarter inch
+// at the sides and half an inch at top and bottom.
+void setUpPdfPrinter(QPrinter& printer, const QString& file)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                      QMarginsF(0.25, 0.5, 0.25, 0.5), QPageLayout::Inch));
+}
+
+GridGeometry defaultsOn(const Canvas& canvas)
+{
+    GridGeometry g;
+    g.thinWidth = 1;
+    g.wideWidth = 4;
+    g.topMargin = g.leftMargin = 4;
+    g.horizontalSpacing = g.verticalSpacing = 144;
+    g.horizontalPeriod = g.verticalPeriod = 10;
+    g.width = qint16(canvas.scaleWidth());
+    g.height = qint16(canvas.scaleHeight());
+    return g;
+}
+
+} // namespace
+
+class TestPrinterCanvas : public QObject
+{
+    Q_OBJECT
+private slots:
+    void extentIsThePrintableAreaInTwips()
+    {
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        setUpPdfPrinter(printer, dir.filePath("x.pdf"));
+        PrinterCanvas canvas(printer);
+        QCOMPARE(canvas.scaleWidth(), 8 * 1440.0);
+        QCOMPARE(canvas.scaleHeight(), 10 * 1440.0);
+        QCOMPARE(canvas.scaleMode(), int(Canvas::twips));
+        QVERIFY_THROWS_EXCEPTION(Failure, canvas.setScaleMode(Canvas::pixels));
+    }
+
+    void linesLieAtTheirTwipsInPrinterDots()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("sheet.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        setUpPdfPrinter(printer, pdf);
+        QCOMPARE(printer.resolution(), 1200);
+        PrinterCanvas canvas(printer);
+        RecordingBoxes boxes;
+        ErrorReport report(boxes);
+        StepRunner run("in test ", report);
+        drawGridLines(run, canvas, defaultsOn(canvas), labels);
+        canvas.endDoc();
+        QVERIFY(boxes.boxes.isEmpty());
+        QCOMPARE(pdfPageSize(pdf), QSizeF(612, 792));
+
+        // At 1200 dpi a dot is a pixel; 1440 twips are 1200 dots. Look along
+        // a row 200 twips into the printable area (between two horizontal
+        // lines), across the first 3000 twips of the sheet.
+        const int left = 300, top = 600; // the margins in dots
+        const int y = top + 200 * 1200 / 1440;
+        const QImage strip = rasterisePdf(pdf, 1200, QRect(0, y, left + 2500, 1));
+        QVERIFY(!strip.isNull());
+        const auto runs = darkRunsInRow(strip, 0);
+        QCOMPARE(runs.size(), 21); // x = 4, 148, ..., 2884 twips
+        for (int k = 0; k < runs.size(); ++k) {
+            const double expected = left + (4 + 144 * k) * 1200.0 / 1440.0;
+            const double centre = (runs[k].first + runs[k].second + 1) / 2.0;
+            const int width = runs[k].second - runs[k].first + 1;
+            QVERIFY2(
+                qAbs(centre - expected) <= 1.0,
+                qPrintable(QString("line %1 at %2, expected %3").arg(k).arg(centre).arg(expected)));
+            const bool wide = k % 10 == 0;
+            QVERIFY2(wide ? (width >= 3 && width <= 5) : (width >= 1 && width <= 2),
+                     qPrintable(QString("line %1 is %2 dots wide").arg(k).arg(width)));
+        }
+    }
+
+    void endDocWithNothingDrawnSendsNothing()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("empty.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        setUpPdfPrinter(printer, pdf);
+        PrinterCanvas canvas(printer);
+        canvas.setDrawWidth(3);
+        canvas.endDoc();
+        QVERIFY(!QFileInfo::exists(pdf));
+    }
+
+    void aDocumentThatCannotBeginIsReportedOncePerDocument()
+    {
+        // A PDF file in a folder that does not exist cannot be opened.
+        QPrinter printer(QPrinter::HighResolution);
+        setUpPdfPrinter(printer, "/nonexistent-folder/sheet.pdf");
+        PrinterCanvas canvas(printer);
+        RecordingBoxes boxes;
+        ErrorReport report(boxes);
+        StepRunner run("in test ", report);
+        GridGeometry g = defaultsOn(canvas);
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+        for (int copy = 0; copy < 2; ++copy) {
+            drawGridLines(run, canvas, g, labels);
+            run.step(15, [&] { canvas.endDoc(); });
+        }
+        QCOMPARE(boxes.boxes.size(), 2);
+        QVERIFY(boxes.boxes[0].text.startsWith("Printer error\r\nin test at line 7\r\r"));
+        QVERIFY(boxes.boxes[1].text.startsWith("Printer error\r\nin test at line 7\r\r"));
+    }
+};
+
+QTEST_MAIN(TestPrinterCanvas)
+#include "tst_printercanvas.moc"

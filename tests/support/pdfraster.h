@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+namespace gridorra::test
+{
+
+// Renders part of the first page of a PDF in grey with pdftoppm; `area` is in
+// pixels at the given resolution. A null image when pdftoppm fails.
+inline QImage rasterisePdf(const QString& pdf, int dpi, const QRect& area)
+{
+    const QString prefix = pdf + QStringLiteral(".raster");
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"),
+            {"-r", QString::number(dpi), "-gray", "-singlefile", "-png", "-x",
+             QString::number(area.x()), "-y", QString::number(area.y()), "-W",
+             QString::number(area.width()), "-H", QString::number(area.height()), pdf, prefix});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {};
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// The page size in points of the first page, from pdfinfo.
+inline QSizeF pdfPageSize(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    if (!p.waitForFinished(30000))
+        return {};
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString& line : out.split('\n')) {
+        if (!line.startsWith(QStringLiteral("Page size:")))
+            continue;
+        const QStringList parts = line.simplified().split(' ');
+        // "Page size: 612 x 792 pts (letter)"
+        if (parts.size() >= 5)
+            return {parts[2].toDouble(), parts[4].toDouble()};
+    }
+    return {};
+}
+
+// Dark runs (grey below the middle) along one row of a grey image.
+inline QList<QPair<int, int>> darkRunsInRow(const QImage& image, int y)
+{
+    QList<QPair<int, int>> runs;
+    for (int x = 0; x < image.width(); ++x) {
+        if (qGray(image.pixel(x, y)) >= 128)
+            continue;
+        if (!runs.isEmpty() && runs.last().second == x - 1)
+            runs.last().second = x;
+        else
+            runs.append({x, x});
+    }
+    return runs;
+}
+
+} // namespace gridorra::test
