@@ -2,33 +2,25 @@
 // at the densest grid the fields allow with a non-zero spacing (1440 lines per
 // inch each way). Run: QT_QPA_PLATFORM=offscreen build/bench/bench_preview
 #include "app/form1.h"
-#include "core/messageboxes.h"
+#include "panel/numericfield.h"
+#include "support/testservices.h"
 
 #include <QApplication>
-#include <QLineEdit>
 
 #include <benchmark/benchmark.h>
 
-namespace
-{
-
-class SilentBoxes : public gridorra::MessageBoxes
-{
-public:
-    void show(const QString&, const QString&, Icon) override { ++shown; }
-    int shown = 0;
-};
+namespace {
 
 void preview(benchmark::State& state, const char* count)
 {
-    SilentBoxes boxes;
-    gridorra::Form1 form(boxes);
+    gridorra::test::TestServices services;
+    gridorra::Form1 form(services.services());
     const char* texts[] = {count, count, "10", "10", "1", "1"};
     for (int i = 0; i < 6; ++i)
         form.textField(i + 1)->setText(QString::fromLatin1(texts[i]));
     for (auto _ : state)
         form.PreviewGraph();
-    if (boxes.shown)
+    if (!services.boxes.boxes.isEmpty())
         state.SkipWithError("the preview reported a failure");
 }
 
@@ -50,6 +42,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    gridorra::test::IsolatedConfig config; // the fields store what they are given
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

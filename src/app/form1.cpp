@@ -4,12 +4,18 @@
 #include "core/failure.h"
 #include "formdesign.h"
 #include "panel/colourswatch.h"
+#include "panel/numericfield.h"
+#include "panel/parameterpanel.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "render/mousepointer.h"
 #include "render/previewbox.h"
 #include "render/previewgraph.h"
+#include "render/printers.h"
+#include "render/systemcolours.h"
+#include "settings/keys.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -19,11 +25,9 @@
 #include <QScreen>
 #include <QStyle>
 
-namespace gridorra
-{
+namespace gridorra {
 
-namespace
-{
+namespace {
 
 QFont formFont(double pointSize)
 {
@@ -64,7 +68,8 @@ QLabel* Form1::placeLabel(std::string_view name, Qt::Alignment alignment)
     return label;
 }
 
-Form1::Form1(MessageBoxes& boxes, QWidget* parent) : QWidget(parent), m_report(boxes)
+Form1::Form1(const Services& services, QWidget* parent)
+    : QWidget(parent), m_services(services), m_report(services.boxes)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -72,10 +77,8 @@ Form1::Form1(MessageBoxes& boxes, QWidget* parent) : QWidget(parent), m_report(b
                    Qt::WindowCloseButtonHint);
     setFixedSize(design::toPixels(design::clientWidth), design::toPixels(design::clientHeight));
     setFont(formFont(9));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
     setAutoFillBackground(true);
+    setBackColor(colour::white);
 
     for (const char* frame :
          {"Frame7", "Frame3", "Frame2", "Frame1", "Frame4", "Frame5", "Frame6"}) {
@@ -86,15 +89,15 @@ Form1::Form1(MessageBoxes& boxes, QWidget* parent) : QWidget(parent), m_report(b
     const Qt::Alignment right = Qt::AlignRight;
     const Qt::Alignment left = Qt::AlignLeft;
     placeLabel("lblLinesH", right);
-    m_text[0] = place(new QLineEdit, "Text1");
+    m_text[0] = place(new NumericField, "Text1");
     placeLabel("lblLinesV", right);
-    m_text[1] = place(new QLineEdit, "Text2");
+    m_text[1] = place(new NumericField, "Text2");
     placeLabel("Label1", right);
-    m_text[3] = place(new QLineEdit, "Text4");
+    m_text[3] = place(new NumericField, "Text4");
     placeLabel("Label2", right);
-    m_text[2] = place(new QLineEdit, "Text3");
+    m_text[2] = place(new NumericField, "Text3");
     placeLabel("Label4", right);
-    m_text[4] = place(new QLineEdit, "Text5");
+    m_text[4] = place(new NumericField, "Text5");
     placeLabel("Label3", left);
     m_picture1 = place(new ColourSwatch, "Picture1");
     m_option1 = place(new QRadioButton(design::caption(design::control("Option1"))), "Option1");
@@ -108,7 +111,7 @@ Form1::Form1(MessageBoxes& boxes, QWidget* parent) : QWidget(parent), m_report(b
     m_option2->setFocusPolicy(Qt::ClickFocus);
     m_option1->setChecked(true);
     placeLabel("Label5", left);
-    m_text[5] = place(new QLineEdit, "Text6");
+    m_text[5] = place(new NumericField, "Text6");
     m_picture2 = place(new PreviewBox, "Picture2");
     m_combo1 = place(new QComboBox, "Combo1");
     m_combo1->setEditable(false);
@@ -126,6 +129,13 @@ Form1::Form1(MessageBoxes& boxes, QWidget* parent) : QWidget(parent), m_report(b
     for (int i = 0; i < 6; ++i)
         m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));
 
+    // The handlers come last: the design's texts are not changes.
+    m_panel = new ParameterPanel(services.settings, services.boxes,
+                                 {[this] { PreviewGraph(); }, [this] { return m_appTitle; }}, this);
+    for (int i = 0; i < 6; ++i)
+        m_panel->attachField(m_text[std::size_t(i)], keys::name(keys::text[i]));
+    m_panel->attachUnits(m_option1, m_option2);
+
     for (std::size_t i = 1; i < m_byTabIndex.size(); ++i)
         QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);
     m_text[0]->setFocus();
@@ -137,7 +147,7 @@ Form1::~Form1()
         QGuiApplication::restoreOverrideCursor();
 }
 
-QLineEdit* Form1::textField(int number) const
+NumericField* Form1::textField(int number) const
 {
     return m_text.at(std::size_t(number - 1));
 }
@@ -178,7 +188,15 @@ void Form1::applyCursor()
 
 void Form1::PreviewGraph()
 {
-    previewGraph(*this, *m_picture2, Canvas::twips, m_report);
+    previewGraph(*this, *m_picture2, m_services.printers.canvas().scaleMode(), m_report);
+}
+
+void Form1::setBackColor(quint32 value)
+{
+    m_backColor = value;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, toQColor(value, QGuiApplication::palette()));
+    setPalette(p);
 }
 
 quint32 Form1::lineColour() const
@@ -221,6 +239,14 @@ void Form1::showEvent(QShowEvent* event)
                      .topLeft());
     }
     QWidget::showEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Form_Unload: the program ends at once. Every setting was stored when it
+    // changed, so there is nothing to save and nothing to ask.
+    event->accept();
+    QCoreApplication::exit(0);
 }
 
 } // namespace gridorra

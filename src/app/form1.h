@@ -2,6 +2,7 @@
 
 #include "core/errorreport.h"
 #include "render/gridwindow.h"
+#include "services.h"
 #include "skinframework.h"
 
 #include <QCursor>
@@ -17,10 +18,11 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 
-namespace gridorra
-{
+namespace gridorra {
 
 class ColourSwatch;
+class NumericField;
+class ParameterPanel;
 class PreviewBox;
 class ProgressBar;
 class PushButton;
@@ -28,15 +30,19 @@ class PushButton;
 // The program's only working window: six numeric fields, the unit options,
 // the line-colour swatch, the preview, the printer list, "Start Printing"
 // and the progress bar, laid out by the design table in twips.
-class Form1 : public QWidget, public GridWindow
-{
+class Form1 : public QWidget, public GridWindow {
     Q_OBJECT
 public:
-    explicit Form1(MessageBoxes& boxes, QWidget* parent = nullptr);
+    explicit Form1(const Services& services, QWidget* parent = nullptr);
     ~Form1() override;
 
+    // The start-up: gives the window its look, restores the stored values,
+    // draws the first preview and fills the printer list. Runs guarded,
+    // before the window is shown.
+    void Form_Load();
+
     // Text1 .. Text6
-    QLineEdit* textField(int number) const;
+    NumericField* textField(int number) const;
     QRadioButton* option1() const { return m_option1; }
     QRadioButton* option2() const { return m_option2; }
     ColourSwatch* picture1() const { return m_picture1; }
@@ -58,6 +64,13 @@ public:
     // Draws the preview from the controls' current values.
     void PreviewGraph();
 
+    // The name the program goes by in message boxes that name no title.
+    const QString& appTitle() const { return m_appTitle; }
+
+    // The window's background; 0x00BBGGRR or a system colour.
+    quint32 backColor() const { return m_backColor; }
+    void setBackColor(quint32 colour);
+
     // GridWindow
     quint32 lineColour() const override;
     QString fieldText(int field) const override;
@@ -68,15 +81,26 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The procedures of the start-up. None has a guard of its own: a failure
+    // ends the procedure and is reported under the calling step's label.
+    void ApplySkin();
+    void MaybeOpenHomePage();
+    void SetAppTitle();
+    void FillPrinterList();
+    void CheckPdfPrinter();
+
     template <typename W> W* place(W* widget, std::string_view name);
     QLabel* placeLabel(std::string_view name, Qt::Alignment alignment);
     void applyCursor();
 
+    Services m_services;
     ErrorReport m_report;
+    ParameterPanel* m_panel = nullptr;
     std::array<QWidget*, 27> m_byTabIndex{};
-    std::array<QLineEdit*, 6> m_text{};
+    std::array<NumericField*, 6> m_text{};
     QRadioButton* m_option1 = nullptr;
     QRadioButton* m_option2 = nullptr;
     ColourSwatch* m_picture1 = nullptr;
@@ -88,6 +112,8 @@ private:
     int m_mousePointer = 0;
     std::optional<QCursor> m_mouseIcon;
     bool m_centred = false;
+    QString m_appTitle;
+    quint32 m_backColor = 0x00FFFFFF;
 };
 
 } // namespace gridorra

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace gridorra::design
-{
+namespace gridorra::design {
 
 const Control& control(std::string_view name)
 {

@@ -6,8 +6,7 @@
 #include <array>
 #include <string_view>
 
-namespace gridorra::design
-{
+namespace gridorra::design {
 
 // The main window's design, in twips. Frames, the button and the progress
 // bar are placed in the client area; the other controls in their frame,

@@ -1,24 +1,27 @@
 #include "app/form1.h"
 #include "app/qtmessageboxes.h"
-#include "core/product.h"
+#include "app/systemplatform.h"
+#include "render/cupsprinters.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
-#include <QLineEdit>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+
     gridorra::QtMessageBoxes boxes;
-    gridorra::Form1 form(boxes);
+    gridorra::SettingsStore settings;
+    gridorra::CupsPrinters printers;
+    gridorra::SystemRandom random;
+    gridorra::DesktopBrowser browser;
+    const gridorra::Services services{boxes,  settings, printers,
+                                      random, browser,  QCoreApplication::applicationDirPath()};
+
+    gridorra::Form1 form(services);
     boxes.setParentWindow(&form);
-    form.setWindowTitle(gridorra::product::name);
-
-    // The stored defaults, until the settings store restores the user's values.
-    const char* defaults[] = {"10", "10", "10", "10", "1", "1"};
-    for (int i = 0; i < 6; ++i)
-        form.textField(i + 1)->setText(QString::fromLatin1(defaults[i]));
-    form.PreviewGraph();
-
+    form.Form_Load();
+    printers.setJobTitle(form.appTitle());
     form.show();
     return app.exec();
 }

@@ -5,8 +5,7 @@
 #include <QPainter>
 #include <QStyleOptionFrame>
 
-namespace gridorra
-{
+namespace gridorra {
 
 ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent)
 {

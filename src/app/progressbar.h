@@ -3,13 +3,11 @@
 #include <QString>
 #include <QWidget>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The progress bar: a floating-point value within 0..100, shown as the filled
 // share of the bar, and a text shown on the bar.
-class ProgressBar : public QWidget
-{
+class ProgressBar : public QWidget {
     Q_OBJECT
 public:
     static constexpr double minimum = 0.0;

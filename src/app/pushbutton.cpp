@@ -2,8 +2,7 @@
 
 #include <QMouseEvent>
 
-namespace gridorra
-{
+namespace gridorra {
 
 PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)
 {

@@ -2,13 +2,11 @@
 
 #include <QPushButton>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The print button: one click notification per press, and a notification
 // for every movement of the pointer over it.
-class PushButton : public QPushButton
-{
+class PushButton : public QPushButton {
     Q_OBJECT
 public:
     explicit PushButton(const QString& caption, QWidget* parent = nullptr);

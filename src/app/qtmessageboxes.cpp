@@ -2,8 +2,7 @@
 
 #include <QMessageBox>
 
-namespace gridorra
-{
+namespace gridorra {
 
 void QtMessageBoxes::show(const QString& text, const QString& title, Icon icon)
 {

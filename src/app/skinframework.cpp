@@ -5,8 +5,7 @@
 #include <QFile>
 #include <QWidget>
 
-namespace gridorra
-{
+namespace gridorra {
 
 void SkinFramework::loadSkin(const QString& path, const QString&)
 {

@@ -3,15 +3,13 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The skinning component. A skin file holds a Qt style sheet; applying the
 // skin to a window sets that style sheet on it. The window drives it with
 // six calls, in this order: loadSkin, options, setOptions, setApplyColours,
 // setApplyMetrics, applyWindow.
-class SkinFramework
-{
+class SkinFramework {
 public:
     // Reads the skin file; a file that cannot be read fails the call.
     void loadSkin(const QString& path, const QString& iniName);

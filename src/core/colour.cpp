@@ -2,8 +2,7 @@
 
 #include "failure.h"
 
-namespace gridorra::colour
-{
+namespace gridorra::colour {
 
 quint32 checked(qint32 value)
 {

@@ -2,8 +2,7 @@
 
 #include <QtGlobal>
 
-namespace gridorra::colour
-{
+namespace gridorra::colour {
 
 // Colours cross the program as 32-bit values 0x00BBGGRR (red in the lowest
 // byte). A value with the top bit set names a system colour by the index in

@@ -2,8 +2,7 @@
 
 #include "product.h"
 
-namespace gridorra
-{
+namespace gridorra {
 
 const QString& ErrorReport::title()
 {

@@ -3,13 +3,11 @@
 #include "messageboxes.h"
 #include "steprunner.h"
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The one form of error report: a warning box titled "Application Error"
 // naming the failure, the procedure and the statement's label.
-class ErrorReport : public ErrorReporter
-{
+class ErrorReport : public ErrorReporter {
 public:
     explicit ErrorReport(MessageBoxes& boxes) : m_boxes(boxes) {}
 

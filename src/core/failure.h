@@ -4,13 +4,11 @@
 
 #include <exception>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // A statement that cannot be carried out. It carries the short description
 // that the error report shows to the user, e.g. "Type mismatch".
-class Failure : public std::exception
-{
+class Failure : public std::exception {
 public:
     explicit Failure(QString description) : m_description(std::move(description)) {}
 
@@ -22,8 +20,7 @@ private:
 };
 
 // The descriptions this program raises itself.
-namespace fail
-{
+namespace fail {
 inline const QString typeMismatch = QStringLiteral("Type mismatch");
 inline const QString overflow = QStringLiteral("Overflow");
 inline const QString divisionByZero = QStringLiteral("Division by zero");

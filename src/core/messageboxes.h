@@ -2,13 +2,11 @@
 
 #include <QString>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // Modal message boxes with a single OK button. Widgets never open a
 // QMessageBox themselves: they go through this seam, which tests answer.
-class MessageBoxes
-{
+class MessageBoxes {
 public:
     enum class Icon { None, Warning };
 

@@ -8,8 +8,7 @@
 #include <cmath>
 #include <limits>
 
-namespace gridorra::number
-{
+namespace gridorra::number {
 
 std::optional<double> parse(const QString& text)
 {
@@ -35,8 +34,7 @@ double roundHalfEven(double value)
     return rounded;
 }
 
-namespace
-{
+namespace {
 
 template <typename Int> Int roundedTo(double value)
 {

@@ -5,14 +5,12 @@
 
 #include <optional>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // Numbers as the user types them: the default locale's forms (blanks around,
 // sign, decimal and group separators, exponent). Every conversion to a whole
 // number rounds to nearest with halves to even (2.5 -> 2, 3.5 -> 4).
-namespace number
-{
+namespace number {
 
 // The value of a numeric text, or nothing when the text does not read as a number.
 std::optional<double> parse(const QString& text);

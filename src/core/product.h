@@ -2,8 +2,7 @@
 
 #include <QString>
 
-namespace gridorra::product
-{
+namespace gridorra::product {
 
 // The product name: the main window's caption, and the text the
 // application title is cut from.

@@ -8,13 +8,11 @@
 
 #include <utility>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // Receives the failures of a guarded procedure, one at a time, in the order
 // in which they happen.
-class ErrorReporter
-{
+class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;
     virtual void report(const QString& description, const QString& location, int label) = 0;
@@ -27,13 +25,11 @@ public:
 //  - after a failed loop advance, with the statement after the loop.
 // A procedure called from a statement has no guard of its own: its failure
 // ends it and is reported under the calling statement's label.
-class StepRunner
-{
+class StepRunner {
 public:
     StepRunner(QString location, ErrorReporter& reporter)
         : m_location(std::move(location)), m_reporter(reporter)
-    {
-    }
+    {}
 
     const QString& location() const { return m_location; }
 

@@ -7,8 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace gridorra
-{
+namespace gridorra {
 
 ColourSwatch::ColourSwatch(QWidget* parent) : QFrame(parent)
 {

@@ -2,12 +2,10 @@
 
 #include <QFrame>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The line-colour swatch (Picture1): its background is the line colour.
-class ColourSwatch : public QFrame
-{
+class ColourSwatch : public QFrame {
     Q_OBJECT
 public:
     explicit ColourSwatch(QWidget* parent = nullptr);

@@ -2,15 +2,13 @@
 
 #include <QtGlobal>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // A surface the grid is drawn on: the preview box or the current printer.
 // Coordinates are in the canvas's unit (twips), origin at the top-left corner
 // of the drawable area; pen widths are device pixels. Every operation may
 // fail with a gridorra::Failure carrying a short description.
-class Canvas
-{
+class Canvas {
 public:
     // Unit codes of ScaleMode.
     static constexpr int twips = 1;

@@ -2,8 +2,7 @@
 
 #include "core/number.h"
 
-namespace gridorra::grid
-{
+namespace gridorra::grid {
 
 qint16 wideWidth(qint16 thin)
 {

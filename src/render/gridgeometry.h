@@ -3,8 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // What one drawing of the grid derives from the parameters and the canvas's
 // extent. Every value is a 16-bit whole number; a value a failed step could
@@ -23,8 +22,7 @@ struct GridGeometry {
     qint16 verticalPeriod = 0;    // vertical lines per wide vertical line
 };
 
-namespace grid
-{
+namespace grid {
 
 inline constexpr qint16 twipsPerInch = 1440;
 inline constexpr qint16 twipsPerCentimetre = 567;

@@ -1,10 +1,8 @@
 #include "gridlines.h"
 
-namespace gridorra
-{
+namespace gridorra {
 
-namespace
-{
+namespace {
 
 // One direction: `from` and `to` run along the direction the lines advance in,
 // `drawLine` draws the line at a position.

@@ -4,8 +4,7 @@
 #include "core/steprunner.h"
 #include "gridgeometry.h"
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The labels of one direction's loop in a guarded drawing procedure.
 struct LineLoopLabels {

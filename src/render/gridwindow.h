@@ -3,13 +3,11 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // What the drawing procedures read from the main window's controls and set
 // on it. The controls hold the parameters; nothing is copied elsewhere.
-class GridWindow
-{
+class GridWindow {
 public:
     virtual ~GridWindow() = default;
 

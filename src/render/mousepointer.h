@@ -1,7 +1,6 @@
 #pragma once
 
-namespace gridorra::pointer
-{
+namespace gridorra::pointer {
 
 // Values of the main window's MousePointer.
 inline constexpr int normal = 0;

@@ -7,8 +7,7 @@
 
 #include <cmath>
 
-namespace gridorra
-{
+namespace gridorra {
 
 PreviewBox::PreviewBox(QWidget* parent) : QFrame(parent)
 {

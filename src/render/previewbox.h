@@ -6,15 +6,13 @@
 #include <QImage>
 #include <QPainter>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The preview box (Picture2): a canvas that draws into a backing image and
 // repaints the widget from it, so the drawing survives being covered. Twips
 // map to screen pixels at 15 twips a pixel; the image has one pixel per
 // device pixel, so lines stay crisp on high-density screens.
-class PreviewBox : public QFrame, public Canvas
-{
+class PreviewBox : public QFrame, public Canvas {
     Q_OBJECT
 public:
     static constexpr int twipsPerPixel = 15;

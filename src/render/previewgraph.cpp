@@ -3,8 +3,7 @@
 #include "gridlines.h"
 #include "mousepointer.h"
 
-namespace gridorra
-{
+namespace gridorra {
 
 void previewGraph(GridWindow& window, Canvas& box, int printerScaleMode, ErrorReporter& reporter)
 {

@@ -4,8 +4,7 @@
 #include "core/steprunner.h"
 #include "gridwindow.h"
 
-namespace gridorra
-{
+namespace gridorra {
 
 // Draws the sheet the window's controls describe into the preview box: the
 // top-left corner of the sheet at true size. Runs guarded: every failing step

@@ -7,8 +7,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 
-namespace gridorra
-{
+namespace gridorra {
 
 PrinterCanvas::PrinterCanvas(QPrinter& printer) : m_printer(printer) {}
 

@@ -7,15 +7,13 @@
 
 class QPrinter;
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The current printer as a canvas. It works in twips (1440 are resolution()
 // dots), its origin is the printable area's top-left corner, its extent the
 // printable area, and its pens are cosmetic, in printer dots. The first
 // drawing call after an EndDoc begins a document; EndDoc sends it as one job.
-class PrinterCanvas : public Canvas
-{
+class PrinterCanvas : public Canvas {
 public:
     explicit PrinterCanvas(QPrinter& printer);
     ~PrinterCanvas() override;

@@ -2,11 +2,9 @@
 
 #include "core/colour.h"
 
-namespace gridorra
-{
+namespace gridorra {
 
-namespace
-{
+namespace {
 
 QColor systemColour(int index, const QPalette& p)
 {

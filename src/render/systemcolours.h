@@ -3,8 +3,7 @@
 #include <QColor>
 #include <QPalette>
 
-namespace gridorra
-{
+namespace gridorra {
 
 // The colour a 0x00BBGGRR value shows as. System colours (top bit set) take
 // the matching role of the palette.

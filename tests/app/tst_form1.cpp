@@ -1,7 +1,8 @@
 #include "app/form1.h"
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
-#include "support/recordingboxes.h"
+#include "panel/numericfield.h"
+#include "support/testservices.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -13,11 +14,11 @@
 
 using namespace gridorra;
 
-class TestForm1 : public QObject
-{
+class TestForm1 : public QObject {
     Q_OBJECT
 private:
-    test::RecordingBoxes boxes;
+    test::IsolatedConfig config;
+    std::unique_ptr<test::TestServices> services;
     std::unique_ptr<Form1> form;
 
     QWidget* child(const char* name) const
@@ -26,8 +27,17 @@ private:
     }
 
 private slots:
-    void init() { form = std::make_unique<Form1>(boxes); }
-    void cleanup() { form.reset(); }
+    void init()
+    {
+        config.clear();
+        services = std::make_unique<test::TestServices>();
+        form = std::make_unique<Form1>(services->services());
+    }
+    void cleanup()
+    {
+        form.reset();
+        services.reset();
+    }
 
     void fixedClientAreaWithoutMaximize()
     {

@@ -7,8 +7,7 @@
 
 using namespace gridorra;
 
-namespace
-{
+namespace {
 
 // The description a conversion fails with, or an empty text when it succeeds.
 template <typename F> QString failureOf(F&& f)
@@ -23,8 +22,7 @@ template <typename F> QString failureOf(F&& f)
 
 } // namespace
 
-class TestNumber : public QObject
-{
+class TestNumber : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { test::pinLocale(); }

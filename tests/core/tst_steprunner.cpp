@@ -7,8 +7,7 @@
 using namespace gridorra;
 using test::RecordingBoxes;
 
-namespace
-{
+namespace {
 
 const QString location = QStringLiteral("in Gridorra2021/08/31.Form1.Form_Load ");
 
@@ -27,8 +26,7 @@ void helperThatFailsHalfway(QStringList& trace)
 
 } // namespace
 
-class TestStepRunner : public QObject
-{
+class TestStepRunner : public QObject {
     Q_OBJECT
 private slots:
     void reportTextIsByteExact()

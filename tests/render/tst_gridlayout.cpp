@@ -11,8 +11,7 @@ using namespace gridorra;
 using test::RecordingBoxes;
 using test::RecordingCanvas;
 
-namespace
-{
+namespace {
 
 constexpr GridLabels labels{{144, 148, 150, 152, 154, 156, 158},
                             {160, 164, 166, 168, 170, 172, 174}};
@@ -63,8 +62,7 @@ QList<int> widePositions(const QList<RecordingCanvas::Line>& lines, bool horizon
 
 } // namespace
 
-class TestGridLayout : public QObject
-{
+class TestGridLayout : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { test::pinLocale(); }

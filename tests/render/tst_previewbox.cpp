@@ -7,8 +7,7 @@
 using namespace gridorra;
 using namespace gridorra::test;
 
-namespace
-{
+namespace {
 
 // The preview box as the window places it: 2055 x 705 twips outside.
 std::unique_ptr<PreviewBox> makeBox()
@@ -31,8 +30,7 @@ int ratioOf(const PreviewBox& box)
 
 } // namespace
 
-class TestPreviewBox : public QObject
-{
+class TestPreviewBox : public QObject {
     Q_OBJECT
 private slots:
     void extentIsTheInsideInTwips()

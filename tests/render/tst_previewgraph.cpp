@@ -1,13 +1,14 @@
 #include "app/form1.h"
 #include "app/progressbar.h"
 #include "panel/colourswatch.h"
+#include "panel/numericfield.h"
 #include "render/mousepointer.h"
 #include "render/previewbox.h"
 #include "render/previewgraph.h"
 #include "support/pinlocale.h"
 #include "support/pixelruns.h"
-#include "support/recordingboxes.h"
 #include "support/recordingcanvas.h"
+#include "support/testservices.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -16,8 +17,7 @@
 using namespace gridorra;
 using namespace gridorra::test;
 
-namespace
-{
+namespace {
 
 const QString location = QStringLiteral("in Gridorra2021/08/31.Form1.PreviewGraph ");
 
@@ -39,11 +39,11 @@ QStringList labelsOf(const RecordingBoxes& boxes)
 
 } // namespace
 
-class TestPreviewGraph : public QObject
-{
+class TestPreviewGraph : public QObject {
     Q_OBJECT
 private:
-    RecordingBoxes boxes;
+    IsolatedConfig config;
+    std::unique_ptr<TestServices> services;
     std::unique_ptr<Form1> form;
 
 private slots:
@@ -51,17 +51,22 @@ private slots:
 
     void init()
     {
-        boxes = {};
-        form = std::make_unique<Form1>(boxes);
+        config.clear();
+        services = std::make_unique<TestServices>();
+        form = std::make_unique<Form1>(services->services());
         setFields(*form, {"10", "10", "10", "10", "1", "1"});
     }
 
-    void cleanup() { form.reset(); }
+    void cleanup()
+    {
+        form.reset();
+        services.reset();
+    }
 
     void defaultsDrawTheTopLeftCornerAtTrueSize()
     {
         form->PreviewGraph();
-        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(services->boxes.boxes.isEmpty());
         const QImage image = form->picture2()->image();
         QCOMPARE(image.size(), QSize(133, 43));
         const QColor black(Qt::black);
@@ -79,7 +84,7 @@ private slots:
     {
         form->option2()->setChecked(true);
         form->PreviewGraph();
-        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(services->boxes.boxes.isEmpty());
         const QImage image = form->picture2()->image();
         const Runs rows = {{0, 1},   {4, 4},   {8, 8},   {12, 12}, {15, 15}, {19, 19},
                            {23, 23}, {27, 27}, {31, 31}, {34, 34}, {36, 39}, {42, 42}};
@@ -114,7 +119,7 @@ private slots:
         form->textField(5)->setText("0");
         form->PreviewGraph();
         QCOMPARE(form->picture2()->image(), one);
-        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(services->boxes.boxes.isEmpty());
     }
 
     void negativeThicknessDrawsOnePixelSilently()
@@ -123,7 +128,7 @@ private slots:
         form->PreviewGraph();
         // wide = -3 * 1.5 + 2 = -2.5 -> -2, so the margin is -2 twips and the
         // lines lie at -2, 142, 286 ... twips; both pens draw 1 pixel wide.
-        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(services->boxes.boxes.isEmpty());
         const QImage image = form->picture2()->image();
         QCOMPARE(runsInRow(image, 20, QColor(Qt::black)).mid(0, 2), Runs({{0, 0}, {9, 9}}));
     }
@@ -132,8 +137,8 @@ private slots:
     {
         form->textField(5)->setText("");
         form->PreviewGraph();
-        QCOMPARE(labelsOf(boxes), QStringList({"106"}));
-        QCOMPARE(boxes.boxes[0].text,
+        QCOMPARE(labelsOf(services->boxes), QStringList({"106"}));
+        QCOMPARE(services->boxes.boxes[0].text,
                  "Type mismatch\r\n" + location +
                      "at line 106\r\rPlease email screenshot of this message to "
                      "support@gridorra.example");
@@ -146,7 +151,7 @@ private slots:
     {
         setFields(*form, {"", "x", "10", "10", "abc"});
         form->PreviewGraph();
-        QCOMPARE(labelsOf(boxes), QStringList({"106", "124", "126"}));
+        QCOMPARE(labelsOf(services->boxes), QStringList({"106", "124", "126"}));
         QCOMPARE(form->mousePointer(), pointer::normal);
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(form->progressBar1()->value(), 0.0);
@@ -184,10 +189,10 @@ private slots:
     {
         setFields(*form, {"0", "0"});
         RecordingCanvas canvas(1995, 645);
-        ErrorReport report(boxes);
+        ErrorReport report(services->boxes);
         previewGraph(*form, canvas, Canvas::twips, report);
-        QCOMPARE(labelsOf(boxes), QStringList({"124", "126"}));
-        QVERIFY(boxes.boxes[0].text.startsWith("Division by zero\r\n"));
+        QCOMPARE(labelsOf(services->boxes), QStringList({"124", "126"}));
+        QVERIFY(services->boxes.boxes[0].text.startsWith("Division by zero\r\n"));
         QCOMPARE(canvas.horizontal().size(), 1);
         QCOMPARE(canvas.vertical().size(), 1);
     }
@@ -195,10 +200,10 @@ private slots:
     void extentBeyond32767IsReportedAndTakenAsZero()
     {
         RecordingCanvas canvas(40000, 645);
-        ErrorReport report(boxes);
+        ErrorReport report(services->boxes);
         previewGraph(*form, canvas, Canvas::twips, report);
-        QCOMPARE(labelsOf(boxes), QStringList({"114"}));
-        QVERIFY(boxes.boxes[0].text.startsWith("Overflow\r\n"));
+        QCOMPARE(labelsOf(services->boxes), QStringList({"114"}));
+        QVERIFY(services->boxes.boxes[0].text.startsWith("Overflow\r\n"));
         // W = 0: horizontal lines shrink to strokes back to the left edge and
         // no vertical line lies between the margin and W.
         QCOMPARE(canvas.horizontal().size(), 5);
@@ -211,16 +216,16 @@ private slots:
         form->picture2()->setScaleMode(Canvas::pixels);
         form->PreviewGraph();
         QCOMPARE(form->picture2()->scaleMode(), int(Canvas::twips));
-        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(services->boxes.boxes.isEmpty());
     }
 
     void negativeCountDrawsNoLineThatWay()
     {
         setFields(*form, {"-10", "10"});
         RecordingCanvas canvas(1995, 645);
-        ErrorReport report(boxes);
+        ErrorReport report(services->boxes);
         previewGraph(*form, canvas, Canvas::twips, report);
-        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(services->boxes.boxes.isEmpty());
         QVERIFY(canvas.horizontal().isEmpty());
         QCOMPARE(canvas.vertical().size(), 14);
     }

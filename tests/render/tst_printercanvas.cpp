@@ -14,8 +14,7 @@
 using namespace gridorra;
 using namespace gridorra::test;
 
-namespace
-{
+namespace {
 
 constexpr GridLabels labels{{1, 2, 3, 4, 5, 6, 7}, {8, 9, 10, 11, 12, 13, 14}};
 
@@ -44,8 +43,7 @@ GridGeometry defaultsOn(const Canvas& canvas)
 
 } // namespace
 
-class TestPrinterCanvas : public QObject
-{
+class TestPrinterCanvas : public QObject {
     Q_OBJECT
 private slots:
     void extentIsThePrintableAreaInTwips()

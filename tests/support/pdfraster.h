@@ -6,8 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace gridorra::test
-{
+namespace gridorra::test {
 
 // Renders part of the first page of a PDF in grey with pdftoppm; `area` is in
 // pixels at the given resolution. A null image when pdftoppm fails.

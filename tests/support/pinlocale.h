@@ -2,8 +2,7 @@
 
 #include <QLocale>
 
-namespace gridorra::test
-{
+namespace gridorra::test {
 
 // Tests read and write numbers the way an English (United States) user does.
 inline void pinLocale()

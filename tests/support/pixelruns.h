@@ -5,8 +5,7 @@
 #include <QList>
 #include <QPair>
 
-namespace gridorra::test
-{
+namespace gridorra::test {
 
 using Runs = QList<QPair<int, int>>; // first and last pixel of each run
 

@@ -7,12 +7,10 @@
 
 #include <functional>
 
-namespace gridorra::test
-{
+namespace gridorra::test {
 
 // Answers every message box at once and remembers what it said.
-class RecordingBoxes : public MessageBoxes
-{
+class RecordingBoxes : public MessageBoxes {
 public:
     struct Box {
         QString text;

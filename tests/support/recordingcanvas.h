@@ -6,13 +6,11 @@
 
 #include <functional>
 
-namespace gridorra::test
-{
+namespace gridorra::test {
 
 // A canvas that keeps the calls made of it, for checking the layout itself.
 // Pixel output is checked on the real preview box and printer.
-class RecordingCanvas : public Canvas
-{
+class RecordingCanvas : public Canvas {
 public:
     struct Line {
         qint16 pen;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace gridorra {
+
+class Browser;
+class MessageBoxes;
+class Printers;
+class RandomDraw;
+class SettingsStore;
+
+// The platform services the main window uses; the program passes the real
+// ones, tests their own.
+struct Services {
+    MessageBoxes& boxes;
+    SettingsStore& settings;
+    Printers& printers;
+    RandomDraw& random;
+    Browser& browser;
+    QString programFolder; // the folder of the program file
+};
+
+} // namespace gridorra

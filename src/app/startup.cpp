@@ -1,0 +1,169 @@
+// The start-up of the main window and the procedures it calls.
+#include "core/apptitle.h"
+#include "core/colour.h"
+#include "core/number.h"
+#include "core/product.h"
+#include "cursorfile.h"
+#include "form1.h"
+#include "panel/colourswatch.h"
+#include "panel/numericfield.h"
+#include "platform.h"
+#include "render/printers.h"
+#include "render/systemcolours.h"
+#include "settings/keys.h"
+#include "settings/settingsstore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QRadioButton>
+
+namespace gridorra {
+
+namespace {
+
+const QString skinFile = QStringLiteral("\\x\\o.cjs");
+const QString cursorFile = QStringLiteral("\\HAND-M.CUR");
+const QString pdfPrinter = QStringLiteral("Marnova PDF Writer");
+
+// Whether the path names something whose modification time can be read.
+// Never fails.
+bool FileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.lastModified().isValid();
+}
+
+// A directory lookup that matches ordinary files only: no folders, nothing
+// hidden.
+bool ordinaryFileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden();
+}
+
+void setBackColorOf(QWidget* control, quint32 value)
+{
+    QPalette p = control->palette();
+    p.setColor(QPalette::Window, toQColor(value, QGuiApplication::palette()));
+    control->setPalette(p);
+}
+
+QString pdfPrinterInstructions()
+{
+    const QString crlf = QStringLiteral("\r\n");
+    return pdfPrinter + QStringLiteral(" is not installed. Please follow these instructions:") +
+           crlf + crlf +
+           QStringLiteral("1) Go to Control Panel -> Printers and Faxes to add a local printer.") +
+           crlf + QStringLiteral("2) Choose ''CPW2: (") + pdfPrinter +
+           QStringLiteral(")'' on Select a Printer Port dialog box, click Next.") + crlf +
+           QStringLiteral(
+               "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.") +
+           crlf + QStringLiteral("4) Enter ") + pdfPrinter +
+           QStringLiteral(" as Printer name, click Next -> Finish.");
+}
+
+} // namespace
+
+void Form1::Form_Load()
+{
+    StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.Form_Load "), m_report);
+    SettingsStore& store = m_services.settings;
+    const QString cursorPath = programFile(m_services.programFolder, cursorFile);
+
+    run.step(100, [&] { ApplySkin(); });
+    if (run.test(104, [&] { return FileExists(cursorPath); }))
+        run.step(106, [&] { setMouseIcon(loadCursorFile(cursorPath)); });
+    run.step(108, [&] { MaybeOpenHomePage(); });
+    run.step(126, [&] { setWindowTitle(product::name); });
+    run.step(126, [&] { setWindowIcon(QIcon(QStringLiteral(":/gridorra/gridorra.png"))); });
+    run.step(126, [&] { SetAppTitle(); });
+
+    // The six texts go into their fields unchanged; a text that differs from
+    // the field's is a change, which stores it again.
+    const int textLabels[6] = {128, 130, 132, 134, 136, 138};
+    for (int i = 0; i < 6; ++i)
+        run.step(textLabels[i], [&] {
+            const keys::Key& key = keys::text[i];
+            m_text[std::size_t(i)]->setText(store.read(keys::name(key), keys::defaultOf(key)));
+        });
+
+    if (run.test(140, [&] {
+            return number::toInt16(
+                       store.read(keys::name(keys::scale), keys::defaultOf(keys::scale))) == 1;
+        })) {
+        run.step(142, [&] { m_option1->setChecked(true); });
+    } else {
+        run.step(144, [&] { m_option2->setChecked(true); });
+    }
+    run.step(146, [&] {
+        m_picture1->setBackColor(
+            number::toInt32(store.read(keys::name(keys::colour), keys::defaultOf(keys::colour))));
+    });
+    run.step(148, [&] { PreviewGraph(); });
+    run.step(150, [&] { FillPrinterList(); });
+    run.step(150, [&] { CheckPdfPrinter(); });
+}
+
+void Form1::ApplySkin()
+{
+    const QString path = programFile(m_services.programFolder, skinFile);
+    if (!ordinaryFileExists(path))
+        return;
+
+    setBackColor(colour::buttonFace);
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (qobject_cast<QRadioButton*>(control) || qobject_cast<QCheckBox*>(control) ||
+            qobject_cast<QGroupBox*>(control) || qobject_cast<QLabel*>(control))
+            setBackColorOf(control, colour::buttonFace);
+    }
+
+    SkinFramework& skin = m_skinFramework1;
+    skin.loadSkin(path, QString());
+    const qint32 options = skin.options();
+    skin.setOptions(options | 1);
+    skin.setApplyColours(true);
+    skin.setApplyMetrics(true);
+    skin.applyWindow(qint32(winId()));
+}
+
+void Form1::MaybeOpenHomePage()
+{
+    const float secondsSinceMidnight = float(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
+    m_services.random.randomize(secondsSinceMidnight);
+    const int n = int(m_services.random.next() * 100) + 1;
+    if (n == 7)
+        m_services.browser.open(product::homePage);
+}
+
+void Form1::SetAppTitle()
+{
+    m_appTitle = appTitleFrom(product::name);
+}
+
+void Form1::FillPrinterList()
+{
+    const QString current = m_services.printers.currentDeviceName();
+    for (const QString& name : m_services.printers.deviceNames())
+        m_combo1->addItem(name);
+    if (!current.isEmpty())
+        m_combo1->setCurrentIndex(
+            m_combo1->findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    else if (m_combo1->currentText().isEmpty())
+        m_combo1->setCurrentIndex(-1);
+}
+
+void Form1::CheckPdfPrinter()
+{
+    for (const QString& name : m_services.printers.deviceNames())
+        if (name == pdfPrinter)
+            return;
+    m_services.boxes.show(pdfPrinterInstructions(), m_appTitle, MessageBoxes::Icon::None);
+}
+
+} // namespace gridorra

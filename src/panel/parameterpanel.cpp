@@ -1,0 +1,75 @@
+#include "parameterpanel.h"
+
+#include "core/messageboxes.h"
+#include "core/number.h"
+#include "numericfield.h"
+#include "settings/keys.h"
+#include "settings/settingsstore.h"
+
+#include <QRadioButton>
+
+namespace gridorra {
+
+ParameterPanel::ParameterPanel(SettingsStore& settings, MessageBoxes& boxes, Window window,
+                               QObject* parent)
+    : QObject(parent), m_settings(settings), m_boxes(boxes), m_window(std::move(window))
+{}
+
+const QString& ParameterPanel::notNumericMessage()
+{
+    static const QString message = QStringLiteral("Must be a numeric value.");
+    return message;
+}
+
+void ParameterPanel::attachField(NumericField* field, const QString& key)
+{
+    connect(field, &QLineEdit::textChanged, this, [this, field, key] { change(field, key); });
+    connect(field, &NumericField::gotFocus, this, [this, field] { gotFocus(field); });
+    connect(field, &NumericField::lostFocus, this, [this, field] { lostFocus(field); });
+}
+
+void ParameterPanel::attachUnits(QRadioButton* inches, QRadioButton* centimetres)
+{
+    // An option runs its handling when it becomes selected, by the user or
+    // by the program.
+    connect(inches, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            unitClick(QStringLiteral("1"));
+    });
+    connect(centimetres, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            unitClick(QStringLiteral("2"));
+    });
+}
+
+void ParameterPanel::change(NumericField* field, const QString& key)
+{
+    m_settings.write(key, field->text());
+}
+
+void ParameterPanel::gotFocus(NumericField* field)
+{
+    // The whole text is selected, so that typing replaces it.
+    field->setSelection(0, int(field->text().size()));
+}
+
+void ParameterPanel::lostFocus(NumericField* field)
+{
+    const QString text = field->text();
+    if (text.isEmpty())
+        return;
+    if (number::isNumeric(text)) {
+        m_window.previewGraph();
+        return;
+    }
+    m_boxes.show(notNumericMessage(), m_window.appTitle(), MessageBoxes::Icon::None);
+    field->setText(QStringLiteral("0"));
+}
+
+void ParameterPanel::unitClick(const QString& scale)
+{
+    m_settings.write(keys::name(keys::scale), scale);
+    m_window.previewGraph();
+}
+
+} // namespace gridorra

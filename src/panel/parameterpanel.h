@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QRadioButton;
+
+namespace gridorra {
+
+class MessageBoxes;
+class NumericField;
+class SettingsStore;
+
+// The input panel's handlers: the six numeric fields and the unit options.
+// Each change is written to the settings store at once; leaving a field with
+// numeric text, or switching the unit, redraws the preview.
+class ParameterPanel : public QObject {
+    Q_OBJECT
+public:
+    struct Window {
+        std::function<void()> previewGraph;
+        std::function<QString()> appTitle;
+    };
+
+    ParameterPanel(SettingsStore& settings, MessageBoxes& boxes, Window window,
+                   QObject* parent = nullptr);
+
+    static const QString& notNumericMessage();
+
+    // Text1 .. Text6: Change, GotFocus and LostFocus, stored under `key`.
+    void attachField(NumericField* field, const QString& key);
+    // Option1 (inches) and Option2 (centimetres): Click when selected.
+    void attachUnits(QRadioButton* inches, QRadioButton* centimetres);
+
+private:
+    void change(NumericField* field, const QString& key);
+    void gotFocus(NumericField* field);
+    void lostFocus(NumericField* field);
+    void unitClick(const QString& scale);
+
+    SettingsStore& m_settings;
+    MessageBoxes& m_boxes;
+    Window m_window;
+};
+
+} // namespace gridorra

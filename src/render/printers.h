@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace gridorra {
+
+class Canvas;
+
+// The installed printers and the current one. A printer's DeviceName is its
+// human-readable name. Every operation may fail with a gridorra::Failure.
+class Printers {
+public:
+    virtual ~Printers() = default;
+
+    // DeviceName of every installed printer, in the platform's order.
+    virtual QStringList deviceNames() const = 0;
+    // DeviceName of the current printer (at start the default printer); empty
+    // when there is none.
+    virtual QString currentDeviceName() const = 0;
+    // Makes the printer at this place of deviceNames() current, for the rest
+    // of the run.
+    virtual void makeCurrent(int index) = 0;
+    // The current printer as a canvas.
+    virtual Canvas& canvas() = 0;
+    // The title of the print jobs sent from now on.
+    virtual void setJobTitle(const QString& title) = 0;
+};
+
+} // namespace gridorra

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace gridorra::keys {
+
+// The stored parameters and their defaults. The six fields are stored under
+// their own names, Text1 .. Text6.
+struct Key {
+    const char* name;
+    const char* defaultValue;
+};
+
+inline constexpr Key text[6] = {{"Text1", "10"}, {"Text2", "10"}, {"Text3", "10"},
+                                {"Text4", "10"}, {"Text5", "1"},  {"Text6", "1"}};
+inline constexpr Key scale{"Scale", "1"};  // "1" inches, "2" centimetres
+inline constexpr Key colour{"Color", "0"}; // signed decimal of 0x00BBGGRR
+
+inline QString name(const Key& k)
+{
+    return QString::fromLatin1(k.name);
+}
+inline QString defaultOf(const Key& k)
+{
+    return QString::fromLatin1(k.defaultValue);
+}
+
+} // namespace gridorra::keys

@@ -1,0 +1,55 @@
+#include "settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace gridorra {
+
+const QString SettingsStore::application = QStringLiteral("Marnova");
+const QString SettingsStore::section = QStringLiteral("Gridorra Software");
+
+SettingsStore::SettingsStore()
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope, application)
+{}
+
+QString SettingsStore::read(const QString& key, const QString& defaultValue) const
+{
+    m_settings.beginGroup(section);
+    const QVariant value = m_settings.value(key);
+    m_settings.endGroup();
+    if (!value.isValid())
+        return defaultValue;
+    // A value edited by hand with unquoted commas reads as a list: give it
+    // back as the text it was.
+    if (value.userType() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+void SettingsStore::keepPrivate()
+{
+    // Create the file readable by its owner only before anything is written
+    // to it; later saves keep those permissions.
+    const QString file = m_settings.fileName();
+    if (QFileInfo::exists(file))
+        return;
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly))
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void SettingsStore::write(const QString& key, const QString& text)
+{
+    keepPrivate();
+    m_settings.beginGroup(section);
+    m_settings.setValue(key, text);
+    m_settings.endGroup();
+    m_settings.sync();
+    m_lastWriteOk = m_settings.status() == QSettings::NoError;
+    QFile::setPermissions(m_settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+} // namespace gridorra

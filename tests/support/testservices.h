@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/platform.h"
+#include "app/services.h"
+#include "settings/settingsstore.h"
+#include "support/recordingboxes.h"
+#include "support/scriptedprinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace gridorra::test {
+
+// Points this test process's per-user configuration at a folder of its own.
+// Make it before the first settings store of the process.
+class IsolatedConfig {
+public:
+    IsolatedConfig()
+    {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+        qputenv("HOME", m_dir.path().toLocal8Bit());
+    }
+    QString path() const { return m_dir.path(); }
+    QString settingsFile() const { return m_dir.filePath(QStringLiteral("Marnova.conf")); }
+    // Starts the next test on an empty store.
+    void clear() const
+    {
+        QFile::remove(settingsFile());
+        QDir(m_dir.filePath(QStringLiteral("Marnova"))).removeRecursively();
+    }
+    QByteArray settingsText() const
+    {
+        QFile f(settingsFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+class ScriptedRandom : public RandomDraw {
+public:
+    void randomize(float seed) override { seeds << seed; }
+    float next() override { return value; }
+    float value = 0.5f;
+    QList<float> seeds;
+};
+
+class RecordingBrowser : public Browser {
+public:
+    void open(const QString& address) override
+    {
+        if (fail)
+            throw Failure(fail::fileNotFound);
+        opened << address;
+    }
+    QStringList opened;
+    bool fail = false;
+};
+
+// The seams a test window needs, all answered by the test, with the real
+// settings store on the isolated configuration folder.
+struct TestServices {
+    RecordingBoxes boxes;
+    std::unique_ptr<SettingsStore> settings = std::make_unique<SettingsStore>();
+    ScriptedPrinters printers;
+    ScriptedRandom random;
+    RecordingBrowser browser;
+    QTemporaryDir programFolder;
+
+    Services services()
+    {
+        return {boxes, *settings, printers, random, browser, programFolder.path()};
+    }
+};
+
+} // namespace gridorra::test
