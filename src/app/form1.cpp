@@ -25,6 +25,12 @@
 #include <QScreen>
 #include <QStyle>
 
+// The program's icon lives in the static library's resources.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace gridorra {
 
 namespace {
@@ -71,6 +77,7 @@ QLabel* Form1::placeLabel(std::string_view name, Qt::Alignment alignment)
 Form1::Form1(const Services& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_report(services.boxes)
 {
+    initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

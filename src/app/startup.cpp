@@ -1,8 +1,8 @@
 // The start-up of the main window and the procedures it calls.
-#include "core/apptitle.h"
 #include "core/colour.h"
 #include "core/number.h"
 #include "core/product.h"
+#include "core/programinfo.h"
 #include "cursorfile.h"
 #include "form1.h"
 #include "panel/colourswatch.h"
@@ -30,22 +30,6 @@ namespace {
 const QString skinFile = QStringLiteral("\\x\\o.cjs");
 const QString cursorFile = QStringLiteral("\\HAND-M.CUR");
 const QString pdfPrinter = QStringLiteral("Marnova PDF Writer");
-
-// Whether the path names something whose modification time can be read.
-// Never fails.
-bool FileExists(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.exists() && info.lastModified().isValid();
-}
-
-// A directory lookup that matches ordinary files only: no folders, nothing
-// hidden.
-bool ordinaryFileExists(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && !info.isHidden();
-}
 
 void setBackColorOf(QWidget* control, quint32 value)
 {
@@ -77,7 +61,7 @@ void Form1::Form_Load()
     const QString cursorPath = programFile(m_services.programFolder, cursorFile);
 
     run.step(100, [&] { ApplySkin(); });
-    if (run.test(104, [&] { return FileExists(cursorPath); }))
+    if (run.test(104, [&] { return fileExists(cursorPath); }))
         run.step(106, [&] { setMouseIcon(loadCursorFile(cursorPath)); });
     run.step(108, [&] { MaybeOpenHomePage(); });
     run.step(126, [&] { setWindowTitle(product::name); });
@@ -149,13 +133,13 @@ void Form1::SetAppTitle()
 void Form1::FillPrinterList()
 {
     const QString current = m_services.printers.currentDeviceName();
+    // A drop-down list picks its first entry by itself: keep the choice as it
+    // was unless there is a current printer to show.
+    const QString before = m_combo1->currentText();
     for (const QString& name : m_services.printers.deviceNames())
         m_combo1->addItem(name);
-    if (!current.isEmpty())
-        m_combo1->setCurrentIndex(
-            m_combo1->findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    else if (m_combo1->currentText().isEmpty())
-        m_combo1->setCurrentIndex(-1);
+    const QString shown = current.isEmpty() ? before : current;
+    m_combo1->setCurrentIndex(m_combo1->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void Form1::CheckPdfPrinter()

@@ -17,4 +17,11 @@ QString appTitleFrom(const QString& productName);
 // of the result then becomes a slash.
 QString programFile(const QString& folder, const QString& relativeName);
 
+// Whether the path names something whose modification time the file system
+// can report: a file or a folder. Never fails.
+bool fileExists(const QString& path);
+
+// Whether the path names an ordinary file: not a folder, not hidden.
+bool ordinaryFileExists(const QString& path);
+
 } // namespace gridorra

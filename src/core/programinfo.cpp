@@ -1,6 +1,9 @@
-#include "apptitle.h"
+#include "programinfo.h"
 
 #include "failure.h"
+
+#include <QDateTime>
+#include <QFileInfo>
 
 namespace gridorra {
 
@@ -23,6 +26,18 @@ QString programFile(const QString& folder, const QString& relativeName)
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
 #endif
     return path;
+}
+
+bool fileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.lastModified().isValid();
+}
+
+bool ordinaryFileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden();
 }
 
 } // namespace gridorra
