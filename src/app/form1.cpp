@@ -195,7 +195,7 @@ void Form1::applyCursor()
 
 void Form1::PreviewGraph()
 {
-    previewGraph(*this, *m_picture2, m_services.printers.canvas().scaleMode(), m_report);
+    previewGraph(*this, *m_picture2, m_services.printers.printerScaleMode(), m_report);
 }
 
 void Form1::setBackColor(quint32 value)

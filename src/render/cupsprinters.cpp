@@ -1,65 +1,120 @@
 #include "cupsprinters.h"
 
 #include "core/failure.h"
+#include "printercanvas.h"
 
+#include <QPrinter>
 #include <QPrinterInfo>
+
+#ifndef Q_OS_WIN
+#include <cups/cups.h>
+#endif
 
 namespace gridorra {
 
-CupsPrinters::CupsPrinters()
+CupsPrinters::CupsPrinters() : m_queues(queues())
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (!info.isNull()) {
-        try {
-            select(info);
-        } catch (const Failure&) {
-            // No usable default: the first job reports it.
-        }
-    }
+    for (const Queue& queue : m_queues)
+        if (queue.isDefault)
+            m_current = queue;
 }
 
-QString CupsPrinters::deviceName(const QPrinterInfo& info)
+CupsPrinters::~CupsPrinters() = default;
+
+QList<CupsPrinters::Queue> CupsPrinters::queues()
 {
-    const QString description = info.description();
-    return description.isEmpty() ? info.printerName() : description;
+    QList<Queue> list;
+#ifndef Q_OS_WIN
+    // One request for every queue with its description, as Qt lists them.
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    for (int i = 0; i < count; ++i) {
+        const cups_dest_t& d = dests[i];
+        Queue queue;
+        queue.name = QString::fromUtf8(d.name);
+        if (d.instance)
+            queue.name += QLatin1Char('/') + QString::fromUtf8(d.instance);
+        const char* info = cupsGetOption("printer-info", d.num_options, d.options);
+        const QString description = info ? QString::fromUtf8(info) : QString();
+        queue.deviceName = description.isEmpty() ? queue.name : description;
+        queue.isDefault = d.is_default != 0;
+        list.append(queue);
+    }
+    cupsFreeDests(count, dests);
+#else
+    const QString defaultName = QPrinterInfo::defaultPrinterName();
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
+        const QString description = info.description();
+        list.append({info.printerName(), description.isEmpty() ? info.printerName() : description,
+                     info.printerName() == defaultName});
+    }
+#endif
+    return list;
 }
 
 QStringList CupsPrinters::deviceNames() const
 {
     QStringList names;
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
-        names << deviceName(info);
+    for (const Queue& queue : m_queues)
+        names << queue.deviceName;
     return names;
 }
 
 QString CupsPrinters::currentDeviceName() const
 {
-    if (m_queue.isEmpty())
-        return {};
-    const QPrinterInfo info = QPrinterInfo::printerInfo(m_queue);
-    return info.isNull() ? m_queue : deviceName(info);
+    return m_current.deviceName;
 }
 
 void CupsPrinters::makeCurrent(int index)
 {
-    const QList<QPrinterInfo> all = QPrinterInfo::availablePrinters();
-    if (index < 0 || index >= all.size())
+    if (index < 0 || index >= m_queues.size())
         throw Failure(fail::printerError);
-    select(all[index]);
+    select(m_queues[index]);
 }
 
-void CupsPrinters::select(const QPrinterInfo& info)
+int CupsPrinters::printerScaleMode() const
 {
-    const QString queue = info.printerName();
-    m_printer.setPrinterName(queue);
+    return Canvas::twips;
+}
+
+QPrinter& CupsPrinters::printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_canvas = std::make_unique<PrinterCanvas>(*m_printer);
+        m_canvas->setJobTitle(m_jobTitle);
+        if (!m_current.name.isEmpty())
+            select(m_current);
+    }
+    return *m_printer;
+}
+
+Canvas& CupsPrinters::canvas()
+{
+    printer();
+    return *m_canvas;
+}
+
+void CupsPrinters::setJobTitle(const QString& title)
+{
+    m_jobTitle = title;
+    if (m_canvas)
+        m_canvas->setJobTitle(title);
+}
+
+void CupsPrinters::select(const Queue& queue)
+{
+    m_current = queue;
+    if (!m_printer)
+        return; // selected when the printer is made
+    m_printer->setPrinterName(queue.name);
     // Qt ignores a queue it does not know.
-    if (m_printer.printerName() != queue)
+    if (m_printer->printerName() != queue.name)
         throw Failure(fail::printerError);
     // Qt starts every printer on A4: the queue's own default media counts.
-    const QPageSize size = info.defaultPageSize();
+    const QPageSize size = QPrinterInfo::printerInfo(queue.name).defaultPageSize();
     if (size.isValid())
-        m_printer.setPageSize(size);
-    m_queue = queue;
+        m_printer->setPageSize(size);
 }
 
 } // namespace gridorra

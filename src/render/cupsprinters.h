@@ -1,38 +1,55 @@
 #pragma once
 
-#include "printercanvas.h"
 #include "printers.h"
 
-#include <QPrinter>
+#include <QList>
 
-class QPrinterInfo;
+#include <memory>
+
+class QPrinter;
 
 namespace gridorra {
 
-// The printers of the system's print service (CUPS on Linux) as Qt lists them.
-// One QPrinter serves for the whole run; making a printer current selects its
-// queue with the queue's own default page size and resolution.
+class PrinterCanvas;
+
+// The printers of the system's print service (CUPS on Linux), in the order
+// the service lists them. The list comes from one request to the service, at
+// start and at each refresh();
+// the QPrinter that does the printing is made when the first job needs it and
+// then serves for the whole run. Making a printer current selects its queue
+// with the queue's own default page size and resolution.
 class CupsPrinters : public Printers {
 public:
     CupsPrinters();
+    ~CupsPrinters() override;
 
-    // The queue's description when it has one, else the queue's name.
-    static QString deviceName(const QPrinterInfo& info);
+    struct Queue {
+        QString name;       // the queue's name, as QPrinter knows it
+        QString deviceName; // the description when it has one, else the name
+        bool isDefault = false;
+    };
+    // Every queue, in the service's order.
+    static QList<Queue> queues();
 
     QStringList deviceNames() const override;
+    void refresh() override { m_queues = queues(); }
     QString currentDeviceName() const override;
     void makeCurrent(int index) override;
-    Canvas& canvas() override { return m_canvas; }
-    void setJobTitle(const QString& title) override { m_canvas.setJobTitle(title); }
+    int printerScaleMode() const override;
+    Canvas& canvas() override;
+    void setJobTitle(const QString& title) override;
 
-    QPrinter& printer() { return m_printer; }
+    // The printer that prints, made on first use.
+    QPrinter& printer();
 
 private:
-    void select(const QPrinterInfo& info);
+    void select(const Queue& queue);
 
-    QPrinter m_printer{QPrinter::HighResolution};
-    PrinterCanvas m_canvas{m_printer};
-    QString m_queue; // the current printer's queue; empty without one
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<PrinterCanvas> m_canvas;
+    QString m_jobTitle;
+    QList<Queue> m_queues;
+    Queue m_current; // empty name: none
 };
 
 } // namespace gridorra

@@ -13,14 +13,19 @@ class Printers {
 public:
     virtual ~Printers() = default;
 
-    // DeviceName of every installed printer, in the platform's order.
+    // DeviceName of every installed printer, in the platform's order, as
+    // read when the program started or at the last refresh().
     virtual QStringList deviceNames() const = 0;
+    // Reads the installed printers again.
+    virtual void refresh() = 0;
     // DeviceName of the current printer (at start the default printer); empty
     // when there is none.
     virtual QString currentDeviceName() const = 0;
     // Makes the printer at this place of deviceNames() current, for the rest
-    // of the run.
+    // of the run. Fails when that printer is gone.
     virtual void makeCurrent(int index) = 0;
+    // The unit of the printer's canvas; always twips, and reading it never fails.
+    virtual int printerScaleMode() const = 0;
     // The current printer as a canvas.
     virtual Canvas& canvas() = 0;
     // The title of the print jobs sent from now on.

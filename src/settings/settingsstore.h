@@ -31,9 +31,12 @@ public:
 
 private:
     void keepPrivate();
+    // What the file looked like after this store last read or wrote it.
+    QByteArray fileStamp() const;
 
     mutable QSettings m_settings;
     bool m_lastWriteOk = true;
+    QByteArray m_stamp;
 };
 
 } // namespace gridorra

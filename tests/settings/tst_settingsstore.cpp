@@ -81,6 +81,22 @@ private slots:
         QVERIFY(config.settingsText().contains("[Gridorra%20Software]"));
     }
 
+    void aChangeMadeFromOutsideIsOverwrittenByTheNextChange()
+    {
+        SettingsStore store;
+        store.write("Text1", "10");
+        // Another program puts 99 there; the field then changes back to the
+        // text this store last wrote, which must reach the file again.
+        QTest::qWait(5); // a later modification time than our own write
+        {
+            QFile f(config.settingsFile());
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("[Gridorra%20Software]\nText1=99\n");
+        }
+        store.write("Text1", "10");
+        QCOMPARE(readElsewhere("Text1"), QString("10"));
+    }
+
     void theFileIsTheUsersAlone()
     {
         SettingsStore store;

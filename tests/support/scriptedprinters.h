@@ -24,6 +24,8 @@ public:
             throw Failure(fail::printerError);
         return names;
     }
+    void refresh() override { ++refreshes; }
+    int refreshes = 0;
     QString currentDeviceName() const override
     {
         if (failCurrentName)
@@ -35,6 +37,7 @@ public:
         madeCurrent << index;
         current = names.at(index);
     }
+    int printerScaleMode() const override { return printerCanvas.scaleMode(); }
     Canvas& canvas() override { return printerCanvas; }
     void setJobTitle(const QString& title) override { jobTitle = title; }
 };

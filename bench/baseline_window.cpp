@@ -1,0 +1,32 @@
+// The cheapest Qt window to compare the program's start-up with: a fixed
+// window of the same size whose combo box lists the printers.
+#include <QApplication>
+#include <QComboBox>
+#include <QPrinterInfo>
+#include <QWidget>
+
+// Ends the program once the window has been painted for the first time.
+class QuitOnFirstPaint : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setFixedSize(536, 306);
+    QComboBox printers(&window);
+    printers.setGeometry(16, 196, 488, 23);
+    printers.addItems(QPrinterInfo::availablePrinterNames());
+    window.show();
+    QuitOnFirstPaint quitter;
+    if (qEnvironmentVariableIsSet("GRIDORRA_QUIT_WHEN_SHOWN"))
+        window.installEventFilter(&quitter);
+    return app.exec();
+}
