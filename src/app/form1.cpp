@@ -12,6 +12,7 @@
 #include "render/previewbox.h"
 #include "render/previewgraph.h"
 #include "render/printers.h"
+#include "render/printjob.h"
 #include "render/systemcolours.h"
 #include "settings/keys.h"
 
@@ -142,6 +143,7 @@ Form1::Form1(const Services& services, QWidget* parent)
     for (int i = 0; i < 6; ++i)
         m_panel->attachField(m_text[std::size_t(i)], keys::name(keys::text[i]));
     m_panel->attachUnits(m_option1, m_option2);
+    connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
 
     for (std::size_t i = 1; i < m_byTabIndex.size(); ++i)
         QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);
@@ -196,6 +198,18 @@ void Form1::applyCursor()
 void Form1::PreviewGraph()
 {
     previewGraph(*this, *m_picture2, m_services.printers.printerScaleMode(), m_report);
+}
+
+void Form1::PushButton2_Click()
+{
+    PrintJobContext job{*this,    m_services.printers, m_services.registry, m_services.boxes,
+                        m_report, m_appTitle,          m_printBusy};
+    printJob(job);
+}
+
+QString Form1::printerChoice() const
+{
+    return m_combo1->currentText();
 }
 
 void Form1::setBackColor(quint32 value)

@@ -64,6 +64,11 @@ public:
     // Draws the preview from the controls' current values.
     void PreviewGraph();
 
+    // "Start Printing": prints the copies on the chosen printer.
+    void PushButton2_Click();
+    // True while a print job runs.
+    bool printBusy() const { return m_printBusy; }
+
     // The name the program goes by in message boxes that name no title.
     const QString& appTitle() const { return m_appTitle; }
 
@@ -76,6 +81,7 @@ public:
     QString fieldText(int field) const override;
     bool inchesSelected() const override;
     bool centimetresSelected() const override;
+    QString printerChoice() const override;
     void setProgressValue(double value) override;
     void setProgressText(const QString& text) override;
 
@@ -114,6 +120,7 @@ private:
     bool m_centred = false;
     QString m_appTitle;
     quint32 m_backColor = 0x00FFFFFF;
+    bool m_printBusy = false;
 };
 
 } // namespace gridorra

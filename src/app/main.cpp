@@ -3,6 +3,7 @@
 #include "app/systemplatform.h"
 #include "render/cupsprinters.h"
 #include "settings/settingsstore.h"
+#include "settings/userregistry.h"
 
 #include <QApplication>
 
@@ -30,13 +31,18 @@ int main(int argc, char* argv[])
     gridorra::CupsPrinters printers;
     gridorra::SystemRandom random;
     gridorra::DesktopBrowser browser;
-    const gridorra::Services services{boxes,  settings, printers,
-                                      random, browser,  QCoreApplication::applicationDirPath()};
+    gridorra::UserRegistry registry;
+    const gridorra::Services services{boxes,
+                                      settings,
+                                      printers,
+                                      random,
+                                      browser,
+                                      registry,
+                                      QCoreApplication::applicationDirPath()};
 
     gridorra::Form1 form(services);
     boxes.setParentWindow(&form);
     form.Form_Load();
-    printers.setJobTitle(form.appTitle());
     form.show();
     // The start-up benchmark times a run that ends once the window is painted.
     QuitOnFirstPaint quitter;

@@ -16,10 +16,11 @@ void ProgressBar::setValue(double value)
 {
     if (!(value >= minimum && value <= maximum))
         throw Failure(fail::invalidPropertyValue);
-    if (value == m_value)
-        return;
-    m_value = value;
-    update();
+    if (value != m_value) {
+        m_value = value;
+        update();
+    }
+    emit valueChanged(value);
 }
 
 void ProgressBar::setText(const QString& text)

@@ -22,6 +22,9 @@ public:
     const QString& text() const { return m_text; }
     void setText(const QString& text);
 
+signals:
+    void valueChanged(double value);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -9,6 +9,7 @@ class MessageBoxes;
 class Printers;
 class RandomDraw;
 class SettingsStore;
+class UserRegistry;
 
 // The platform services the main window uses; the program passes the real
 // ones, tests their own.
@@ -18,6 +19,7 @@ struct Services {
     Printers& printers;
     RandomDraw& random;
     Browser& browser;
+    UserRegistry& registry;
     QString programFolder; // the folder of the program file
 };
 

@@ -12,6 +12,39 @@
 
 namespace gridorra {
 
+namespace {
+
+// The queue's default resolution in dots per inch, or 0 when it names none.
+int defaultResolution(const QString& queue)
+{
+#ifndef Q_OS_WIN
+    const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
+    const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(),
+                                         instance.isEmpty() ? nullptr : instance.constData());
+    if (!dest)
+        return 0;
+    int dpi = 0;
+    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+        if (ipp_attribute_t* attr =
+                cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution")) {
+            int y = 0;
+            ipp_res_t units = IPP_RES_PER_INCH;
+            const int x = ippGetResolution(attr, 0, &y, &units);
+            dpi = units == IPP_RES_PER_CM ? int(x * 2.54 + 0.5) : x;
+        }
+        cupsFreeDestInfo(info);
+    }
+    cupsFreeDests(1, dest);
+    return dpi;
+#else
+    Q_UNUSED(queue);
+    return 0;
+#endif
+}
+
+} // namespace
+
 CupsPrinters::CupsPrinters() : m_queues(queues())
 {
     for (const Queue& queue : m_queues)
@@ -83,6 +116,14 @@ QPrinter& CupsPrinters::printer()
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         m_canvas = std::make_unique<PrinterCanvas>(*m_printer);
         m_canvas->setJobTitle(m_jobTitle);
+#ifndef Q_OS_WIN
+        // Qt hands the document to the service without looking at the answer:
+        // a queue that refuses the job must not pass for a printed copy.
+        m_canvas->setJobCheck([] {
+            if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+                throw Failure(fail::printerError);
+        });
+#endif
         if (!m_current.name.isEmpty())
             select(m_current);
     }
@@ -115,6 +156,9 @@ void CupsPrinters::select(const Queue& queue)
     const QPageSize size = QPrinterInfo::printerInfo(queue.name).defaultPageSize();
     if (size.isValid())
         m_printer->setPageSize(size);
+    // Dots are the queue's; Qt's high resolution where the queue names none.
+    const int dpi = defaultResolution(queue.name);
+    m_printer->setResolution(dpi > 0 ? dpi : 1200);
 }
 
 } // namespace gridorra

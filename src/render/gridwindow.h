@@ -15,6 +15,7 @@ public:
     virtual QString fieldText(int field) const = 0; // text of Text1 .. Text6
     virtual bool inchesSelected() const = 0;        // Option1
     virtual bool centimetresSelected() const = 0;   // Option2
+    virtual QString printerChoice() const = 0;      // Combo1's text
 
     virtual void setMousePointer(int pointer) = 0;
     virtual void setProgressValue(double value) = 0;

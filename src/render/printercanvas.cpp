@@ -88,6 +88,8 @@ void PrinterCanvas::endDoc()
         return; // nothing drawn: no job
     if (!m_painter.end() || m_printer.printerState() == QPrinter::Error)
         throw Failure(fail::printerError);
+    if (m_jobCheck)
+        m_jobCheck();
 }
 
 } // namespace gridorra

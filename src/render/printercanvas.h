@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QString>
 
+#include <functional>
+
 class QPrinter;
 
 namespace gridorra {
@@ -20,6 +22,9 @@ public:
 
     // The title of the jobs this canvas sends.
     void setJobTitle(const QString& title) { m_jobTitle = title; }
+    // Asks the print service whether it took the job just sent; throws a
+    // Failure when it did not. Qt itself does not tell.
+    void setJobCheck(std::function<void()> check) { m_jobCheck = std::move(check); }
 
     void cls() override;
     int scaleMode() const override { return twips; }
@@ -37,6 +42,7 @@ private:
     QPrinter& m_printer;
     QPainter m_painter;
     QString m_jobTitle;
+    std::function<void()> m_jobCheck;
     qint16 m_drawWidth = 1;
     // A document that could not be begun is reported once; the rest of its
     // drawing passes silently until the next EndDoc.

@@ -3,6 +3,7 @@
 #include "app/platform.h"
 #include "app/services.h"
 #include "settings/settingsstore.h"
+#include "settings/userregistry.h"
 #include "support/recordingboxes.h"
 #include "support/scriptedprinters.h"
 
@@ -70,12 +71,15 @@ struct TestServices {
     ScriptedPrinters printers;
     ScriptedRandom random;
     RecordingBrowser browser;
+    UserRegistry registry;
     QTemporaryDir programFolder;
 
-    Services services()
+    // The services with another set of printers, e.g. the real ones.
+    Services services(Printers& with)
     {
-        return {boxes, *settings, printers, random, browser, programFolder.path()};
+        return {boxes, *settings, with, random, browser, registry, programFolder.path()};
     }
+    Services services() { return services(printers); }
 };
 
 } // namespace gridorra::test

@@ -1,0 +1,331 @@
+#include "app/form1.h"
+#include "app/progressbar.h"
+#include "app/pushbutton.h"
+#include "panel/numericfield.h"
+#include "render/cupsprinters.h"
+#include "render/mousepointer.h"
+#include "settings/userregistry.h"
+#include "support/cupsqueues.h"
+#include "support/pdfraster.h"
+#include "support/pinlocale.h"
+#include "support/testservices.h"
+
+#include <QComboBox>
+#include <QSettings>
+#include <QtTest>
+
+using namespace gridorra;
+using namespace gridorra::test;
+
+namespace {
+
+QStringList labelsOf(const QList<RecordingBoxes::Box>& boxes)
+{
+    QStringList out;
+    for (const auto& box : boxes) {
+        if (box.title != "Application Error") {
+            out << box.text;
+            continue;
+        }
+        const auto at = box.text.indexOf("at line ");
+        out << box.text.mid(at + 8, box.text.indexOf('\r', at) - at - 8);
+    }
+    return out;
+}
+
+int pagesOf(const QString& pdf)
+{
+    QProcess p;
+    p.start("pdfinfo", {pdf});
+    p.waitForFinished(30000);
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.section(':', 1).trimmed().toInt();
+    return -1;
+}
+
+// Centres of the dark runs along a row of a grey image.
+QList<double> centres(const QImage& strip)
+{
+    QList<double> out;
+    for (const auto& run : darkRunsInRow(strip, 0))
+        out << (run.first + run.second + 1) / 2.0;
+    return out;
+}
+
+} // namespace
+
+class TestPrintJob : public QObject {
+    Q_OBJECT
+private:
+    IsolatedConfig config;
+    std::unique_ptr<TestServices> services;
+    std::unique_ptr<CupsPrinters> printers;
+    std::unique_ptr<Form1> form;
+    QList<double> progress;
+
+    QList<RecordingBoxes::Box>& boxes() { return services->boxes.boxes; }
+
+    void start(const QString& printer = QString())
+    {
+        services = std::make_unique<TestServices>();
+        services->random.value = 0.5f;
+        printers = std::make_unique<CupsPrinters>();
+        form = std::make_unique<Form1>(services->services(*printers));
+        form->Form_Load();
+        QVERIFY2(boxes().isEmpty(), qPrintable(labelsOf(boxes()).join(" | ")));
+        if (!printer.isEmpty())
+            form->combo1()->setCurrentText(printer);
+        progress.clear();
+        connect(form->progressBar1(), &ProgressBar::valueChanged, this,
+                [this](double v) { progress << v; });
+    }
+
+    // Prints and waits for the scheduler to finish; the new jobs.
+    QList<QPair<int, QString>> print()
+    {
+        const int before = CupsQueues::lastJob();
+        form->pushButton2()->click();
+        if (!CupsQueues::waitUntilIdle())
+            qWarning("jobs still pending");
+        return CupsQueues::jobsAfter(before);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        pinLocale();
+        QVERIFY2(CupsQueues::available(), "the private CUPS scheduler is not running");
+    }
+
+    void init() { config.clear(); }
+
+    void cleanup()
+    {
+        form.reset();
+        printers.reset();
+        services.reset();
+    }
+
+    void theListShowsEveryQueueWithTheDefaultChosen()
+    {
+        start();
+        QStringList listed;
+        for (int i = 0; i < form->combo1()->count(); ++i)
+            listed << form->combo1()->itemText(i);
+        QCOMPARE(listed, QStringList({"lab printer", "Lab Printer", "Marnova PDF Writer", "Office",
+                                      "US Letter Printer"}));
+        QCOMPARE(form->combo1()->currentText(), QString("Office"));
+    }
+
+    void threeCopiesAreThreeJobsOfOnePage()
+    {
+        start("Lab Printer");
+        form->textField(6)->setText("3");
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 3);
+        for (const auto& [id, queue] : jobs) {
+            QCOMPARE(queue, QString("Lab_Upper"));
+            QCOMPARE(pagesOf(CupsQueues::documentOf(id)), 1);
+            // Each job carries the application title as its name.
+            QVERIFY(CupsQueues::controlOf(id).contains("Gridorra"));
+        }
+        QCOMPARE(progress.size(), 4);
+        QCOMPARE(progress[0], 1.0 / 3 * 100);
+        QCOMPARE(progress[1], 2.0 / 3 * 100);
+        QCOMPARE(progress[2], 100.0);
+        QCOMPARE(progress[3], 0.0);
+        QCOMPARE(form->progressBar1()->value(), 0.0);
+        QCOMPARE(form->progressBar1()->text(), QString("Progress Bar"));
+        QCOMPARE(form->mousePointer(), pointer::normal);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(!form->printBusy());
+        QCOMPARE(labelsOf(boxes()), QStringList({"Done."}));
+        QCOMPARE(boxes()[0].title, QString("Gridorra"));
+        QCOMPARE(boxes()[0].icon, MessageBoxes::Icon::None);
+    }
+
+    void copies_data()
+    {
+        QTest::addColumn<QString>("copies");
+        QTest::addColumn<int>("jobs");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("0 prints one") << "0" << 1 << QStringList({"Done."});
+        QTest::newRow("-1 prints none") << "-1" << 0 << QStringList({"Done."});
+        QTest::newRow("empty") << "" << 1 << QStringList({"150", "Done."});
+        QTest::newRow("letters") << "abc" << 1 << QStringList({"150", "Done."});
+    }
+    void copies()
+    {
+        QFETCH(QString, copies);
+        QFETCH(int, jobs);
+        QFETCH(QStringList, said);
+        start();
+        form->textField(6)->setText(copies);
+        QCOMPARE(print().size(), jobs);
+        QCOMPARE(labelsOf(boxes()), said);
+        QVERIFY(!form->printBusy());
+    }
+
+    void aClickWhileAJobRunsDoesNothing()
+    {
+        start();
+        int clicksDuringJob = 0;
+        services->boxes.onShow = [&](const RecordingBoxes::Box& box) {
+            if (box.text == "Done." && clicksDuringJob++ == 0) {
+                QVERIFY(form->printBusy());
+                form->pushButton2()->click();
+            }
+        };
+        QCOMPARE(print().size(), 1);
+        QCOMPARE(labelsOf(boxes()), QStringList({"Done."}));
+        QVERIFY(!form->printBusy());
+    }
+
+    void sheetGeometry_data()
+    {
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<QSizeF>("page");
+        QTest::newRow("A4 queue") << "Office" << QSizeF(595, 842);
+        QTest::newRow("Letter queue") << "US Letter Printer" << QSizeF(612, 792);
+    }
+    void sheetGeometry()
+    {
+        QFETCH(QString, printer);
+        QFETCH(QSizeF, page);
+        start(printer);
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 1);
+        const QString pdf = config.path() + "/sheet.pdf";
+        QFile::remove(pdf);
+        QVERIFY(QFile::copy(CupsQueues::documentOf(jobs[0].first), pdf));
+        QCOMPARE(pdfPageSize(pdf), page);
+
+        // The queue prints at 600 dpi with margins of 18 points at the sides
+        // and 36 at top and bottom: render at 600 dpi, a dot per pixel.
+        const int dpi = 600, left = 150, top = 300;
+        const int width = int(page.width() / 72 * dpi), height = int(page.height() / 72 * dpi);
+        const auto expectedAt = [&](int k) { return (4 + 144 * k) * dpi / 1440.0; };
+
+        // Along a row 200 twips into the printable area: every vertical line.
+        const QImage row = rasterisePdf(pdf, dpi, QRect(0, top + 200 * dpi / 1440, width, 1));
+        QVERIFY(!row.isNull());
+        const auto vertical = centres(row);
+        const int printableWidth = width - 2 * left;
+        int count = 0;
+        while (expectedAt(count) <= printableWidth)
+            ++count;
+        QCOMPARE(vertical.size(), count);
+        for (int k = 0; k < count; ++k)
+            QVERIFY2(qAbs(vertical[k] - left - expectedAt(k)) <= 1.0,
+                     qPrintable(QString("vertical line %1 at %2 dots, expected %3")
+                                    .arg(k)
+                                    .arg(vertical[k] - left)
+                                    .arg(expectedAt(k))));
+        // Wide lines are 4 dots, the others 1.
+        const auto runs = darkRunsInRow(row, 0);
+        for (int k = 0; k < count; ++k) {
+            const int w = runs[k].second - runs[k].first + 1;
+            QVERIFY2(k % 10 == 0 ? (w >= 4 && w <= 5) : (w >= 1 && w <= 2),
+                     qPrintable(QString("line %1 is %2 dots wide").arg(k).arg(w)));
+        }
+
+        // Down a column 200 twips in: every horizontal line, down to the
+        // printable area's bottom edge.
+        QImage column = rasterisePdf(pdf, dpi, QRect(left + 200 * dpi / 1440, 0, 1, height));
+        QVERIFY(!column.isNull());
+        column = column.transformed(QTransform().rotate(90));
+        auto horizontal = centres(column);
+        std::reverse(horizontal.begin(), horizontal.end());
+        for (double& y : horizontal)
+            y = height - y;
+        const int printableHeight = height - 2 * top;
+        count = 0;
+        while (expectedAt(count) <= printableHeight)
+            ++count;
+        QCOMPARE(horizontal.size(), count);
+        for (int k = 0; k < count; ++k)
+            QVERIFY2(qAbs(horizontal[k] - top - expectedAt(k)) <= 1.0,
+                     qPrintable(QString("horizontal line %1 at %2 dots, expected %3")
+                                    .arg(k)
+                                    .arg(horizontal[k] - top)
+                                    .arg(expectedAt(k))));
+    }
+
+    void theCompanionPrinterIsPreparedBeforeEveryJob()
+    {
+        start("Marnova PDF Writer");
+        const QString file = UserRegistry::fileName();
+        QCOMPARE(file, config.path() + "/Marnova/registry.ini");
+        QVERIFY(!QFile::exists(file));
+        const auto first = print();
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(first[0].second, QString("Marnova_PDF_Writer"));
+        QCOMPARE(QSettings(file, QSettings::IniFormat)
+                     .value("Software/Marnova PDF Writer/BypassSaveAs")
+                     .toString(),
+                 QString("0"));
+        // The printer set it aside after that job; the next job writes it again.
+        QSettings(file, QSettings::IniFormat)
+            .setValue("Software/Marnova PDF Writer/BypassSaveAs", "1");
+        QCOMPARE(print().size(), 1);
+        QCOMPARE(QSettings(file, QSettings::IniFormat)
+                     .value("Software/Marnova PDF Writer/BypassSaveAs")
+                     .toString(),
+                 QString("0"));
+    }
+
+    void otherPrintersLeaveTheRegistryAlone()
+    {
+        start("Office");
+        QCOMPARE(print().size(), 1);
+        QVERIFY(!QFile::exists(UserRegistry::fileName()));
+    }
+
+    void aPrinterThatRefusesJobsIsReported()
+    {
+        CupsQueues::run("cupsreject", {"Lab_Upper"});
+        start("Lab Printer");
+        form->textField(6)->setText("2");
+        const auto jobs = print();
+        CupsQueues::run("cupsaccept", {"Lab_Upper"});
+        QVERIFY(jobs.isEmpty());
+        // Each copy's EndDoc fails and is reported; the job still ends.
+        QCOMPARE(labelsOf(boxes()), QStringList({"194", "194", "Done."}));
+        QVERIFY(boxes()[0].text.startsWith("Printer error\r\n"));
+        QVERIFY(!form->printBusy());
+    }
+
+    void lettersCaseTellsPrintersApart()
+    {
+        start("lab printer");
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(jobs[0].second, QString("Lab_Lower"));
+    }
+
+    void aPrinterRemovedAfterStartUpLeavesTheCurrentOne()
+    {
+        CupsQueues::addQueue("Vanishing", "Vanishing Printer");
+        start("Vanishing Printer");
+        QCOMPARE(form->combo1()->currentText(), QString("Vanishing Printer"));
+        CupsQueues::removeQueue("Vanishing");
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(jobs[0].second, QString("Office")); // the default printer
+        QCOMPARE(labelsOf(boxes()), QStringList({"Done."}));
+
+        // Later jobs of the run stay with the printer an earlier job chose.
+        boxes().clear();
+        form->combo1()->setCurrentText("US Letter Printer");
+        QCOMPARE(print()[0].second, QString("US_Letter"));
+        CupsQueues::addQueue("Vanishing", "Vanishing Printer");
+        form->combo1()->addItem("Vanishing Printer");
+        form->combo1()->setCurrentText("Vanishing Printer");
+        CupsQueues::removeQueue("Vanishing");
+        QCOMPARE(print()[0].second, QString("US_Letter"));
+    }
+};
+
+QTEST_MAIN(TestPrintJob)
+#include "tst_printjob.moc"
