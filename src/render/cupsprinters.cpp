@@ -145,9 +145,11 @@ void CupsPrinters::setJobTitle(const QString& title)
 
 void CupsPrinters::select(const Queue& queue)
 {
+    // The printer is set up on its queue once; choosing it again changes nothing.
+    const bool same = m_printer && m_configured && queue.name == m_current.name;
     m_current = queue;
-    if (!m_printer)
-        return; // selected when the printer is made
+    if (!m_printer || same)
+        return; // a new printer is set up when it is made
     m_printer->setPrinterName(queue.name);
     // Qt ignores a queue it does not know.
     if (m_printer->printerName() != queue.name)
@@ -159,6 +161,7 @@ void CupsPrinters::select(const Queue& queue)
     // Dots are the queue's; Qt's high resolution where the queue names none.
     const int dpi = defaultResolution(queue.name);
     m_printer->setResolution(dpi > 0 ? dpi : 1200);
+    m_configured = true;
 }
 
 } // namespace gridorra

@@ -49,7 +49,8 @@ private:
     std::unique_ptr<PrinterCanvas> m_canvas;
     QString m_jobTitle;
     QList<Queue> m_queues;
-    Queue m_current; // empty name: none
+    Queue m_current;           // empty name: none
+    bool m_configured = false; // the printer is set up on m_current's queue
 };
 
 } // namespace gridorra
