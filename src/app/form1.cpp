@@ -6,6 +6,7 @@
 #include "panel/colourswatch.h"
 #include "panel/numericfield.h"
 #include "panel/parameterpanel.h"
+#include "panel/pointerfeedback.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "render/mousepointer.h"
@@ -143,7 +144,16 @@ Form1::Form1(const Services& services, QWidget* parent)
     for (int i = 0; i < 6; ++i)
         m_panel->attachField(m_text[std::size_t(i)], keys::name(keys::text[i]));
     m_panel->attachUnits(m_option1, m_option2);
+    m_panel->attachSwatch(m_picture1, services.colourDialog);
     connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+
+    m_pointerFeedback = new PointerFeedback([this] { return m_mousePointer; },
+                                            [this](int p) { setMousePointer(p); }, this);
+    m_pointerFeedback->watch(this);
+    for (QGroupBox* frame : findChildren<QGroupBox*>())
+        m_pointerFeedback->watch(frame);
+    connect(m_pushButton2, &PushButton::mouseMoved, m_pointerFeedback,
+            &PointerFeedback::moveOverButton);
 
     for (std::size_t i = 1; i < m_byTabIndex.size(); ++i)
         QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);

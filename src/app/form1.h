@@ -23,6 +23,7 @@ namespace gridorra {
 class ColourSwatch;
 class NumericField;
 class ParameterPanel;
+class PointerFeedback;
 class PreviewBox;
 class ProgressBar;
 class PushButton;
@@ -105,6 +106,7 @@ private:
     Services m_services;
     ErrorReport m_report;
     ParameterPanel* m_panel = nullptr;
+    PointerFeedback* m_pointerFeedback = nullptr;
     std::array<QWidget*, 27> m_byTabIndex{};
     std::array<NumericField*, 6> m_text{};
     QRadioButton* m_option1 = nullptr;

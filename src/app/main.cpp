@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/qtcolourdialog.h"
 #include "app/qtmessageboxes.h"
 #include "app/systemplatform.h"
 #include "render/cupsprinters.h"
@@ -32,16 +33,14 @@ int main(int argc, char* argv[])
     gridorra::SystemRandom random;
     gridorra::DesktopBrowser browser;
     gridorra::UserRegistry registry;
-    const gridorra::Services services{boxes,
-                                      settings,
-                                      printers,
-                                      random,
-                                      browser,
-                                      registry,
-                                      QCoreApplication::applicationDirPath()};
+    gridorra::QtColourDialog colourDialog;
+    const gridorra::Services services{
+        boxes,   settings, printers,     random,
+        browser, registry, colourDialog, QCoreApplication::applicationDirPath()};
 
     gridorra::Form1 form(services);
     boxes.setParentWindow(&form);
+    colourDialog.setParentWindow(&form);
     form.Form_Load();
     form.show();
     // The start-up benchmark times a run that ends once the window is painted.

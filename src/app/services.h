@@ -5,6 +5,7 @@
 namespace gridorra {
 
 class Browser;
+class CommonDialog;
 class MessageBoxes;
 class Printers;
 class RandomDraw;
@@ -20,6 +21,7 @@ struct Services {
     RandomDraw& random;
     Browser& browser;
     UserRegistry& registry;
+    CommonDialog& colourDialog;
     QString programFolder; // the folder of the program file
 };
 

@@ -1,5 +1,8 @@
 #include "parameterpanel.h"
 
+#include "colourswatch.h"
+#include "commondialog.h"
+#include "core/failure.h"
 #include "core/messageboxes.h"
 #include "core/number.h"
 #include "numericfield.h"
@@ -40,6 +43,25 @@ void ParameterPanel::attachUnits(QRadioButton* inches, QRadioButton* centimetres
         if (on)
             unitClick(QStringLiteral("2"));
     });
+}
+
+void ParameterPanel::attachSwatch(ColourSwatch* swatch, CommonDialog& dialog)
+{
+    connect(swatch, &ColourSwatch::clicked, this,
+            [this, swatch, &dialog] { swatchClick(swatch, dialog); });
+}
+
+void ParameterPanel::swatchClick(ColourSwatch* swatch, CommonDialog& dialog)
+{
+    dialog.setColor(swatch->backColor());
+    dialog.showColor();
+    try {
+        swatch->setBackColor(qint32(dialog.color()));
+    } catch (const Failure&) {
+        return; // the dialog gives colours only; the swatch keeps its own
+    }
+    m_settings.write(keys::name(keys::colour), QString::number(qint32(swatch->backColor())));
+    m_window.previewGraph();
 }
 
 void ParameterPanel::change(NumericField* field, const QString& key)

@@ -9,6 +9,8 @@ class QRadioButton;
 
 namespace gridorra {
 
+class ColourSwatch;
+class CommonDialog;
 class MessageBoxes;
 class NumericField;
 class SettingsStore;
@@ -33,12 +35,15 @@ public:
     void attachField(NumericField* field, const QString& key);
     // Option1 (inches) and Option2 (centimetres): Click when selected.
     void attachUnits(QRadioButton* inches, QRadioButton* centimetres);
+    // Picture1: Click runs the colour dialog.
+    void attachSwatch(ColourSwatch* swatch, CommonDialog& dialog);
 
 private:
     void change(NumericField* field, const QString& key);
     void gotFocus(NumericField* field);
     void lostFocus(NumericField* field);
     void unitClick(const QString& scale);
+    void swatchClick(ColourSwatch* swatch, CommonDialog& dialog);
 
     SettingsStore& m_settings;
     MessageBoxes& m_boxes;

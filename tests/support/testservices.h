@@ -2,6 +2,7 @@
 
 #include "app/platform.h"
 #include "app/services.h"
+#include "panel/commondialog.h"
 #include "settings/settingsstore.h"
 #include "settings/userregistry.h"
 #include "support/recordingboxes.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace gridorra::test {
 
@@ -63,6 +65,20 @@ public:
     bool fail = false;
 };
 
+// The colour dialog, answered by the test: it picks `answer`, or cancels
+// when there is none.
+class ScriptedColourDialog : public CommonDialog {
+public:
+    void showColor() override
+    {
+        shownWith << m_color;
+        if (answer)
+            m_color = *answer;
+    }
+    std::optional<quint32> answer;
+    QList<quint32> shownWith;
+};
+
 // The seams a test window needs, all answered by the test, with the real
 // settings store on the isolated configuration folder.
 struct TestServices {
@@ -72,12 +88,14 @@ struct TestServices {
     ScriptedRandom random;
     RecordingBrowser browser;
     UserRegistry registry;
+    ScriptedColourDialog colourDialog;
     QTemporaryDir programFolder;
 
     // The services with another set of printers, e.g. the real ones.
     Services services(Printers& with)
     {
-        return {boxes, *settings, with, random, browser, registry, programFolder.path()};
+        return {boxes,   *settings, with,         random,
+                browser, registry,  colourDialog, programFolder.path()};
     }
     Services services() { return services(printers); }
 };

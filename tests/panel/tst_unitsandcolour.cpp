@@ -1,0 +1,215 @@
+#include "app/form1.h"
+#include "app/progressbar.h"
+#include "app/pushbutton.h"
+#include "core/colour.h"
+#include "panel/colourswatch.h"
+#include "panel/numericfield.h"
+#include "render/mousepointer.h"
+#include "render/previewbox.h"
+#include "support/pinlocale.h"
+#include "support/pixelruns.h"
+#include "support/testservices.h"
+
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace gridorra;
+using namespace gridorra::test;
+
+class TestUnitsAndColour : public QObject {
+    Q_OBJECT
+private:
+    IsolatedConfig config;
+    std::unique_ptr<TestServices> services;
+    std::unique_ptr<Form1> form;
+
+    QString stored(const char* key) const
+    {
+        return SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
+    }
+    // PreviewGraph always ends by putting "Progress Bar" on the bar.
+    void markPreview() { form->progressBar1()->setText("not redrawn"); }
+    bool previewRedrawn() const { return form->progressBar1()->text() == "Progress Bar"; }
+    QImage preview() const { return form->picture2()->image(); }
+    QStringList fields() const
+    {
+        QStringList out;
+        for (int i = 1; i <= 6; ++i)
+            out << form->textField(i)->text();
+        return out;
+    }
+
+    // Moves the mouse, as the window system reports it, to a point of a widget.
+    void moveTo(QWidget* w, QPoint at)
+    {
+        QTest::mouseMove(form->windowHandle(), w->mapTo(form.get(), at));
+        QCoreApplication::processEvents();
+    }
+
+    void start(bool withCursor = true)
+    {
+        services = std::make_unique<TestServices>();
+        services->printers.names = {"Office", "Marnova PDF Writer"};
+        services->printers.current = "Office";
+        if (withCursor)
+            QVERIFY(QFile::copy(QStringLiteral(HAND_CURSOR),
+                                services->programFolder.filePath("HAND-M.CUR")));
+        form = std::make_unique<Form1>(services->services());
+        form->Form_Load();
+        QVERIFY(services->boxes.boxes.isEmpty());
+    }
+
+private slots:
+    void initTestCase() { pinLocale(); }
+    void init() { config.clear(); }
+    void cleanup()
+    {
+        form.reset();
+        services.reset();
+    }
+
+    void centimetresThenInches()
+    {
+        start();
+        const QStringList before = fields();
+        markPreview();
+        QTest::mouseClick(form->option2(), Qt::LeftButton);
+        QVERIFY(form->option2()->isChecked());
+        QCOMPARE(stored("Scale"), QString("2"));
+        QVERIFY(previewRedrawn());
+        QCOMPARE(fields(), before);
+        // Counts of 10 per centimetre: 57 twips apart.
+        const Runs rows = {{0, 1},   {4, 4},   {8, 8},   {12, 12}, {15, 15}, {19, 19},
+                           {23, 23}, {27, 27}, {31, 31}, {34, 34}, {36, 39}, {42, 42}};
+        QCOMPARE(runsInColumn(preview(), 2, Qt::black), rows);
+
+        markPreview();
+        QTest::mouseClick(form->option1(), Qt::LeftButton);
+        QCOMPARE(stored("Scale"), QString("1"));
+        QVERIFY(previewRedrawn());
+        QCOMPARE(runsInColumn(preview(), 2, Qt::black),
+                 Runs({{0, 1}, {10, 10}, {19, 19}, {29, 29}, {39, 39}}));
+    }
+
+    void choosingBlue()
+    {
+        start();
+        services->colourDialog.answer = 0x00FF0000;
+        markPreview();
+        QTest::mouseClick(form->picture1(), Qt::LeftButton);
+        QCOMPARE(services->colourDialog.shownWith, QList<quint32>({colour::black}));
+        QCOMPARE(form->picture1()->backColor(), quint32(0x00FF0000));
+        QCOMPARE(stored("Color"), QString("16711680"));
+        QVERIFY(previewRedrawn());
+        QCOMPARE(preview().pixelColor(10, 5), QColor(Qt::blue));
+        // The swatch shows it.
+        const QImage swatch = form->picture1()->grab().toImage();
+        QCOMPARE(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), QColor(Qt::blue));
+    }
+
+    void cancellingChangesNothing()
+    {
+        SettingsStore().write("Color", "255");
+        start();
+        const QImage before = preview();
+        services->colourDialog.answer.reset();
+        QTest::mouseClick(form->picture1(), Qt::LeftButton);
+        QCOMPARE(services->colourDialog.shownWith, QList<quint32>({0x000000FF}));
+        QCOMPARE(form->picture1()->backColor(), quint32(0x000000FF));
+        QCOMPARE(stored("Color"), QString("255"));
+        QCOMPARE(preview(), before);
+        QCOMPARE(preview().pixelColor(10, 5), QColor(Qt::red));
+    }
+
+    void theSameColourAgainOnlyRedraws()
+    {
+        SettingsStore().write("Color", "65280");
+        start();
+        services->colourDialog.answer = 0x0000FF00;
+        const QByteArray file = config.settingsText();
+        markPreview();
+        QTest::mouseClick(form->picture1(), Qt::LeftButton);
+        QVERIFY(previewRedrawn());
+        QCOMPARE(stored("Color"), QString("65280"));
+        QCOMPARE(config.settingsText(), file);
+        QCOMPARE(preview().pixelColor(10, 5), QColor(Qt::green));
+    }
+
+    void systemColoursShowAsThePalettesColour()
+    {
+        SettingsStore().write("Color", QString::number(qint32(colour::buttonFace)));
+        start();
+        const QColor face = QGuiApplication::palette().color(QPalette::Button);
+        const QImage swatch = form->picture1()->grab().toImage();
+        QCOMPARE(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), face);
+        // The dialog opens on it; cancelling keeps the system colour itself.
+        services->colourDialog.answer.reset();
+        QTest::mouseClick(form->picture1(), Qt::LeftButton);
+        QCOMPARE(form->picture1()->backColor(), colour::buttonFace);
+        QCOMPARE(stored("Color"), QString::number(qint32(colour::buttonFace)));
+    }
+
+    void pointerFollowsTheMouse()
+    {
+        start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCOMPARE(form->mousePointer(), pointer::normal);
+
+        const auto moveOver = [&](QWidget* w) {
+            moveTo(w, QPoint(w->width() / 2, w->height() - 3));
+        };
+        moveOver(form->pushButton2());
+        QCOMPARE(form->mousePointer(), pointer::custom);
+        QCOMPARE(form->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(form->cursor().hotSpot(), QPoint(7, 0));
+
+        // Over fields and the preview the pointer stays what it was.
+        moveOver(form->textField(1));
+        QCOMPARE(form->mousePointer(), pointer::custom);
+        moveOver(form->picture2());
+        QCOMPARE(form->mousePointer(), pointer::custom);
+        auto* label = form->findChild<QWidget*>("lblLinesH");
+        moveTo(label, QPoint(3, label->height() / 2));
+        QCOMPARE(form->mousePointer(), pointer::custom);
+
+        // Over a frame's own surface (the band below its controls).
+        auto* frame = form->findChild<QGroupBox*>("Frame4");
+        moveTo(frame, QPoint(frame->width() / 2, frame->height() - 4));
+        QCOMPARE(form->mousePointer(), pointer::normal);
+        QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
+
+        moveOver(form->pushButton2());
+        QCOMPARE(form->mousePointer(), pointer::custom);
+        moveTo(form.get(), QPoint(2, 2)); // the bare window
+        QCOMPARE(form->mousePointer(), pointer::normal);
+    }
+
+    void theBusyPointerIsNeverReplaced()
+    {
+        start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->setMousePointer(pointer::busy);
+        moveTo(form->pushButton2(), QPoint(20, 10));
+        moveTo(form.get(), QPoint(2, 2));
+        QCOMPARE(form->mousePointer(), pointer::busy);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        form->setMousePointer(pointer::normal);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void withoutACursorFileTheButtonShowsTheNormalPointer()
+    {
+        start(false);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        moveTo(form->pushButton2(), QPoint(20, 10));
+        QCOMPARE(form->mousePointer(), pointer::custom);
+        QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
+    }
+};
+
+QTEST_MAIN(TestUnitsAndColour)
+#include "tst_unitsandcolour.moc"
