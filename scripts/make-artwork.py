@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the program's own artwork: the 32 x 32 icon (PNG) and the hand
+"""Draws the program's own artwork: the 32 x 32 icon (PNG and SVG) and the hand
 pointer shown over "Start Printing" (a Windows cursor file, HAND-M.CUR).
 Run it again only to change the pictures; its output is committed."""
 import struct
@@ -97,7 +97,24 @@ def png_file(pixels):
             + chunk(b"IEND", b""))
 
 
+def icon_svg():
+    """The same graph paper as a scalable picture."""
+    parts = ['<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">',
+             '<rect x="0.5" y="0.5" width="31" height="31" fill="#ffffff" stroke="#282828"/>']
+    for p in range(2, 31, 4):
+        wide = (p - 2) % 16 == 0
+        colour, width = ("#143cc8", 2) if wide else ("#78a0eb", 1)
+        centre = p + width / 2
+        parts.append(f'<line x1="{centre}" y1="1" x2="{centre}" y2="31" stroke="{colour}" '
+                     f'stroke-width="{width}"/>')
+        parts.append(f'<line x1="1" y1="{centre}" x2="31" y2="{centre}" stroke="{colour}" '
+                     f'stroke-width="{width}"/>')
+    parts.append("</svg>")
+    return "\n".join(parts) + "\n"
+
+
 if __name__ == "__main__":
     OUT.mkdir(exist_ok=True)
     (OUT / "HAND-M.CUR").write_bytes(cursor_file(hand_pixels(), HOT_SPOT))
     (OUT / "gridorra.png").write_bytes(png_file(icon_pixels()))
+    (OUT / "gridorra.svg").write_text(icon_svg())

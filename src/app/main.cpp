@@ -7,6 +7,7 @@
 #include "settings/userregistry.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 namespace {
 
@@ -25,6 +26,21 @@ public:
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("gridorra"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(GRIDORRA_VERSION));
+    {
+        // --help and --version answer without a display.
+        QCoreApplication commandLine(argc, argv);
+        QCommandLineParser options;
+        options.setApplicationDescription(QStringLiteral(
+            "Designs a sheet of graph paper and prints it.\n\n"
+            "Every setting is kept in $XDG_CONFIG_HOME/Marnova.conf. A skin (a Qt style\n"
+            "sheet) is read from x/o.cjs and the pointer over \"Start Printing\" from\n"
+            "HAND-M.CUR, both beside the program file."));
+        options.addHelpOption();
+        options.addVersionOption();
+        options.process(commandLine);
+    }
     QApplication app(argc, argv);
 
     gridorra::QtMessageBoxes boxes;

@@ -1,0 +1,223 @@
+// The installed program as a user meets it: a real window in a real X server,
+// driven with xdotool, printing on a private CUPS scheduler.
+#include "support/cupsqueues.h"
+
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace gridorra::test;
+
+namespace {
+
+// Centres of controls in the window, in pixels of its client area.
+const QPoint text1(124, 39);
+const QPoint text2(124, 67);
+const QPoint text6(308, 123);
+const QPoint startPrinting(268, 250);
+const QPoint previewInside(378, 114); // the preview's top-left pixel inside its border
+
+QString xdotool(const QStringList& args, int timeoutMs = 20000)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The visible window whose title is exactly `title`, waiting for it.
+QString windowTitled(const QString& title)
+{
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        const QString ids = xdotool(
+            {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(title) + "$"},
+            5000);
+        if (!ids.isEmpty())
+            return ids.split('\n').last();
+        QThread::msleep(50);
+    }
+    return {};
+}
+
+bool waitForWindowGone(const QString& id)
+{
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (!xdotool({"search", "--onlyvisible", "--name", ".*"}).split('\n').contains(id))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir home;
+    QProcess program;
+    QString window;
+
+    QString settingsFile() const { return home.filePath("config/Marnova.conf"); }
+    QString settingsText() const
+    {
+        QFile f(settingsFile());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    bool waitForSetting(const QString& line)
+    {
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            if (settingsText().split('\n').contains(line))
+                return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
+    void startProgram()
+    {
+        QFile::remove(settingsFile()); // every test starts as a first run
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("HOME", home.path());
+        env.insert("PATH", home.filePath("bin") + ":" + env.value("PATH"));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("PRINTER");
+        env.remove("LPDEST");
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(qEnvironmentVariable("GRIDORRA_EXE"), {});
+        QVERIFY(program.waitForStarted());
+        window = windowTitled("Gridorra Software");
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        xdotool({"windowfocus", "--sync", window});
+    }
+
+    void clickAt(QPoint p)
+    {
+        xdotool({"mousemove", "--window", window, QString::number(p.x()), QString::number(p.y()),
+                 "click", "1"});
+    }
+
+    QImage grab()
+    {
+        return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
+    }
+
+    // The rows of the preview's first column that hold dark pixels.
+    QList<int> previewRows()
+    {
+        const QImage shot = grab();
+        QList<int> rows;
+        for (int y = 0; y < 43; ++y)
+            if (qGray(shot.pixel(previewInside.x() + 5, previewInside.y() + y)) < 100)
+                rows << y;
+        return rows;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("GRIDORRA_EXE"), "run through tests/e2e/run-e2e");
+        QVERIFY2(CupsQueues::available(), "the private CUPS scheduler is not running");
+        // About one start in a hundred opens the home page: a browser that
+        // only says yes.
+        QDir(home.path()).mkpath("bin");
+        QFile browser(home.filePath("bin/xdg-open"));
+        QVERIFY(browser.open(QIODevice::WriteOnly));
+        browser.write("#!/bin/sh\nexit 0\n");
+        browser.close();
+        browser.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                               QFileDevice::ExeOwner);
+    }
+
+    void cleanup()
+    {
+        if (program.state() != QProcess::NotRunning) {
+            program.kill();
+            program.waitForFinished();
+        }
+    }
+
+    void theWindowAsAUserMeetsIt()
+    {
+        startProgram();
+        QCOMPARE(xdotool({"getwindowname", window}), QString("Gridorra Software"));
+        const QString geometry = xdotool({"getwindowgeometry", window});
+        QVERIFY2(geometry.contains("Geometry: 536x306"), qPrintable(geometry));
+        // A first start stores the six fields.
+        QVERIFY(waitForSetting("Text1=10"));
+        QVERIFY(waitForSetting("Text6=1"));
+        QCOMPARE(previewRows(), QList<int>({0, 1, 10, 19, 29, 39}));
+
+        if (!qEnvironmentVariableIsEmpty("GRIDORRA_SCREENSHOT"))
+            grab().save(qEnvironmentVariable("GRIDORRA_SCREENSHOT"));
+
+        // Four lines per inch in the first field, then Tab: stored and drawn.
+        xdotool({"key", "--delay", "30", "ctrl+a", "4", "Tab"});
+        QVERIFY(waitForSetting("Text1=4"));
+        QTRY_COMPARE_WITH_TIMEOUT(previewRows(), QList<int>({0, 1, 24}), 5000);
+
+        // Letters in the second field: the box, dismissed with Enter, and 0.
+        xdotool({"type", "--delay", "30", "abc"});
+        QVERIFY(waitForSetting("Text2=abc"));
+        xdotool({"key", "Tab"});
+        const QString box = windowTitled("Gridorra");
+        QVERIFY2(!box.isEmpty(), "no message box");
+        xdotool({"windowfocus", "--sync", box});
+        xdotool({"key", "Return"});
+        QVERIFY(waitForWindowGone(box));
+        QVERIFY(waitForSetting("Text2=0"));
+
+        // A count of 0 cannot be printed: back to 10 before printing.
+        xdotool({"windowfocus", "--sync", window});
+        clickAt(text2);
+        xdotool({"key", "--delay", "30", "ctrl+a", "1", "0"});
+        QVERIFY(waitForSetting("Text2=10"));
+
+        // Two copies on the default printer.
+        clickAt(text6);
+        xdotool({"key", "--delay", "30", "ctrl+a", "2"});
+        QVERIFY(waitForSetting("Text6=2"));
+        const int before = CupsQueues::lastJob();
+        clickAt(startPrinting);
+        const QString done = windowTitled("Gridorra");
+        QVERIFY2(!done.isEmpty(), "no \"Done.\" box");
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const auto jobs = CupsQueues::jobsAfter(before);
+        QCOMPARE(jobs.size(), 2);
+        QCOMPARE(jobs[0].second, QString("Office"));
+        QCOMPARE(jobs[1].second, QString("Office"));
+        xdotool({"windowfocus", "--sync", done});
+        xdotool({"key", "Return"});
+        QVERIFY(waitForWindowGone(done));
+    }
+
+    void killedRightAfterTypingLosesNothing()
+    {
+        startProgram();
+        clickAt(text1);
+        xdotool({"key", "--delay", "30", "ctrl+a", "7", "5"});
+        QThread::msleep(300); // the keystrokes reach the program
+        ::kill(pid_t(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished());
+        QVERIFY(settingsText().split('\n').contains("Text1=75"));
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"
