@@ -26,18 +26,6 @@ const QString pdfInstructions = QString::fromUtf8(
     "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n"
     "4) Enter Marnova PDF Writer as Printer name, click Next -> Finish.");
 
-QStringList reportedLabels(const QList<RecordingBoxes::Box>& boxes)
-{
-    QStringList out;
-    for (const auto& box : boxes) {
-        if (box.title != "Application Error")
-            continue;
-        const auto at = box.text.indexOf("at line ");
-        out << box.text.mid(at + 8, box.text.indexOf('\r', at) - at - 8);
-    }
-    return out;
-}
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -122,7 +110,7 @@ private slots:
         QCOMPARE(stored("Text3"), QString("abc"));
         // The first preview reports the empty count and the letters, and the
         // start-up goes on.
-        QCOMPARE(reportedLabels(boxes()), QStringList({"124", "136"}));
+        QCOMPARE(services->boxes.said(), QStringList({"124", "136"}));
     }
 
     void storedUnit_data()
@@ -151,7 +139,7 @@ private slots:
         QCOMPARE(form->option2()->isChecked(), centimetres);
         QCOMPARE(form->option1()->isChecked(), !centimetres);
         QCOMPARE(stored("Scale"), storedAfter);
-        QCOMPARE(reportedLabels(boxes()), reports);
+        QCOMPARE(services->boxes.said(), reports);
     }
 
     void storedColour_data()
@@ -173,7 +161,7 @@ private slots:
         storeBefore("Color", text);
         load();
         QCOMPARE(form->picture1()->backColor(), colour);
-        QCOMPARE(reportedLabels(boxes()), reports);
+        QCOMPARE(services->boxes.said(), reports);
         QCOMPARE(stored("Color"), text);
     }
 
@@ -189,7 +177,7 @@ private slots:
         storeBefore("Scale", "abc");
         storeBefore("Color", "x");
         load();
-        QCOMPARE(reportedLabels(boxes()), QStringList({"140", "146"}));
+        QCOMPARE(services->boxes.said(), QStringList({"140", "146"}));
         QVERIFY(boxes()[0].text.startsWith(
             "Type mismatch\r\nin Gridorra2021/08/31.Form1.Form_Load at line 140\r\r"));
         QVERIFY(form->option1()->isChecked());
@@ -253,7 +241,7 @@ private slots:
             QDir().mkpath(path);
         load();
         QCOMPARE(form->mouseIcon().has_value(), loaded);
-        QCOMPARE(reportedLabels(boxes()), reports);
+        QCOMPARE(services->boxes.said(), reports);
         if (loaded) {
             QCOMPARE(form->mouseIcon()->hotSpot(), QPoint(7, 0));
             // The image is the one Qt's own cursor reader sees in the file.
@@ -292,7 +280,7 @@ private slots:
         services->random.value = 0.06f;
         services->browser.fail = true;
         load();
-        QCOMPARE(reportedLabels(boxes()), QStringList({"108"}));
+        QCOMPARE(services->boxes.said(), QStringList({"108"}));
         QCOMPARE(form->appTitle(), QString("Gridorra"));
     }
 
@@ -334,7 +322,7 @@ private slots:
         services->printers.failListing = true;
         load();
         // FillPrinterList and CheckPdfPrinter both fail under 150.
-        QCOMPARE(reportedLabels(boxes()), QStringList({"150", "150"}));
+        QCOMPARE(services->boxes.said(), QStringList({"150", "150"}));
         QCOMPARE(form->combo1()->count(), 0);
     }
 
@@ -342,7 +330,7 @@ private slots:
     {
         services->printers.failCurrentName = true;
         load();
-        QCOMPARE(reportedLabels(boxes()), QStringList({"150"}));
+        QCOMPARE(services->boxes.said(), QStringList({"150"}));
         QCOMPARE(form->combo1()->count(), 0);
         QCOMPARE(boxes().size(), 1); // the companion printer is there
     }

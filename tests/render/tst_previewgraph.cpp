@@ -27,16 +27,6 @@ void setFields(Form1& form, const QStringList& texts)
         form.textField(i + 1)->setText(texts[i]);
 }
 
-QStringList labelsOf(const RecordingBoxes& boxes)
-{
-    QStringList out;
-    for (const auto& box : boxes.boxes) {
-        const auto at = box.text.indexOf("at line ");
-        out << box.text.mid(at + 8, box.text.indexOf('\r', at) - at - 8);
-    }
-    return out;
-}
-
 } // namespace
 
 class TestPreviewGraph : public QObject {
@@ -137,7 +127,7 @@ private slots:
     {
         form->textField(5)->setText("");
         form->PreviewGraph();
-        QCOMPARE(labelsOf(services->boxes), QStringList({"106"}));
+        QCOMPARE(services->boxes.said(), QStringList({"106"}));
         QCOMPARE(services->boxes.boxes[0].text,
                  "Type mismatch\r\n" + location +
                      "at line 106\r\rPlease email screenshot of this message to "
@@ -151,7 +141,7 @@ private slots:
     {
         setFields(*form, {"", "x", "10", "10", "abc"});
         form->PreviewGraph();
-        QCOMPARE(labelsOf(services->boxes), QStringList({"106", "124", "126"}));
+        QCOMPARE(services->boxes.said(), QStringList({"106", "124", "126"}));
         QCOMPARE(form->mousePointer(), pointer::normal);
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(form->progressBar1()->value(), 0.0);
@@ -191,7 +181,7 @@ private slots:
         RecordingCanvas canvas(1995, 645);
         ErrorReport report(services->boxes);
         previewGraph(*form, canvas, Canvas::twips, report);
-        QCOMPARE(labelsOf(services->boxes), QStringList({"124", "126"}));
+        QCOMPARE(services->boxes.said(), QStringList({"124", "126"}));
         QVERIFY(services->boxes.boxes[0].text.startsWith("Division by zero\r\n"));
         QCOMPARE(canvas.horizontal().size(), 1);
         QCOMPARE(canvas.vertical().size(), 1);
@@ -202,7 +192,7 @@ private slots:
         RecordingCanvas canvas(40000, 645);
         ErrorReport report(services->boxes);
         previewGraph(*form, canvas, Canvas::twips, report);
-        QCOMPARE(labelsOf(services->boxes), QStringList({"114"}));
+        QCOMPARE(services->boxes.said(), QStringList({"114"}));
         QVERIFY(services->boxes.boxes[0].text.startsWith("Overflow\r\n"));
         // W = 0: horizontal lines shrink to strokes back to the left edge and
         // no vertical line lies between the margin and W.

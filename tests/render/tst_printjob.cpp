@@ -19,20 +19,6 @@ using namespace gridorra::test;
 
 namespace {
 
-QStringList labelsOf(const QList<RecordingBoxes::Box>& boxes)
-{
-    QStringList out;
-    for (const auto& box : boxes) {
-        if (box.title != "Application Error") {
-            out << box.text;
-            continue;
-        }
-        const auto at = box.text.indexOf("at line ");
-        out << box.text.mid(at + 8, box.text.indexOf('\r', at) - at - 8);
-    }
-    return out;
-}
-
 int pagesOf(const QString& pdf)
 {
     QProcess p;
@@ -73,7 +59,7 @@ private:
         printers = std::make_unique<CupsPrinters>();
         form = std::make_unique<Form1>(services->services(*printers));
         form->Form_Load();
-        QVERIFY2(boxes().isEmpty(), qPrintable(labelsOf(boxes()).join(" | ")));
+        QVERIFY2(boxes().isEmpty(), qPrintable(services->boxes.said().join(" | ")));
         if (!printer.isEmpty())
             form->combo1()->setCurrentText(printer);
         progress.clear();
@@ -140,7 +126,7 @@ private slots:
         QCOMPARE(form->mousePointer(), pointer::normal);
         QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(!form->printBusy());
-        QCOMPARE(labelsOf(boxes()), QStringList({"Done."}));
+        QCOMPARE(services->boxes.said(), QStringList({"Done."}));
         QCOMPARE(boxes()[0].title, QString("Gridorra"));
         QCOMPARE(boxes()[0].icon, MessageBoxes::Icon::None);
     }
@@ -163,7 +149,7 @@ private slots:
         start();
         form->textField(6)->setText(copies);
         QCOMPARE(print().size(), jobs);
-        QCOMPARE(labelsOf(boxes()), said);
+        QCOMPARE(services->boxes.said(), said);
         QVERIFY(!form->printBusy());
     }
 
@@ -178,7 +164,7 @@ private slots:
             }
         };
         QCOMPARE(print().size(), 1);
-        QCOMPARE(labelsOf(boxes()), QStringList({"Done."}));
+        QCOMPARE(services->boxes.said(), QStringList({"Done."}));
         QVERIFY(!form->printBusy());
     }
 
@@ -291,7 +277,7 @@ private slots:
         CupsQueues::run("cupsaccept", {"Lab_Upper"});
         QVERIFY(jobs.isEmpty());
         // Each copy's EndDoc fails and is reported; the job still ends.
-        QCOMPARE(labelsOf(boxes()), QStringList({"194", "194", "Done."}));
+        QCOMPARE(services->boxes.said(), QStringList({"194", "194", "Done."}));
         QVERIFY(boxes()[0].text.startsWith("Printer error\r\n"));
         QVERIFY(!form->printBusy());
     }
@@ -313,7 +299,7 @@ private slots:
         const auto jobs = print();
         QCOMPARE(jobs.size(), 1);
         QCOMPARE(jobs[0].second, QString("Office")); // the default printer
-        QCOMPARE(labelsOf(boxes()), QStringList({"Done."}));
+        QCOMPARE(services->boxes.said(), QStringList({"Done."}));
 
         // Later jobs of the run stay with the printer an earlier job chose.
         boxes().clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/pixelruns.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QRect>
@@ -43,18 +45,9 @@ inline QSizeF pdfPageSize(const QString& pdf)
 }
 
 // Dark runs (grey below the middle) along one row of a grey image.
-inline QList<QPair<int, int>> darkRunsInRow(const QImage& image, int y)
+inline Runs darkRunsInRow(const QImage& image, int y)
 {
-    QList<QPair<int, int>> runs;
-    for (int x = 0; x < image.width(); ++x) {
-        if (qGray(image.pixel(x, y)) >= 128)
-            continue;
-        if (!runs.isEmpty() && runs.last().second == x - 1)
-            runs.last().second = x;
-        else
-            runs.append({x, x});
-    }
-    return runs;
+    return runsWhere(image.width(), [&](int x) { return qGray(image.pixel(x, y)) < 128; });
 }
 
 } // namespace gridorra::test

@@ -9,34 +9,31 @@ namespace gridorra::test {
 
 using Runs = QList<QPair<int, int>>; // first and last pixel of each run
 
+// The runs of places 0 .. count - 1 where `matches` holds.
+template <typename Matches> Runs runsWhere(int count, Matches&& matches)
+{
+    Runs runs;
+    for (int i = 0; i < count; ++i) {
+        if (!matches(i))
+            continue;
+        if (!runs.isEmpty() && runs.last().second == i - 1)
+            runs.last().second = i;
+        else
+            runs.append({i, i});
+    }
+    return runs;
+}
+
 // The runs of pixels of the given colour along one row of the image.
 inline Runs runsInRow(const QImage& image, int y, QColor colour)
 {
-    Runs runs;
-    for (int x = 0; x < image.width(); ++x) {
-        if (image.pixelColor(x, y) != colour)
-            continue;
-        if (!runs.isEmpty() && runs.last().second == x - 1)
-            runs.last().second = x;
-        else
-            runs.append({x, x});
-    }
-    return runs;
+    return runsWhere(image.width(), [&](int x) { return image.pixelColor(x, y) == colour; });
 }
 
 // The runs of pixels of the given colour down one column of the image.
 inline Runs runsInColumn(const QImage& image, int x, QColor colour)
 {
-    Runs runs;
-    for (int y = 0; y < image.height(); ++y) {
-        if (image.pixelColor(x, y) != colour)
-            continue;
-        if (!runs.isEmpty() && runs.last().second == y - 1)
-            runs.last().second = y;
-        else
-            runs.append({y, y});
-    }
-    return runs;
+    return runsWhere(image.height(), [&](int y) { return image.pixelColor(x, y) == colour; });
 }
 
 // Single pixels as runs of one.

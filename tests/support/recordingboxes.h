@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -23,6 +24,22 @@ public:
         boxes.append({text, title, icon});
         if (onShow)
             onShow(boxes.last());
+    }
+
+    // What the boxes said, in order: the label of each error report, and
+    // the whole text of any other box.
+    QStringList said() const
+    {
+        QStringList out;
+        for (const Box& box : boxes) {
+            if (box.title != QStringLiteral("Application Error")) {
+                out << box.text;
+                continue;
+            }
+            const qsizetype at = box.text.indexOf(QStringLiteral("at line ")) + 8;
+            out << box.text.mid(at, box.text.indexOf(QLatin1Char('\r'), at) - at);
+        }
+        return out;
     }
 
     QList<Box> boxes;
