@@ -1,5 +1,6 @@
 // The start-up of the main window and the procedures it calls.
 #include "core/colour.h"
+#include "core/failure.h"
 #include "core/number.h"
 #include "core/product.h"
 #include "core/programinfo.h"
@@ -20,7 +21,9 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QRadioButton>
 
 namespace gridorra {
@@ -30,6 +33,16 @@ namespace {
 const QString skinFile = QStringLiteral("\\x\\o.cjs");
 const QString cursorFile = QStringLiteral("\\HAND-M.CUR");
 const QString pdfPrinter = QStringLiteral("Marnova PDF Writer");
+
+// The program's icon. Naming the format spares the search through every
+// image plugin that a bare file name costs.
+QIcon programIcon()
+{
+    const QImage image(QStringLiteral(":/gridorra/gridorra.png"), "PNG");
+    if (image.isNull())
+        throw Failure(fail::invalidPicture);
+    return QIcon(QPixmap::fromImage(image));
+}
 
 void setBackColorOf(QWidget* control, quint32 value)
 {
@@ -65,7 +78,7 @@ void Form1::Form_Load()
         run.step(106, [&] { setMouseIcon(loadCursorFile(cursorPath)); });
     run.step(108, [&] { MaybeOpenHomePage(); });
     run.step(126, [&] { setWindowTitle(product::name); });
-    run.step(126, [&] { setWindowIcon(QIcon(QStringLiteral(":/gridorra/gridorra.png"))); });
+    run.step(126, [&] { setWindowIcon(programIcon()); });
     run.step(126, [&] { SetAppTitle(); });
 
     // The six texts go into their fields unchanged; a text that differs from
