@@ -28,11 +28,12 @@ public:
         QString deviceName; // the description when it has one, else the name
         bool isDefault = false;
     };
-    // Every queue, in the service's order.
-    static QList<Queue> queues();
+    // Every queue, in the order Qt lists them; which one is the user's
+    // default only when asked.
+    static QList<Queue> queues(bool findDefault = false);
 
     QStringList deviceNames() const override;
-    void refresh() override { m_queues = queues(); }
+    void refresh() override { m_queues = queues(false); }
     QString currentDeviceName() const override;
     void makeCurrent(int index) override;
     int printerScaleMode() const override;

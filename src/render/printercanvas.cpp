@@ -15,6 +15,7 @@ PrinterCanvas::~PrinterCanvas()
 {
     // A document left open at exit is abandoned, not printed.
     if (m_painter.isActive()) {
+        m_pending.clear();
         m_printer.abort();
         m_painter.end();
     }
@@ -66,6 +67,7 @@ bool PrinterCanvas::beginDocument()
         m_documentFailed = true;
         throw Failure(fail::printerError);
     }
+    m_dotsPerTwip = dotsPerTwip();
     return true;
 }
 
@@ -73,12 +75,27 @@ void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
 {
     if (!beginDocument())
         return;
-    QPen pen(toQColor(colour, QGuiApplication::palette()), m_drawWidth);
-    pen.setCosmetic(true);
-    pen.setCapStyle(Qt::FlatCap);
-    m_painter.setPen(pen);
-    const double k = dotsPerTwip();
-    m_painter.drawLine(QPointF(x1 * k, y1 * k), QPointF(x2 * k, y2 * k));
+    // Lines go to the page together, one path for each pen width: a page of
+    // a dense grid is then a few drawing operations, not thousands. In one
+    // colour, solid lines cover the same dots in any order; a new colour
+    // first puts down what came before it.
+    if (colour != m_pendingColour)
+        flushLines();
+    m_pendingColour = colour;
+    const double k = m_dotsPerTwip;
+    m_pending[m_drawWidth].append(QLineF(x1 * k, y1 * k, x2 * k, y2 * k));
+}
+
+void PrinterCanvas::flushLines()
+{
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+        QPen pen(toQColor(m_pendingColour, QGuiApplication::palette()), it.key());
+        pen.setCosmetic(true);
+        pen.setCapStyle(Qt::FlatCap);
+        m_painter.setPen(pen);
+        m_painter.drawLines(it.value());
+    }
+    m_pending.clear();
 }
 
 void PrinterCanvas::endDoc()
@@ -86,6 +103,7 @@ void PrinterCanvas::endDoc()
     m_documentFailed = false;
     if (!m_painter.isActive())
         return; // nothing drawn: no job
+    flushLines();
     if (!m_painter.end() || m_printer.printerState() == QPrinter::Error)
         throw Failure(fail::printerError);
     if (m_jobCheck)

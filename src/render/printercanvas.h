@@ -2,6 +2,9 @@
 
 #include "canvas.h"
 
+#include <QLineF>
+#include <QList>
+#include <QMap>
 #include <QPainter>
 #include <QString>
 
@@ -37,6 +40,7 @@ public:
 
 private:
     bool beginDocument();
+    void flushLines();
     double dotsPerTwip() const;
 
     QPrinter& m_printer;
@@ -44,6 +48,9 @@ private:
     QString m_jobTitle;
     std::function<void()> m_jobCheck;
     qint16 m_drawWidth = 1;
+    double m_dotsPerTwip = 1.0;
+    QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page
+    quint32 m_pendingColour = 0;
     // A document that could not be begun is reported once; the rest of its
     // drawing passes silently until the next EndDoc.
     bool m_documentFailed = false;
