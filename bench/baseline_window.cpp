@@ -1,20 +1,11 @@
 // The cheapest Qt window to compare the program's start-up with: a fixed
 // window of the same size whose combo box lists the printers.
+#include "app/quitonfirstpaint.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QPrinterInfo>
 #include <QWidget>
-
-// Ends the program once the window has been painted for the first time.
-class QuitOnFirstPaint : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 int main(int argc, char* argv[])
 {
@@ -25,7 +16,7 @@ int main(int argc, char* argv[])
     printers.setGeometry(16, 196, 488, 23);
     printers.addItems(QPrinterInfo::availablePrinterNames());
     window.show();
-    QuitOnFirstPaint quitter;
+    gridorra::QuitOnFirstPaint quitter;
     if (qEnvironmentVariableIsSet("GRIDORRA_QUIT_WHEN_SHOWN"))
         window.installEventFilter(&quitter);
     return app.exec();

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/qtcolourdialog.h"
 #include "app/qtmessageboxes.h"
+#include "app/quitonfirstpaint.h"
 #include "app/systemplatform.h"
 #include "render/cupsprinters.h"
 #include "settings/settingsstore.h"
@@ -8,21 +9,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-
-namespace {
-
-// Ends the program once the window has been painted for the first time.
-class QuitOnFirstPaint : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -60,7 +46,7 @@ int main(int argc, char* argv[])
     form.Form_Load();
     form.show();
     // The start-up benchmark times a run that ends once the window is painted.
-    QuitOnFirstPaint quitter;
+    gridorra::QuitOnFirstPaint quitter;
     if (qEnvironmentVariableIsSet("GRIDORRA_QUIT_WHEN_SHOWN"))
         form.installEventFilter(&quitter);
     return app.exec();

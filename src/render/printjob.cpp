@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "core/messageboxes.h"
 #include "gridlines.h"
+#include "gridparameters.h"
 #include "mousepointer.h"
 #include "printers.h"
 #include "settings/userregistry.h"
@@ -23,7 +24,6 @@ void printJob(PrintJobContext& job)
     GridWindow& window = job.window;
     StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.PushButton2_Click "), job.reporter);
     GridGeometry g;
-    qint16 thickness = 0;
     qint16 copies = 0;
 
     if (!run.test(100, [&] { return !job.busy; }))
@@ -50,31 +50,12 @@ void printJob(PrintJobContext& job)
     job.printers.setJobTitle(job.appTitle);
 
     run.step(118, [&] { g.colour = window.lineColour(); });
-    run.step(120, [&] { thickness = toInt16(window.fieldText(5)); });
-    run.step(122, [&] { thickness = grid::thinWidth(thickness); });
-    g.thinWidth = thickness;
-    run.step(124, [&] { g.wideWidth = grid::wideWidth(thickness); });
+    readPens(run, window, g, {120, 122, 124});
     run.step(126, [&] { g.height = toInt16(printer.scaleHeight()); });
     run.step(128, [&] { g.width = toInt16(printer.scaleWidth()); });
     run.step(130, [&] { g.topMargin = g.wideWidth; });
     run.step(132, [&] { g.leftMargin = g.wideWidth; });
-    if (run.test(134, [&] { return window.inchesSelected(); })) {
-        run.step(136, [&] {
-            g.horizontalSpacing = grid::spacing(grid::twipsPerInch, window.fieldText(1));
-        });
-        run.step(138, [&] {
-            g.verticalSpacing = grid::spacing(grid::twipsPerInch, window.fieldText(2));
-        });
-    } else if (run.test(140, [&] { return window.centimetresSelected(); })) {
-        run.step(142, [&] {
-            g.horizontalSpacing = grid::spacing(grid::twipsPerCentimetre, window.fieldText(1));
-        });
-        run.step(144, [&] {
-            g.verticalSpacing = grid::spacing(grid::twipsPerCentimetre, window.fieldText(2));
-        });
-    }
-    run.step(146, [&] { g.horizontalPeriod = toInt16(window.fieldText(4)); });
-    run.step(148, [&] { g.verticalPeriod = toInt16(window.fieldText(3)); });
+    readSpacingsAndPeriods(run, window, g, {134, 136, 138, 140, 142, 144, 146, 148});
     run.step(150, [&] { copies = toInt16(window.fieldText(6)); });
     run.step(152, [&] {
         if (copies == 0)

@@ -47,10 +47,6 @@ private:
     {
         SettingsStore().write(QString::fromLatin1(key), text);
     }
-    QString stored(const char* key) const
-    {
-        return SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
-    }
     QList<RecordingBoxes::Box>& boxes() { return services->boxes.boxes; }
     QString folder() const { return services->programFolder.path(); }
 
@@ -84,12 +80,12 @@ private slots:
         const QStringList expected = {"10", "10", "10", "10", "1", "1"};
         for (int i = 1; i <= 6; ++i) {
             QCOMPARE(form->textField(i)->text(), expected[i - 1]);
-            QCOMPARE(stored(qPrintable(QString("Text%1").arg(i))), expected[i - 1]);
+            QCOMPARE(storedText(qPrintable(QString("Text%1").arg(i))), expected[i - 1]);
         }
         QVERIFY(form->option1()->isChecked());
         QCOMPARE(form->picture1()->backColor(), colour::black);
-        QCOMPARE(stored("Scale"), QString("<absent>"));
-        QCOMPARE(stored("Color"), QString("<absent>"));
+        QCOMPARE(storedText("Scale"), QString("<absent>"));
+        QCOMPARE(storedText("Color"), QString("<absent>"));
         QCOMPARE(form->windowTitle(), QString("Gridorra Software"));
         QCOMPARE(form->appTitle(), QString("Gridorra"));
         QVERIFY(!form->windowIcon().isNull());
@@ -107,7 +103,7 @@ private slots:
         QCOMPARE(form->textField(1)->text(), QString(""));
         QCOMPARE(form->textField(3)->text(), QString("abc"));
         QCOMPARE(form->textField(6)->text(), QString(" 3 "));
-        QCOMPARE(stored("Text3"), QString("abc"));
+        QCOMPARE(storedText("Text3"), QString("abc"));
         // The first preview reports the empty count and the letters, and the
         // start-up goes on.
         QCOMPARE(services->boxes.said(), QStringList({"124", "136"}));
@@ -138,7 +134,7 @@ private slots:
         load();
         QCOMPARE(form->option2()->isChecked(), centimetres);
         QCOMPARE(form->option1()->isChecked(), !centimetres);
-        QCOMPARE(stored("Scale"), storedAfter);
+        QCOMPARE(storedText("Scale"), storedAfter);
         QCOMPARE(services->boxes.said(), reports);
     }
 
@@ -162,7 +158,7 @@ private slots:
         load();
         QCOMPARE(form->picture1()->backColor(), colour);
         QCOMPARE(services->boxes.said(), reports);
-        QCOMPARE(stored("Color"), text);
+        QCOMPARE(storedText("Color"), text);
     }
 
     void blueLinesFromTheStoredColour()

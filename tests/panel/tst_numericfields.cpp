@@ -24,11 +24,6 @@ private:
     void markPreview() { form->progressBar1()->setText("not redrawn"); }
     bool previewRedrawn() const { return form->progressBar1()->text() == "Progress Bar"; }
 
-    QString stored(const char* key) const
-    {
-        return SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
-    }
-
     // Tabs out of the field and lets the focus settle.
     void tabOutOf(QWidget* field)
     {
@@ -64,7 +59,7 @@ private slots:
     {
         NumericField* text1 = form->textField(1);
         text1->clear();
-        QCOMPARE(stored("Text1"), QString(""));
+        QCOMPARE(storedText("Text1"), QString(""));
         markPreview();
         QTest::keyClick(text1, Qt::Key_2);
         QVERIFY(config.settingsText().contains("Text1=2\n"));
@@ -81,7 +76,7 @@ private slots:
         QCOMPARE(form->textField(2)->selectedText(), QString("144"));
         QTest::keyClick(form->textField(2), Qt::Key_7);
         QCOMPARE(form->textField(2)->text(), QString("7"));
-        QCOMPARE(stored("Text2"), QString("7"));
+        QCOMPARE(storedText("Text2"), QString("7"));
     }
 
     void leavingAField_data()
@@ -106,7 +101,7 @@ private slots:
         QFETCH(bool, redrawn);
         NumericField* text1 = form->textField(1);
         text1->setText(text);
-        QCOMPARE(stored("Text1"), text);
+        QCOMPARE(storedText("Text1"), text);
         markPreview();
         tabOutOf(text1);
 
@@ -117,7 +112,7 @@ private slots:
             QCOMPARE(boxes()[0].icon, MessageBoxes::Icon::None);
         }
         QCOMPARE(text1->text(), rejected ? QString("0") : text);
-        QCOMPARE(stored("Text1"), rejected ? QString("0") : text);
+        QCOMPARE(storedText("Text1"), rejected ? QString("0") : text);
         QCOMPARE(previewRedrawn(), redrawn);
         // The focus went where the user sent it.
         QCOMPARE(QApplication::focusWidget(), form->textField(2));
@@ -180,12 +175,12 @@ private slots:
     {
         markPreview();
         form->option2()->click();
-        QCOMPARE(stored("Scale"), QString("2"));
+        QCOMPARE(storedText("Scale"), QString("2"));
         QVERIFY(previewRedrawn());
         QCOMPARE(form->textField(1)->text(), QString("10"));
         markPreview();
         form->option1()->click();
-        QCOMPARE(stored("Scale"), QString("1"));
+        QCOMPARE(storedText("Scale"), QString("1"));
         QVERIFY(previewRedrawn());
     }
 };

@@ -24,10 +24,6 @@ private:
     std::unique_ptr<TestServices> services;
     std::unique_ptr<Form1> form;
 
-    QString stored(const char* key) const
-    {
-        return SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
-    }
     // PreviewGraph always ends by putting "Progress Bar" on the bar.
     void markPreview() { form->progressBar1()->setText("not redrawn"); }
     bool previewRedrawn() const { return form->progressBar1()->text() == "Progress Bar"; }
@@ -76,7 +72,7 @@ private slots:
         markPreview();
         QTest::mouseClick(form->option2(), Qt::LeftButton);
         QVERIFY(form->option2()->isChecked());
-        QCOMPARE(stored("Scale"), QString("2"));
+        QCOMPARE(storedText("Scale"), QString("2"));
         QVERIFY(previewRedrawn());
         QCOMPARE(fields(), before);
         // Counts of 10 per centimetre: 57 twips apart.
@@ -86,7 +82,7 @@ private slots:
 
         markPreview();
         QTest::mouseClick(form->option1(), Qt::LeftButton);
-        QCOMPARE(stored("Scale"), QString("1"));
+        QCOMPARE(storedText("Scale"), QString("1"));
         QVERIFY(previewRedrawn());
         QCOMPARE(runsInColumn(preview(), 2, Qt::black),
                  Runs({{0, 1}, {10, 10}, {19, 19}, {29, 29}, {39, 39}}));
@@ -100,7 +96,7 @@ private slots:
         QTest::mouseClick(form->picture1(), Qt::LeftButton);
         QCOMPARE(services->colourDialog.shownWith, QList<quint32>({colour::black}));
         QCOMPARE(form->picture1()->backColor(), quint32(0x00FF0000));
-        QCOMPARE(stored("Color"), QString("16711680"));
+        QCOMPARE(storedText("Color"), QString("16711680"));
         QVERIFY(previewRedrawn());
         QCOMPARE(preview().pixelColor(10, 5), QColor(Qt::blue));
         // The swatch shows it.
@@ -117,7 +113,7 @@ private slots:
         QTest::mouseClick(form->picture1(), Qt::LeftButton);
         QCOMPARE(services->colourDialog.shownWith, QList<quint32>({0x000000FF}));
         QCOMPARE(form->picture1()->backColor(), quint32(0x000000FF));
-        QCOMPARE(stored("Color"), QString("255"));
+        QCOMPARE(storedText("Color"), QString("255"));
         QCOMPARE(preview(), before);
         QCOMPARE(preview().pixelColor(10, 5), QColor(Qt::red));
     }
@@ -131,7 +127,7 @@ private slots:
         markPreview();
         QTest::mouseClick(form->picture1(), Qt::LeftButton);
         QVERIFY(previewRedrawn());
-        QCOMPARE(stored("Color"), QString("65280"));
+        QCOMPARE(storedText("Color"), QString("65280"));
         QCOMPARE(config.settingsText(), file);
         QCOMPARE(preview().pixelColor(10, 5), QColor(Qt::green));
     }
@@ -147,7 +143,7 @@ private slots:
         services->colourDialog.answer.reset();
         QTest::mouseClick(form->picture1(), Qt::LeftButton);
         QCOMPARE(form->picture1()->backColor(), colour::buttonFace);
-        QCOMPARE(stored("Color"), QString::number(qint32(colour::buttonFace)));
+        QCOMPARE(storedText("Color"), QString::number(qint32(colour::buttonFace)));
     }
 
     void pointerFollowsTheMouse()

@@ -79,6 +79,12 @@ public:
     QList<quint32> shownWith;
 };
 
+// The text the settings store holds under a key, or "<absent>".
+inline QString storedText(const char* key)
+{
+    return SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
+}
+
 // The seams a test window needs, all answered by the test, with the real
 // settings store on the isolated configuration folder.
 struct TestServices {
