@@ -23,29 +23,32 @@ quint32 dword(const QByteArray& b, qsizetype at)
 }
 
 // The common case, a 32-bit image with its alpha channel, read directly; the
-// image-format plugin (slower to load) reads every other kind.
+// image-format plugin (slower to load) reads every other kind. Every size and
+// offset of the file is checked against the file's length in 64 bits, so no
+// value the file holds can wrap a check around.
 QImage readTrueColour(const QByteArray& bytes)
 {
-    const quint32 size = dword(bytes, 6 + 8);
-    const quint32 offset = dword(bytes, 6 + 12);
-    if (offset + 40 > quint32(bytes.size()) || size < 40 || offset + size > quint32(bytes.size()))
+    const qint64 length = bytes.size();
+    const qint64 size = dword(bytes, 6 + 8);
+    const qint64 offset = dword(bytes, 6 + 12);
+    if (size < 40 || offset > length - 40 || size > length - offset)
         return {};
-    const qsizetype bmp = offset;
-    const int width = int(dword(bytes, bmp + 4));
-    const int height = int(dword(bytes, bmp + 8)) / 2; // colour and mask
+    const qsizetype bmp = qsizetype(offset);
+    const qint64 width = qint32(dword(bytes, bmp + 4));
+    const qint64 height = qint32(dword(bytes, bmp + 8)) / 2; // colour and mask
     if (dword(bytes, bmp) != 40 || word(bytes, bmp + 14) != 32 || dword(bytes, bmp + 16) != 0 ||
         width <= 0 || width > 256 || height <= 0 || height > 256)
         return {};
-    const qsizetype pixels = bmp + 40;
-    if (pixels + qsizetype(width) * height * 4 > bytes.size())
+    const qint64 pixels = offset + 40;
+    if (width * height * 4 > length - pixels)
         return {};
-    QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y) {
+    QImage image(int(width), int(height), QImage::Format_ARGB32);
+    for (qint64 y = 0; y < height; ++y) {
         // Rows are stored bottom-up, as blue, green, red, alpha.
         const uchar* row = reinterpret_cast<const uchar*>(bytes.constData()) + pixels +
-                           qsizetype(height - 1 - y) * width * 4;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x)
+                           (height - 1 - y) * width * 4;
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
+        for (qint64 x = 0; x < width; ++x)
             out[x] = qRgba(row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]);
     }
     return image;
@@ -58,7 +61,11 @@ QCursor loadCursorFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(fail::invalidPicture);
-    const QByteArray bytes = file.readAll();
+    return cursorFromBytes(file.readAll());
+}
+
+QCursor cursorFromBytes(const QByteArray& bytes)
+{
     // ICONDIR (reserved 0, type 2 for cursors, count) then the first entry,
     // whose planes and bit-count fields hold the hot spot.
     constexpr int headerSize = 6 + 16;

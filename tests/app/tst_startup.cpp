@@ -221,6 +221,7 @@ private slots:
         QTest::newRow("ours") << "ours" << true << QStringList();
         QTest::newRow("absent") << "none" << false << QStringList();
         QTest::newRow("not a cursor") << "garbage" << false << QStringList({"106"});
+        QTest::newRow("entry beyond the file") << "wrap" << false << QStringList({"106"});
         QTest::newRow("a folder of that name") << "folder" << false << QStringList({"106"});
     }
     void handCursor()
@@ -233,6 +234,9 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(HAND_CURSOR), path));
         else if (kind == "garbage")
             writeFile(path, "this is no cursor");
+        else if (kind == "wrap") // size 40 at offset 0xFFFFFFF0, in a 64-byte file
+            writeFile(path, QByteArray::fromHex("000002000100") + QByteArray(8, '\0') +
+                                QByteArray::fromHex("28000000f0ffffff") + QByteArray(42, '\0'));
         else if (kind == "folder")
             QDir().mkpath(path);
         load();
