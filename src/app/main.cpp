@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/guardedapplication.h"
 #include "app/qtcolourdialog.h"
 #include "app/qtmessageboxes.h"
 #include "app/quitonfirstpaint.h"
@@ -27,9 +28,10 @@ int main(int argc, char* argv[])
         options.addVersionOption();
         options.process(commandLine);
     }
-    QApplication app(argc, argv);
+    gridorra::GuardedApplication app(argc, argv);
 
     gridorra::QtMessageBoxes boxes;
+    app.setBoxes(&boxes);
     gridorra::SettingsStore settings;
     gridorra::CupsPrinters printers;
     gridorra::SystemRandom random;
@@ -49,5 +51,7 @@ int main(int argc, char* argv[])
     gridorra::QuitOnFirstPaint quitter;
     if (qEnvironmentVariableIsSet("GRIDORRA_QUIT_WHEN_SHOWN"))
         form.installEventFilter(&quitter);
-    return app.exec();
+    const int status = app.exec();
+    app.setBoxes(nullptr);
+    return status;
 }

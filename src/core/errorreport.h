@@ -15,6 +15,9 @@ public:
     static QString text(const QString& description, const QString& location, int label);
 
     void report(const QString& description, const QString& location, int label) override;
+    // A failure outside the guarded procedures: the same box, without a
+    // procedure or a line to name.
+    void reportUnexpected(const QString& description);
 
 private:
     MessageBoxes& m_boxes;

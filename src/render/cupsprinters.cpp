@@ -156,8 +156,6 @@ QPrinter& CupsPrinters::printer()
                 throw Failure(fail::printerError);
         });
 #endif
-        if (!m_current.name.isEmpty())
-            select(m_current);
     }
     return *m_printer;
 }
@@ -165,6 +163,9 @@ QPrinter& CupsPrinters::printer()
 Canvas& CupsPrinters::canvas()
 {
     printer();
+    // The current queue is set up on first use, and again after it failed.
+    if (!m_configured && !m_current.name.isEmpty())
+        select(m_current);
     return *m_canvas;
 }
 
@@ -181,7 +182,8 @@ void CupsPrinters::select(const Queue& queue)
     const bool same = m_printer && m_configured && queue.name == m_current.name;
     m_current = queue;
     if (!m_printer || same)
-        return; // a new printer is set up when it is made
+        return; // a new printer is set up when it is first used
+    m_configured = false;
     m_printer->setPrinterName(queue.name);
     // Qt ignores a queue it does not know.
     if (m_printer->printerName() != queue.name)

@@ -26,7 +26,8 @@ public:
     virtual void makeCurrent(int index) = 0;
     // The unit of the printer's canvas; always twips, and reading it never fails.
     virtual int printerScaleMode() const = 0;
-    // The current printer as a canvas.
+    // The current printer as a canvas. Fails when the current printer cannot
+    // be set up (its queue is gone).
     virtual Canvas& canvas() = 0;
     // The title of the print jobs sent from now on.
     virtual void setJobTitle(const QString& title) = 0;

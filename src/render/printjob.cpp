@@ -10,6 +10,33 @@
 
 namespace gridorra {
 
+namespace {
+
+// The current printer as the job's statements reach it: each call asks for
+// the printer afresh, so a printer that cannot be set up (a queue removed
+// since the start) fails the statement that needed it, under its label.
+class CurrentPrinter : public Canvas {
+public:
+    explicit CurrentPrinter(Printers& printers) : m_printers(printers) {}
+
+    void cls() override { m_printers.canvas().cls(); }
+    int scaleMode() const override { return m_printers.printerScaleMode(); }
+    void setScaleMode(int mode) override { m_printers.canvas().setScaleMode(mode); }
+    double scaleWidth() const override { return m_printers.canvas().scaleWidth(); }
+    double scaleHeight() const override { return m_printers.canvas().scaleHeight(); }
+    void setDrawWidth(qint16 width) override { m_printers.canvas().setDrawWidth(width); }
+    void line(float x1, float y1, float x2, float y2, quint32 colour) override
+    {
+        m_printers.canvas().line(x1, y1, x2, y2, colour);
+    }
+    void endDoc() override { m_printers.canvas().endDoc(); }
+
+private:
+    Printers& m_printers;
+};
+
+} // namespace
+
 const QString companionPrinter = QStringLiteral("Marnova PDF Writer");
 
 void ClearBypassSaveAs(UserRegistry& registry)
@@ -46,7 +73,7 @@ void printJob(PrintJobContext& job)
             break;
         }
     }
-    Canvas& printer = job.printers.canvas();
+    CurrentPrinter printer(job.printers);
     job.printers.setJobTitle(job.appTitle);
 
     run.step(118, [&] { g.colour = window.lineColour(); });

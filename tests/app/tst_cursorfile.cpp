@@ -43,7 +43,10 @@ class TestCursorFile : public QObject {
     Q_OBJECT
 private slots:
     // Qt's cursor reader warns about every offset past the end it meets.
-    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false")); }
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    }
 
     void malformedDirectories_data()
     {

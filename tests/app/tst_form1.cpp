@@ -1,6 +1,8 @@
 #include "app/form1.h"
+#include "app/guardedapplication.h"
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
+#include "core/failure.h"
 #include "panel/numericfield.h"
 #include "support/testservices.h"
 
@@ -13,6 +15,15 @@
 #include <QtTest>
 
 using namespace gridorra;
+
+namespace {
+
+class ThrowingObject : public QObject {
+public:
+    bool event(QEvent*) override { throw Failure(fail::printerError); }
+};
+
+} // namespace
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -200,7 +211,34 @@ private slots:
         QVERIFY2(offset.manhattanLength() <= 2,
                  qPrintable(QString("offset %1,%2").arg(offset.x()).arg(offset.y())));
     }
+
+    // Whatever a handler lets escape is reported, sent or posted, and the
+    // program goes on.
+    void noExceptionReachesTheEventLoop()
+    {
+        auto* app = static_cast<GuardedApplication*>(QCoreApplication::instance());
+        test::RecordingBoxes boxes;
+        app->setBoxes(&boxes);
+        ThrowingObject target;
+        QEvent sent(QEvent::User);
+        QCoreApplication::sendEvent(&target, &sent);
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        app->setBoxes(nullptr);
+        QCOMPARE(boxes.boxes.size(), 2);
+        for (const auto& box : boxes.boxes) {
+            QCOMPARE(box.title, QString("Application Error"));
+            QVERIFY(box.text.startsWith("Printer error\r\rPlease email screenshot"));
+            QCOMPARE(box.icon, MessageBoxes::Icon::Warning);
+        }
+    }
 };
 
-QTEST_MAIN(TestForm1)
+int main(int argc, char** argv)
+{
+    GuardedApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestForm1 test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_form1.moc"

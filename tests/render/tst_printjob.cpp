@@ -311,6 +311,24 @@ private slots:
         CupsQueues::removeQueue("Vanishing");
         QCOMPARE(print()[0].second, QString("US_Letter"));
     }
+
+    void theDefaultPrinterRemovedBeforeTheFirstJob()
+    {
+        CupsQueues::addQueue("Doomed", "Doomed Printer");
+        CupsQueues::run("lpadmin", {"-d", "Doomed"});
+        start();
+        CupsQueues::run("lpadmin", {"-d", "Office"});
+        CupsQueues::removeQueue("Doomed");
+        QCOMPARE(form->combo1()->currentText(), QString("Doomed Printer"));
+        form->textField(6)->setText("2");
+        // Every call to the vanished printer is reported under its step, and
+        // the job still ends as always.
+        QVERIFY(print().isEmpty());
+        QCOMPARE(services->boxes.said(), QStringList({"126", "128", "194", "194", "Done."}));
+        QVERIFY(boxes()[0].text.startsWith("Printer error\r\n"));
+        QCOMPARE(form->mousePointer(), pointer::normal);
+        QVERIFY(!form->printBusy());
+    }
 };
 
 QTEST_MAIN(TestPrintJob)
