@@ -189,9 +189,13 @@ void CupsPrinters::select(const Queue& queue)
     if (m_printer->printerName() != queue.name)
         throw Failure(fail::printerError);
     // Qt starts every printer on A4: the queue's own default media counts.
+    // Its margins are the queue's too: Qt keeps the margins of the page it had
+    // before wherever they are wider than the new page's.
     const QPageSize size = QPrinterInfo::printerInfo(queue.name).defaultPageSize();
     if (size.isValid())
         m_printer->setPageSize(size);
+    const QPageLayout layout = m_printer->pageLayout();
+    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
     // Dots are the queue's; Qt's high resolution where the queue names none.
     const int dpi = defaultResolution(queue.name);
     m_printer->setResolution(dpi > 0 ? dpi : 1200);

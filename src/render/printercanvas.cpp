@@ -32,14 +32,17 @@ void PrinterCanvas::setScaleMode(int mode)
         throw Failure(fail::invalidPropertyValue);
 }
 
+// The printable area in twips, to the twip: taken in points (20 twips each),
+// the unit in which the page and the queue's margins are given. (In inches Qt
+// rounds the area to 0.01 inch, up to 7 twips short.)
 double PrinterCanvas::scaleWidth() const
 {
-    return m_printer.pageLayout().paintRect(QPageLayout::Inch).width() * 1440.0;
+    return m_printer.pageLayout().paintRect(QPageLayout::Point).width() * 20.0;
 }
 
 double PrinterCanvas::scaleHeight() const
 {
-    return m_printer.pageLayout().paintRect(QPageLayout::Inch).height() * 1440.0;
+    return m_printer.pageLayout().paintRect(QPageLayout::Point).height() * 20.0;
 }
 
 double PrinterCanvas::dotsPerTwip() const

@@ -46,14 +46,37 @@ GridGeometry defaultsOn(const Canvas& canvas)
 class TestPrinterCanvas : public QObject {
     Q_OBJECT
 private slots:
+    void extentIsThePrintableAreaInTwips_data()
+    {
+        QTest::addColumn<QPageLayout>("layout");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("height");
+        const auto layout = [](QPageSize::PageSizeId size, QMarginsF margins, QPageLayout::Unit u) {
+            return QPageLayout(QPageSize(size), QPageLayout::Portrait, margins, u);
+        };
+        QTest::newRow("Letter, inches")
+            << layout(QPageSize::Letter, {0.25, 0.5, 0.25, 0.5}, QPageLayout::Inch) << 8 * 1440.0
+            << 10 * 1440.0;
+        // Margins that are no whole hundredth of an inch.
+        QTest::newRow("Letter, 12 pt")
+            << layout(QPageSize::Letter, {12, 12, 12, 12}, QPageLayout::Point) << 11760.0
+            << 15360.0;
+        QTest::newRow("A4, 18 and 36 pt")
+            << layout(QPageSize::A4, {18, 36, 18, 36}, QPageLayout::Point) << 11180.0 << 15400.0;
+    }
     void extentIsThePrintableAreaInTwips()
     {
+        QFETCH(QPageLayout, layout);
+        QFETCH(double, width);
+        QFETCH(double, height);
         QTemporaryDir dir;
         QPrinter printer(QPrinter::HighResolution);
-        setUpPdfPrinter(printer, dir.filePath("x.pdf"));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("x.pdf"));
+        QVERIFY(printer.setPageLayout(layout));
         PrinterCanvas canvas(printer);
-        QCOMPARE(canvas.scaleWidth(), 8 * 1440.0);
-        QCOMPARE(canvas.scaleHeight(), 10 * 1440.0);
+        QCOMPARE(canvas.scaleWidth(), width);
+        QCOMPARE(canvas.scaleHeight(), height);
         QCOMPARE(canvas.scaleMode(), int(Canvas::twips));
         QVERIFY_THROWS_EXCEPTION(Failure, canvas.setScaleMode(Canvas::pixels));
     }

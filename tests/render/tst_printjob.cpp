@@ -238,6 +238,53 @@ private slots:
                                     .arg(expectedAt(k))));
     }
 
+    // The extent is the printable area to the twip: on Letter with margins of
+    // 12 points, 11760 x 15360 twips. At 64 lines per inch (22 twips) the last
+    // horizontal line lies exactly on the bottom edge, at 780 points, and the
+    // lines reach the right edge at 600 points.
+    void linesReachThePrintableAreasEdges()
+    {
+        QFile generic(CupsQueues::genericPpd());
+        QVERIFY(generic.open(QIODevice::ReadOnly));
+        QByteArray ppd = generic.readAll();
+        const QByteArray area = "*ImageableArea Letter/Letter: \"18 36 594 756\"";
+        QVERIFY(ppd.contains(area));
+        ppd.replace(area, "*ImageableArea Letter/Letter: \"12 12 600 780\"");
+        const QString ppdFile = config.path() + "/tight.ppd";
+        QFile tight(ppdFile);
+        QVERIFY(tight.open(QIODevice::WriteOnly));
+        tight.write(ppd);
+        tight.close();
+        CupsQueues::addQueue("Tight", "Tight Margins", ppdFile, {"-o", "PageSize=Letter"});
+        const auto removeQueue = qScopeGuard([] { CupsQueues::removeQueue("Tight"); });
+        start("Tight Margins");
+        form->textField(1)->setText("64");
+        form->textField(2)->setText("64");
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 1);
+        const QString pdf = config.path() + "/tight.pdf";
+        QFile::remove(pdf);
+        QVERIFY(QFile::copy(CupsQueues::documentOf(jobs[0].first), pdf));
+        QCOMPARE(pdfPageSize(pdf), QSizeF(612, 792));
+
+        const int dpi = 600; // 100 dots to the margin, 6600 down the page
+        // Down a column between the first two vertical lines: the last
+        // horizontal line is centred on 780 points.
+        QImage column = rasterisePdf(pdf, dpi, QRect(100 + 6, 0, 1, 6600));
+        QVERIFY(!column.isNull());
+        column = column.transformed(QTransform().rotate(90));
+        const auto across = darkRunsInRow(column, 0);
+        QVERIFY(!across.isEmpty());
+        const double lastFromTop = 6600 - (across.first().first + across.first().second + 1) / 2.0;
+        QVERIFY2(qAbs(lastFromTop - 6500) <= 1.0, qPrintable(QString::number(lastFromTop)));
+        // Along the first horizontal line (4 dots wide from 101.7): dark to 600 points.
+        const QImage row = rasterisePdf(pdf, dpi, QRect(0, 102, 5100, 1));
+        const auto along = darkRunsInRow(row, 0);
+        QVERIFY(!along.isEmpty());
+        QVERIFY2(qAbs(along.last().second + 1 - 5000) <= 1,
+                 qPrintable(QString::number(along.last().second + 1)));
+    }
+
     void theCompanionPrinterIsPreparedBeforeEveryJob()
     {
         start("Marnova PDF Writer");

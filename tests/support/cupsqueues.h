@@ -85,12 +85,18 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    static void addQueue(const QString& name, const QString& description)
+    static QString genericPpd()
+    {
+        return QStringLiteral("/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd");
+    }
+    static void addQueue(const QString& name, const QString& description,
+                         const QString& ppd = genericPpd(), const QStringList& options = {})
     {
         run(QStringLiteral("lpadmin"),
-            {QStringLiteral("-p"), name, QStringLiteral("-D"), description, QStringLiteral("-E"),
-             QStringLiteral("-v"), QStringLiteral("file:///dev/null"), QStringLiteral("-P"),
-             QStringLiteral("/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd")});
+            QStringList{QStringLiteral("-p"), name, QStringLiteral("-D"), description,
+                        QStringLiteral("-E"), QStringLiteral("-v"),
+                        QStringLiteral("file:///dev/null"), QStringLiteral("-P"), ppd} +
+                options);
     }
     static void removeQueue(const QString& name)
     {
