@@ -139,13 +139,14 @@ Form1::Form1(const Services& services, QWidget* parent)
         m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));
 
     // The handlers come last: the design's texts are not changes.
-    m_panel = new ParameterPanel(services.settings, services.boxes,
+    m_panel = new ParameterPanel(services.settings, services.boxes, m_handlers,
                                  {[this] { PreviewGraph(); }, [this] { return m_appTitle; }}, this);
     for (int i = 0; i < 6; ++i)
         m_panel->attachField(m_text[std::size_t(i)], keys::name(keys::text[i]));
     m_panel->attachUnits(m_option1, m_option2);
     m_panel->attachSwatch(m_picture1, services.colourDialog);
-    connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_pushButton2, &QPushButton::clicked, this,
+            [this] { m_handlers.run([this] { PushButton2_Click(); }); });
 
     m_pointerFeedback = new PointerFeedback([this] { return m_mousePointer; },
                                             [this](int p) { setMousePointer(p); }, this);

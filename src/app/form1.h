@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/errorreport.h"
+#include "core/handlerqueue.h"
 #include "render/gridwindow.h"
 #include "services.h"
 #include "skinframework.h"
@@ -105,6 +106,7 @@ private:
 
     Services m_services;
     ErrorReport m_report;
+    HandlerQueue m_handlers;
     ParameterPanel* m_panel = nullptr;
     PointerFeedback* m_pointerFeedback = nullptr;
     std::array<QWidget*, 27> m_byTabIndex{};

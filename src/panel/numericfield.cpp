@@ -6,9 +6,9 @@ namespace gridorra {
 
 namespace {
 
-bool movesBetweenControls(Qt::FocusReason reason)
+bool isActivation(Qt::FocusReason reason)
 {
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
 }
 
 } // namespace
@@ -16,15 +16,18 @@ bool movesBetweenControls(Qt::FocusReason reason)
 void NumericField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (movesBetweenControls(event->reason()))
+    const bool regained = isActivation(event->reason()) && m_heldWhileInactive;
+    m_heldWhileInactive = false;
+    if (!regained)
         emit gotFocus();
 }
 
 void NumericField::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    if (movesBetweenControls(event->reason()))
-        QMetaObject::invokeMethod(this, &NumericField::lostFocus, Qt::QueuedConnection);
+    m_heldWhileInactive = isActivation(event->reason());
+    if (!m_heldWhileInactive)
+        emit lostFocus();
 }
 
 } // namespace gridorra

@@ -3,6 +3,7 @@
 #include "colourswatch.h"
 #include "commondialog.h"
 #include "core/failure.h"
+#include "core/handlerqueue.h"
 #include "core/messageboxes.h"
 #include "core/number.h"
 #include "numericfield.h"
@@ -13,9 +14,10 @@
 
 namespace gridorra {
 
-ParameterPanel::ParameterPanel(SettingsStore& settings, MessageBoxes& boxes, Window window,
-                               QObject* parent)
-    : QObject(parent), m_settings(settings), m_boxes(boxes), m_window(std::move(window))
+ParameterPanel::ParameterPanel(SettingsStore& settings, MessageBoxes& boxes, HandlerQueue& handlers,
+                               Window window, QObject* parent)
+    : QObject(parent), m_settings(settings), m_boxes(boxes), m_handlers(handlers),
+      m_window(std::move(window))
 {}
 
 const QString& ParameterPanel::notNumericMessage()
@@ -28,7 +30,17 @@ void ParameterPanel::attachField(NumericField* field, const QString& key)
 {
     connect(field, &QLineEdit::textChanged, this, [this, field, key] { change(field, key); });
     connect(field, &NumericField::gotFocus, this, [this, field] { gotFocus(field); });
-    connect(field, &NumericField::lostFocus, this, [this, field] { lostFocus(field); });
+    // LostFocus is owed as the focus leaves and runs once it has arrived
+    // elsewhere, or first thing in a handler that the same click raises.
+    connect(field, &NumericField::lostFocus, this, [this, field] {
+        m_handlers.owe([this, field] { lostFocus(field); });
+        QMetaObject::invokeMethod(this, &ParameterPanel::payOwed, Qt::QueuedConnection);
+    });
+}
+
+void ParameterPanel::payOwed()
+{
+    m_handlers.payOwed();
 }
 
 void ParameterPanel::attachUnits(QRadioButton* inches, QRadioButton* centimetres)
@@ -37,18 +49,19 @@ void ParameterPanel::attachUnits(QRadioButton* inches, QRadioButton* centimetres
     // by the program.
     connect(inches, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            unitClick(QStringLiteral("1"));
+            m_handlers.run([this] { unitClick(QStringLiteral("1")); });
     });
     connect(centimetres, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            unitClick(QStringLiteral("2"));
+            m_handlers.run([this] { unitClick(QStringLiteral("2")); });
     });
 }
 
 void ParameterPanel::attachSwatch(ColourSwatch* swatch, CommonDialog& dialog)
 {
-    connect(swatch, &ColourSwatch::clicked, this,
-            [this, swatch, &dialog] { swatchClick(swatch, dialog); });
+    connect(swatch, &ColourSwatch::clicked, this, [this, swatch, &dialog] {
+        m_handlers.run([this, swatch, &dialog] { swatchClick(swatch, dialog); });
+    });
 }
 
 void ParameterPanel::swatchClick(ColourSwatch* swatch, CommonDialog& dialog)

@@ -11,6 +11,7 @@ namespace gridorra {
 
 class ColourSwatch;
 class CommonDialog;
+class HandlerQueue;
 class MessageBoxes;
 class NumericField;
 class SettingsStore;
@@ -26,8 +27,9 @@ public:
         std::function<QString()> appTitle;
     };
 
-    ParameterPanel(SettingsStore& settings, MessageBoxes& boxes, Window window,
-                   QObject* parent = nullptr);
+    // Every handler runs through `handlers`, one at a time.
+    ParameterPanel(SettingsStore& settings, MessageBoxes& boxes, HandlerQueue& handlers,
+                   Window window, QObject* parent = nullptr);
 
     static const QString& notNumericMessage();
 
@@ -42,11 +44,13 @@ private:
     void change(NumericField* field, const QString& key);
     void gotFocus(NumericField* field);
     void lostFocus(NumericField* field);
+    void payOwed();
     void unitClick(const QString& scale);
     void swatchClick(ColourSwatch* swatch, CommonDialog& dialog);
 
     SettingsStore& m_settings;
     MessageBoxes& m_boxes;
+    HandlerQueue& m_handlers;
     Window m_window;
 };
 

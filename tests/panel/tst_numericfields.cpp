@@ -55,6 +55,50 @@ private slots:
         services.reset();
     }
 
+    void theFirstFocusSelectsTheWholeText()
+    {
+        QCOMPARE(form->textField(1)->selectedText(), QString("10"));
+        QTest::keyClicks(form->textField(1), "25");
+        QCOMPARE(form->textField(1)->text(), QString("25"));
+    }
+
+    // A tap on a control (press and release delivered together) while a
+    // field holds letters: the field's box comes first and runs to its end,
+    // then the control's handler, which reads the field's new "0". Each box
+    // runs an event loop, as a modal box does; no handler runs inside it.
+    void leavingAFieldIsHandledBeforeTheClickThatLeftIt_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QStringList>("said");
+        // "0" lines per unit divides by zero in the print job.
+        QTest::newRow("Start Printing")
+            << "PushButton2" << QStringList({"Must be a numeric value.", "136", "Done."});
+        QTest::newRow("Centimeters")
+            << "Option2" << QStringList({"Must be a numeric value.", "130"});
+    }
+    void leavingAFieldIsHandledBeforeTheClickThatLeftIt()
+    {
+        QFETCH(QString, control);
+        QFETCH(QStringList, said);
+        form->textField(1)->setText("abc");
+        int open = 0;
+        bool nested = false;
+        services->boxes.onShow = [&](const RecordingBoxes::Box&) {
+            nested = nested || open > 0;
+            ++open;
+            QCoreApplication::processEvents();
+            --open;
+        };
+        auto* target = form->findChild<QWidget*>(control);
+        QTest::mousePress(target, Qt::LeftButton);
+        QTest::mouseRelease(target, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(services->boxes.said(), said);
+        QVERIFY(!nested);
+        QCOMPARE(form->textField(1)->text(), QString("0"));
+        QCOMPARE(form->mousePointer(), 0);
+    }
+
     void everyKeystrokeIsStored()
     {
         NumericField* text1 = form->textField(1);
