@@ -3,6 +3,9 @@
 #include "core/failure.h"
 #include "printercanvas.h"
 
+#include <QDir>
+#include <QFile>
+#include <QHash>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -70,10 +73,8 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault)
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     Queue queue;
     const auto finish = [&] {
-        if (!queue.name.isEmpty()) {
-            queue.deviceName = queue.deviceName.isEmpty() ? queue.name : queue.deviceName;
+        if (!queue.name.isEmpty())
             list.append(queue);
-        }
         queue = Queue();
     };
     for (ipp_attribute_t* attr = ippFirstAttribute(response); attr;
@@ -93,28 +94,92 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault)
     }
     finish();
     ippDelete(response);
-    // In the order in which Qt and the print dialogs list them.
+    // The instances the user defined, as printers of their own.
+    const QList<Queue> queuesOnly = list;
+    for (const QString& instance : lpoptionsInstances()) {
+        const QString base = instance.section(QLatin1Char('/'), 0, 0);
+        for (const Queue& q : queuesOnly)
+            if (q.name == base)
+                list.append({instance, q.deviceName, false});
+    }
+    // In the order in which Qt and the print dialogs list them: by queue, an
+    // instance after its queue.
     std::stable_sort(list.begin(), list.end(), [](const Queue& a, const Queue& b) {
-        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+        const int byQueue =
+            a.name.section(QLatin1Char('/'), 0, 0)
+                .compare(b.name.section(QLatin1Char('/'), 0, 0), Qt::CaseInsensitive);
+        if (byQueue != 0)
+            return byQueue < 0;
+        return a.name.section(QLatin1Char('/'), 1)
+                   .compare(b.name.section(QLatin1Char('/'), 1), Qt::CaseInsensitive) < 0;
     });
     // The user's default (their lpoptions, else the service's).
-    if (!findDefault)
-        return list;
-    if (cups_dest_t* fallback = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
-        const QString defaultName = QString::fromUtf8(fallback->name);
-        for (Queue& q : list)
-            q.isDefault = q.name == defaultName;
-        cupsFreeDests(1, fallback);
+    if (findDefault) {
+        if (cups_dest_t* fallback = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+            QString defaultName = QString::fromUtf8(fallback->name);
+            if (fallback->instance)
+                defaultName += QLatin1Char('/') + QString::fromUtf8(fallback->instance);
+            for (Queue& q : list)
+                q.isDefault = q.name == defaultName;
+            cupsFreeDests(1, fallback);
+        }
     }
 #else
     const QString defaultName = QPrinterInfo::defaultPrinterName();
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
-        const QString description = info.description();
-        list.append({info.printerName(), description.isEmpty() ? info.printerName() : description,
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
+        list.append({info.printerName(), info.description(),
                      findDefault && info.printerName() == defaultName});
+#endif
+    nameDevices(list);
+    return list;
+}
+
+void CupsPrinters::nameDevices(QList<Queue>& list)
+{
+    // A printer goes by its description, else by its queue's name. Printers
+    // that would go by the same name (two of one model, a queue and its
+    // instances) are told apart by their queue's name in parentheses.
+    QHash<QString, int> uses;
+    for (Queue& q : list) {
+        if (q.deviceName.isEmpty())
+            q.deviceName = q.name;
+        ++uses[q.deviceName];
+    }
+    for (Queue& q : list)
+        if (uses.value(q.deviceName) > 1)
+            q.deviceName += QStringLiteral(" (") + q.name + QLatin1Char(')');
+}
+
+QStringList CupsPrinters::lpoptionsInstances()
+{
+    QStringList instances;
+#ifndef Q_OS_WIN
+    // Where the print library keeps them: the system's file, then the user's.
+    const QString serverRoot = qEnvironmentVariableIsSet("CUPS_SERVERROOT")
+                                   ? qEnvironmentVariable("CUPS_SERVERROOT")
+                                   : QStringLiteral("/etc/cups");
+    const QStringList files = {serverRoot + QStringLiteral("/lpoptions"),
+                               QDir::homePath() + QStringLiteral("/.cups/lpoptions")};
+    for (const QString& path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        // Lines of "Dest QUEUE[/INSTANCE] options" or "Default ...".
+        while (!file.atEnd()) {
+            const QStringList words =
+                QString::fromUtf8(file.readLine()).simplified().split(QLatin1Char(' '));
+            if (words.size() < 2 ||
+                (words[0].compare(QStringLiteral("Dest"), Qt::CaseInsensitive) &&
+                 words[0].compare(QStringLiteral("Default"), Qt::CaseInsensitive)))
+                continue;
+            const QString& name = words[1];
+            if (name.section(QLatin1Char('/'), 1).isEmpty() || instances.contains(name))
+                continue;
+            instances << name;
+        }
     }
 #endif
-    return list;
+    return instances;
 }
 
 QStringList CupsPrinters::deviceNames() const

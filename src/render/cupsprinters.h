@@ -24,13 +24,19 @@ public:
     ~CupsPrinters() override;
 
     struct Queue {
-        QString name;       // the queue's name, as QPrinter knows it
+        QString name;       // the queue's name, as QPrinter knows it; QUEUE/INSTANCE
+                            // for an instance the user defined
         QString deviceName; // the description when it has one, else the name
         bool isDefault = false;
     };
-    // Every queue, in the order Qt lists them; which one is the user's
-    // default only when asked.
+    // Every queue and instance, in the order Qt lists them; which one is the
+    // user's default only when asked.
     static QList<Queue> queues(bool findDefault = false);
+    // Gives each printer its DeviceName: the description, else the queue's
+    // name; printers that share one get their queue's name in parentheses.
+    static void nameDevices(QList<Queue>& list);
+    // The instances ("QUEUE/INSTANCE") named in the lpoptions files.
+    static QStringList lpoptionsInstances();
 
     QStringList deviceNames() const override;
     void refresh() override { m_queues = queues(false); }

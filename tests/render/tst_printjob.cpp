@@ -285,6 +285,47 @@ private slots:
                  qPrintable(QString::number(along.last().second + 1)));
     }
 
+    // Two queues of one description and a queue with an instance the user
+    // defined: each is listed under its queue's name in parentheses, and
+    // each can be chosen, the default too. A unique name stays as it was.
+    void everyPrinterCanBeChosen()
+    {
+        CupsQueues::addQueue("Twin_A", "Twin Printer");
+        CupsQueues::addQueue("Twin_B", "Twin Printer");
+        CupsQueues::run("lpadmin", {"-d", "Twin_B"});
+        const QString lpoptions = config.path() + "/.cups/lpoptions";
+        const auto restore = qScopeGuard([&] {
+            QFile::remove(lpoptions);
+            CupsQueues::run("lpadmin", {"-d", "Office"});
+            CupsQueues::removeQueue("Twin_A");
+            CupsQueues::removeQueue("Twin_B");
+        });
+        QDir().mkpath(config.path() + "/.cups");
+        QFile file(lpoptions);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Dest Lab_Upper/draft sides=two-sided-long-edge\n");
+        file.close();
+        start();
+        QStringList listed;
+        for (int i = 0; i < form->combo1()->count(); ++i)
+            listed << form->combo1()->itemText(i);
+        QCOMPARE(listed, QStringList({"lab printer", "Lab Printer (Lab_Upper)",
+                                      "Lab Printer (Lab_Upper/draft)", "Marnova PDF Writer",
+                                      "Office", "Twin Printer (Twin_A)", "Twin Printer (Twin_B)",
+                                      "US Letter Printer"}));
+        QCOMPARE(form->combo1()->currentText(), QString("Twin Printer (Twin_B)"));
+        QCOMPARE(print()[0].second, QString("Twin_B"));
+        form->combo1()->setCurrentText("Twin Printer (Twin_A)");
+        QCOMPARE(print()[0].second, QString("Twin_A"));
+        // The instance prints on its queue, with its options.
+        form->combo1()->setCurrentText("Lab Printer (Lab_Upper/draft)");
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(jobs[0].second, QString("Lab_Upper"));
+        QVERIFY(CupsQueues::controlOf(jobs[0].first).contains("two-sided-long-edge"));
+        QCOMPARE(services->boxes.said(), QStringList({"Done.", "Done.", "Done."}));
+    }
+
     void theCompanionPrinterIsPreparedBeforeEveryJob()
     {
         start("Marnova PDF Writer");
