@@ -11,9 +11,36 @@ namespace gridorra {
 const QString SettingsStore::application = QStringLiteral("Marnova");
 const QString SettingsStore::section = QStringLiteral("Gridorra Software");
 
+namespace {
+
+// Takes the group's and others' rights away; never adds one.
+void removeOthersRights(const QString& file)
+{
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileDevice::Permissions now = QFileInfo(file).permissions();
+    if (now & others)
+        QFile::setPermissions(file, now & ~others);
+}
+
+} // namespace
+
 SettingsStore::SettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, application), m_stamp(fileStamp())
-{}
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope, application)
+{
+    // The user's own file only, never the system-wide one beside it.
+    m_settings.setFallbacksEnabled(false);
+    const QString file = m_settings.fileName();
+    if (QFileInfo::exists(file)) {
+        // A store that cannot be read is left exactly as it is: this run
+        // shows the defaults and writes nothing over it.
+        QFile probe(file);
+        m_unreadable = !probe.open(QIODevice::ReadOnly);
+        if (!m_unreadable)
+            removeOthersRights(file);
+    }
+    m_stamp = fileStamp();
+}
 
 QByteArray SettingsStore::fileStamp() const
 {
@@ -27,6 +54,8 @@ QByteArray SettingsStore::fileStamp() const
 
 QString SettingsStore::read(const QString& key, const QString& defaultValue) const
 {
+    if (m_unreadable)
+        return defaultValue;
     m_settings.beginGroup(section);
     const QVariant value = m_settings.value(key);
     m_settings.endGroup();
@@ -54,6 +83,10 @@ void SettingsStore::keepPrivate()
 
 void SettingsStore::write(const QString& key, const QString& text)
 {
+    if (m_unreadable) {
+        m_lastWriteOk = false;
+        return;
+    }
     // A text the file already holds, in a file nobody changed since this
     // store last saw it, is on disk already: saving would write the same bytes.
     m_settings.beginGroup(section);
@@ -70,7 +103,7 @@ void SettingsStore::write(const QString& key, const QString& text)
     m_settings.endGroup();
     m_settings.sync();
     m_lastWriteOk = m_settings.status() == QSettings::NoError;
-    QFile::setPermissions(m_settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    removeOthersRights(m_settings.fileName());
     m_stamp = m_lastWriteOk ? fileStamp() : QByteArray();
 }
 

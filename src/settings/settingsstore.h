@@ -11,7 +11,9 @@ namespace gridorra {
 //
 // Every write reaches the file before it returns, so nothing is lost when the
 // program is killed. A store that cannot be written never fails the caller:
-// the writers do not look at the result.
+// the writers do not look at the result. The file is the user's alone: its
+// group and others lose their rights, and none is ever added. A file that
+// cannot be read gives the defaults and is never written over.
 class SettingsStore {
 public:
     static const QString application;
@@ -36,6 +38,7 @@ private:
 
     mutable QSettings m_settings;
     bool m_lastWriteOk = true;
+    bool m_unreadable = false;
     QByteArray m_stamp;
 };
 

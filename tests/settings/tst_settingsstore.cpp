@@ -5,16 +5,41 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace gridorra;
 
 namespace {
 
+// Runs the store in a process of its own: as another user (nobody) when
+// this one is root, whom no file mode stops.
+QStringList elsewhere(const QStringList& args, bool asOtherUser)
+{
+    if (asOtherUser && ::geteuid() == 0)
+        return QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                           QStringLiteral(SETTINGS_READER)} +
+               args;
+    return args;
+}
+QString programElsewhere(bool asOtherUser)
+{
+    return asOtherUser && ::geteuid() == 0 ? QStringLiteral("setpriv")
+                                           : QStringLiteral(SETTINGS_READER);
+}
+
+int modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(qPrintable(path), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
 // The text of a key as a separate process reads it from the file, or
 // "absent".
-QString readElsewhere(const QString& key)
+QString readElsewhere(const QString& key, bool asOtherUser = false)
 {
     QProcess reader;
-    reader.start(QStringLiteral(SETTINGS_READER), {key});
+    reader.start(programElsewhere(asOtherUser), elsewhere({key}, asOtherUser));
     if (!reader.waitForFinished(30000) || reader.exitCode() != 0)
         return QStringLiteral("reader failed");
     const QByteArray out = reader.readAllStandardOutput().trimmed();
@@ -108,6 +133,72 @@ private slots:
         QVERIFY(info.permissions() & QFileDevice::ReadOwner);
         QVERIFY(info.permissions() & QFileDevice::WriteOwner);
         QCOMPARE(info.permissions() & (group | other), QFileDevice::Permissions());
+    }
+
+    // The store is the user's: a system-wide file beside it is never read,
+    // so what the user's file lacks is written there.
+    void theSystemWideStoreIsNotRead()
+    {
+        QDir().mkpath(config.systemPath());
+        QFile system(config.systemPath() + "/Marnova.conf");
+        QVERIFY(system.open(QIODevice::WriteOnly));
+        system.write("[Gridorra%20Software]\nText1=77\nScale=2\n");
+        system.close();
+        SettingsStore store;
+        QCOMPARE(store.read("Text1", "10"), QString("10"));
+        store.write("Scale", "2");
+        QVERIFY(config.settingsText().contains("Scale=2\n"));
+    }
+
+    // Group and others lose their rights to a store that had them, before
+    // any change; no right is ever added.
+    void modesOfAnExistingStore_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("after");
+        QTest::newRow("0644") << 0644 << 0600;
+        QTest::newRow("0666") << 0666 << 0600;
+        QTest::newRow("0400") << 0400 << 0400;
+    }
+    void modesOfAnExistingStore()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, after);
+        SettingsStore().write("Text1", "25");
+        QVERIFY(::chmod(qPrintable(config.settingsFile()), mode_t(mode)) == 0);
+        const QByteArray before = config.settingsText();
+        SettingsStore store;
+        QCOMPARE(modeOf(config.settingsFile()), after);
+        QCOMPARE(config.settingsText(), before);
+    }
+
+    // A store its user cannot read: that run shows the defaults and leaves
+    // the file exactly as it was, mode included.
+    void aStoreThatCannotBeReadIsLeftAlone()
+    {
+        const QByteArray text = "[Gridorra%20Software]\nText1=25\nScale=2\n";
+        QFile file(config.settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        const QByteArray dir = config.path().toLocal8Bit();
+        const QByteArray path = config.settingsFile().toLocal8Bit();
+        if (::geteuid() == 0) // the other user owns the folder and the file
+            QVERIFY(::chown(dir, 65534, 65534) == 0 && ::chown(path, 65534, 65534) == 0);
+        QVERIFY(::chmod(path, 0) == 0);
+        const auto restore = qScopeGuard([&] {
+            if (::geteuid() == 0)
+                QVERIFY(::chown(dir, 0, 0) == 0);
+            ::chmod(path, 0600);
+        });
+        QCOMPARE(readElsewhere("Text1", true), QString("absent"));
+        QProcess writer;
+        writer.start(programElsewhere(true), elsewhere({"Text1", "7"}, true));
+        QVERIFY(writer.waitForFinished(30000));
+        QCOMPARE(writer.exitCode(), 0);
+        QCOMPARE(modeOf(config.settingsFile()), 0);
+        ::chmod(path, 0600);
+        QCOMPARE(config.settingsText(), text);
     }
 
     void aStoreThatCannotBeWrittenDoesNotFailTheCaller()

@@ -25,15 +25,19 @@ public:
     IsolatedConfig()
     {
         qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", systemPath().toLocal8Bit());
         qputenv("HOME", m_dir.path().toLocal8Bit());
     }
     QString path() const { return m_dir.path(); }
+    // Stands for the system-wide configuration folder.
+    QString systemPath() const { return m_dir.filePath(QStringLiteral("system")); }
     QString settingsFile() const { return m_dir.filePath(QStringLiteral("Marnova.conf")); }
     // Starts the next test on an empty store.
     void clear() const
     {
         QFile::remove(settingsFile());
         QDir(m_dir.filePath(QStringLiteral("Marnova"))).removeRecursively();
+        QDir(systemPath()).removeRecursively();
     }
     QByteArray settingsText() const
     {
