@@ -134,6 +134,11 @@ Form1::Form1(const Services& services, QWidget* parent)
 
     m_progressBar1 = place(new ProgressBar, "ProgressBar1");
     m_progressBar1->setText(design::caption(design::control("ProgressBar1")));
+    // White by design, and its own: a skin's button face on the window
+    // does not reach it.
+    QPalette barPalette = m_progressBar1->palette();
+    barPalette.setColor(QPalette::Window, Qt::white);
+    m_progressBar1->setPalette(barPalette);
 
     for (int i = 0; i < 6; ++i)
         m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));

@@ -2,6 +2,8 @@
 
 #include <QFocusEvent>
 
+#include <limits>
+
 namespace gridorra {
 
 namespace {
@@ -12,6 +14,11 @@ bool isActivation(Qt::FocusReason reason)
 }
 
 } // namespace
+
+NumericField::NumericField(QWidget* parent) : QLineEdit(parent)
+{
+    setMaxLength(std::numeric_limits<int>::max());
+}
 
 void NumericField::focusInEvent(QFocusEvent* event)
 {

@@ -12,7 +12,8 @@ namespace gridorra {
 class NumericField : public QLineEdit {
     Q_OBJECT
 public:
-    using QLineEdit::QLineEdit;
+    // A field takes text of any length: a stored text is never cut.
+    explicit NumericField(QWidget* parent = nullptr);
 
 signals:
     void gotFocus();

@@ -1,4 +1,6 @@
 #include "app/form1.h"
+#include "app/progressbar.h"
+#include "app/pushbutton.h"
 #include "core/colour.h"
 #include "panel/colourswatch.h"
 #include "panel/numericfield.h"
@@ -99,14 +101,18 @@ private slots:
         storeBefore("Text1", "");
         storeBefore("Text3", "abc");
         storeBefore("Text6", " 3 ");
+        const QString longText(40000, QLatin1Char('7'));
+        storeBefore("Text5", longText);
         load();
+        QCOMPARE(form->textField(5)->text(), longText);
+        QCOMPARE(storedText("Text5"), longText);
         QCOMPARE(form->textField(1)->text(), QString(""));
         QCOMPARE(form->textField(3)->text(), QString("abc"));
         QCOMPARE(form->textField(6)->text(), QString(" 3 "));
         QCOMPARE(storedText("Text3"), QString("abc"));
         // The first preview reports the empty count and the letters, and the
         // start-up goes on.
-        QCOMPARE(services->boxes.said(), QStringList({"124", "136"}));
+        QCOMPARE(services->boxes.said(), QStringList({"106", "124", "136"}));
     }
 
     void storedUnit_data()
@@ -207,9 +213,13 @@ private slots:
         for (const char* name : {"Frame1", "Frame6", "Option2", "lblLinesH", "Label5"})
             QCOMPARE(form->findChild<QWidget*>(name)->palette().color(QPalette::Window),
                      applied ? face : white);
-        // Fields and the swatch keep their colours.
+        // Fields and the swatch keep their colours; the progress bar and the
+        // button stay white.
         QCOMPARE(form->textField(1)->palette().color(QPalette::Base),
                  QGuiApplication::palette().color(QPalette::Base));
+        const QImage bar = form->progressBar1()->grab().toImage();
+        QCOMPARE(bar.pixelColor(bar.width() - 4, 3), white);
+        QCOMPARE(form->pushButton2()->palette().color(QPalette::Button), white);
         QCOMPARE(form->skinFramework1().options() & 1, applied ? 1 : 0);
     }
 
