@@ -62,31 +62,48 @@ private slots:
         QCOMPARE(form->textField(1)->text(), QString("25"));
     }
 
-    // A tap on a control (press and release delivered together) while a
-    // field holds letters: the field's box comes first and runs to its end,
-    // then the control's handler, which reads the field's new "0". Each box
-    // runs an event loop, as a modal box does; no handler runs inside it.
+    // A tap on a control (press and release delivered together) right after
+    // typing in a field: the field's LostFocus comes first and runs to its
+    // end, box included, then the control's handler, which reads the field's
+    // new text. Each box runs an event loop, as a modal box does; no handler
+    // runs inside it, so the pointer stays busy while a report is open.
     void leavingAFieldIsHandledBeforeTheClickThatLeftIt_data()
     {
         QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text1");
+        QTest::addColumn<QString>("copies");
         QTest::addColumn<QStringList>("said");
         // "0" lines per unit divides by zero in the print job.
-        QTest::newRow("Start Printing")
-            << "PushButton2" << QStringList({"Must be a numeric value.", "136", "Done."});
-        QTest::newRow("Centimeters")
-            << "Option2" << QStringList({"Must be a numeric value.", "130"});
+        QTest::newRow("letters, then Start Printing")
+            << "PushButton2"
+            << "abc"
+            << "1" << QStringList({"Must be a numeric value.", "136", "Done."});
+        QTest::newRow("letters, then Centimeters")
+            << "Option2"
+            << "abc"
+            << "1" << QStringList({"Must be a numeric value.", "130"});
+        QTest::newRow("a number, then a job that reports")
+            << "PushButton2"
+            << "12"
+            << "abc" << QStringList({"150", "Done."});
     }
     void leavingAFieldIsHandledBeforeTheClickThatLeftIt()
     {
         QFETCH(QString, control);
+        QFETCH(QString, text1);
+        QFETCH(QString, copies);
         QFETCH(QStringList, said);
-        form->textField(1)->setText("abc");
+        form->textField(6)->setText(copies);
+        form->textField(1)->setText(text1);
         int open = 0;
         bool nested = false;
-        services->boxes.onShow = [&](const RecordingBoxes::Box&) {
+        QList<int> pointerDuringReports;
+        services->boxes.onShow = [&](const RecordingBoxes::Box& box) {
             nested = nested || open > 0;
             ++open;
             QCoreApplication::processEvents();
+            if (box.title == "Application Error")
+                pointerDuringReports << form->mousePointer();
             --open;
         };
         auto* target = form->findChild<QWidget*>(control);
@@ -95,8 +112,10 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(services->boxes.said(), said);
         QVERIFY(!nested);
-        QCOMPARE(form->textField(1)->text(), QString("0"));
+        QCOMPARE(form->textField(1)->text(), text1 == "abc" ? QString("0") : text1);
+        QCOMPARE(pointerDuringReports, QList<int>({11}));
         QCOMPARE(form->mousePointer(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void everyKeystrokeIsStored()
