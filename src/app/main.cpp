@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/form1.h"
 #include "app/guardedapplication.h"
 #include "app/qtcolourdialog.h"
@@ -9,26 +10,23 @@
 #include "settings/userregistry.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+
+#include <optional>
 
 int main(int argc, char* argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("gridorra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(GRIDORRA_VERSION));
     {
-        // --help and --version answer without a display.
+        // The command line is read before any window exists: --help and
+        // --version answer without a display.
         QCoreApplication commandLine(argc, argv);
-        QCommandLineParser options;
-        options.setApplicationDescription(QStringLiteral(
-            "Designs a sheet of graph paper and prints it.\n\n"
-            "Every setting is kept in $XDG_CONFIG_HOME/Marnova.conf. A skin (a Qt style\n"
-            "sheet) is read from x/o.cjs and the pointer over \"Start Printing\" from\n"
-            "HAND-M.CUR, both beside the program file."));
-        options.addHelpOption();
-        options.addVersionOption();
-        options.process(commandLine);
+        if (const auto status = gridorra::readCommandLine(QCoreApplication::arguments()))
+            return *status;
     }
+    std::optional<gridorra::DisplayCheck> displayCheck(std::in_place);
     gridorra::GuardedApplication app(argc, argv);
+    displayCheck.reset();
 
     gridorra::QtMessageBoxes boxes;
     app.setBoxes(&boxes);
