@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMap>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 
@@ -7,14 +9,35 @@
 
 namespace gridorra {
 
+// The sheet drawn without the window: --export FILE or --print, with the
+// values that override the stored ones for this run.
+struct SheetRequest {
+    enum class Kind { Export, Print };
+    Kind kind = Kind::Export;
+    QString file;               // --export
+    QMap<int, QString> fields;  // Text1 .. Text6 by number
+    std::optional<bool> inches; // --unit
+    std::optional<quint32> colour;
+    QString printer;
+    // Page of an export, where it differs from the printer's.
+    std::optional<QPageSize> pageSize;
+    std::optional<double> margins; // points, all four sides
+    std::optional<int> resolution; // dots per inch
+};
+
+// What the command line asks for.
+struct CommandLine {
+    std::optional<int> exitNow; // the status, when the program ends at once
+    std::optional<SheetRequest> sheet;
+};
+
 // Reads the program's command line before any window exists, so that it
 // answers without a display. It answers --help, --help-all and --version
-// itself, and a mistake with one line on standard error (status 2). Qt's
-// own options (-style, -platform, -display, ...) are accepted and left in
-// place for the application object, which takes them.
-//
-// Returns the exit status when the program is to end now.
-std::optional<int> readCommandLine(const QStringList& arguments);
+// itself, and a mistake with one line on standard error (status 2): an
+// unknown option, or a value an option cannot take. Qt's own options
+// (-style, -platform, -display, ...) are accepted and left in place for the
+// application object, which takes them.
+CommandLine readCommandLine(const QStringList& arguments);
 
 // Held while the application object is made. Where no window can be opened
 // (no display, or one that cannot be reached) it prints one line that says

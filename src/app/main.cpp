@@ -4,6 +4,7 @@
 #include "app/qtcolourdialog.h"
 #include "app/qtmessageboxes.h"
 #include "app/quitonfirstpaint.h"
+#include "app/sheetcommand.h"
 #include "app/systemplatform.h"
 #include "render/cupsprinters.h"
 #include "settings/settingsstore.h"
@@ -17,13 +18,19 @@ int main(int argc, char* argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("gridorra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(GRIDORRA_VERSION));
+    std::optional<gridorra::SheetRequest> sheet;
     {
         // The command line is read before any window exists: --help and
         // --version answer without a display.
         QCoreApplication commandLine(argc, argv);
-        if (const auto status = gridorra::readCommandLine(QCoreApplication::arguments()))
-            return *status;
+        const gridorra::CommandLine line = gridorra::readCommandLine(QCoreApplication::arguments());
+        if (line.exitNow)
+            return *line.exitNow;
+        if (line.sheet)
+            sheet = line.sheet;
     }
+    if (sheet)
+        return gridorra::drawSheetWithoutWindow(argc, argv, *sheet);
     std::optional<gridorra::DisplayCheck> displayCheck(std::in_place);
     gridorra::GuardedApplication app(argc, argv);
     displayCheck.reset();

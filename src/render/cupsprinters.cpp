@@ -249,22 +249,27 @@ void CupsPrinters::select(const Queue& queue)
     if (!m_printer || same)
         return; // a new printer is set up when it is first used
     m_configured = false;
-    m_printer->setPrinterName(queue.name);
+    setUp(*m_printer, queue.name);
+    m_configured = true;
+}
+
+void CupsPrinters::setUp(QPrinter& printer, const QString& queue)
+{
+    printer.setPrinterName(queue);
     // Qt ignores a queue it does not know.
-    if (m_printer->printerName() != queue.name)
+    if (printer.printerName() != queue)
         throw Failure(fail::printerError);
     // Qt starts every printer on A4: the queue's own default media counts.
     // Its margins are the queue's too: Qt keeps the margins of the page it had
     // before wherever they are wider than the new page's.
-    const QPageSize size = QPrinterInfo::printerInfo(queue.name).defaultPageSize();
+    const QPageSize size = QPrinterInfo::printerInfo(queue).defaultPageSize();
     if (size.isValid())
-        m_printer->setPageSize(size);
-    const QPageLayout layout = m_printer->pageLayout();
-    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
+        printer.setPageSize(size);
+    const QPageLayout layout = printer.pageLayout();
+    printer.setPageMargins(layout.minimumMargins(), layout.units());
     // Dots are the queue's; Qt's high resolution where the queue names none.
-    const int dpi = defaultResolution(queue.name);
-    m_printer->setResolution(dpi > 0 ? dpi : 1200);
-    m_configured = true;
+    const int dpi = defaultResolution(queue);
+    printer.setResolution(dpi > 0 ? dpi : 1200);
 }
 
 } // namespace gridorra

@@ -37,6 +37,10 @@ public:
     static void nameDevices(QList<Queue>& list);
     // The instances ("QUEUE/INSTANCE") named in the lpoptions files.
     static QStringList lpoptionsInstances();
+    // Sets the printer up on a queue: the queue's default paper and its
+    // margins, and its default resolution (1200 dpi where it names none).
+    // Fails when the queue is gone.
+    static void setUp(QPrinter& printer, const QString& queue);
 
     QStringList deviceNames() const override;
     void refresh() override { m_queues = queues(false); }

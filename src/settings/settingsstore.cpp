@@ -25,8 +25,8 @@ void removeOthersRights(const QString& file)
 
 } // namespace
 
-SettingsStore::SettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, application)
+SettingsStore::SettingsStore(Access access)
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope, application), m_access(access)
 {
     // The user's own file only, never the system-wide one beside it.
     m_settings.setFallbacksEnabled(false);
@@ -36,7 +36,7 @@ SettingsStore::SettingsStore()
         // shows the defaults and writes nothing over it.
         QFile probe(file);
         m_unreadable = !probe.open(QIODevice::ReadOnly);
-        if (!m_unreadable)
+        if (!m_unreadable && access == Access::ReadWrite)
             removeOthersRights(file);
     }
     m_stamp = fileStamp();
@@ -83,7 +83,7 @@ void SettingsStore::keepPrivate()
 
 void SettingsStore::write(const QString& key, const QString& text)
 {
-    if (m_unreadable) {
+    if (m_unreadable || m_access == Access::ReadOnly) {
         m_lastWriteOk = false;
         return;
     }

@@ -19,7 +19,9 @@ public:
     static const QString application;
     static const QString section;
 
-    SettingsStore();
+    enum class Access { ReadWrite, ReadOnly };
+    // A read-only store reads and never touches the file, not even its rights.
+    explicit SettingsStore(Access access = Access::ReadWrite);
 
     // The stored text of the key, or the default when the key is absent.
     // A key that holds the empty text gives the empty text.
@@ -39,6 +41,7 @@ private:
     mutable QSettings m_settings;
     bool m_lastWriteOk = true;
     bool m_unreadable = false;
+    Access m_access;
     QByteArray m_stamp;
 };
 

@@ -1,5 +1,8 @@
 // The program's command line, run as a user runs it: the executable itself.
+#include "support/pdfraster.h"
+
 #include <QProcess>
+#include <QSettings>
 #include <QtTest>
 
 namespace {
@@ -10,21 +13,24 @@ struct Run {
     QString err;
 };
 
-// Runs the program; one that is still running after `aliveMs` has started
-// its window and is ended.
-Run runProgram(const QStringList& args, bool withoutDisplay, int aliveMs = 3000)
+// Runs the program with its settings in `home`; one that is still running
+// after `aliveMs` has started its window and is ended. No printer is
+// reachable: the scheduler's socket does not exist.
+Run runProgram(const QStringList& args, bool withoutDisplay, const QString& home,
+               int aliveMs = 3000)
 {
-    QTemporaryDir home; // the settings the window writes go there
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.path());
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home);
+    env.insert("CUPS_SERVER", home + "/no-scheduler.sock");
     if (withoutDisplay) {
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.remove("QT_QPA_PLATFORM");
     }
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(home);
     p.start(QStringLiteral(GRIDORRA_EXE), args);
     Run run;
     if (p.waitForFinished(aliveMs)) {
@@ -36,6 +42,15 @@ Run runProgram(const QStringList& args, bool withoutDisplay, int aliveMs = 3000)
     run.out = QString::fromLocal8Bit(p.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(p.readAllStandardError());
     return run;
+}
+
+// Centres of the dark runs along one row of a grey image.
+QList<double> centres(const QImage& row)
+{
+    QList<double> out;
+    for (const auto& run : gridorra::test::darkRunsInRow(row, 0))
+        out << (run.first + run.second + 1) / 2.0;
+    return out;
 }
 
 } // namespace
@@ -69,6 +84,29 @@ private slots:
         QTest::newRow("-style -platform")
             << QStringList{"-style", "fusion", "-platform", "offscreen"} << true << -1 << ""
             << "";
+        // A sheet drawn without the window: a value the field would refuse,
+        // and a page that cannot be, are refused before anything is drawn.
+        QTest::newRow("letters for a count")
+            << QStringList{"--export", "x.pdf", "--lines-down", "abc"} << true << 2 << ""
+            << "gridorra: --lines-down abc: Must be a numeric value.";
+        QTest::newRow("unknown paper")
+            << QStringList{"--export", "x.pdf", "--page-size", "B99"} << true << 2 << ""
+            << "gridorra: --page-size B99:";
+        QTest::newRow("negative margins")
+            << QStringList{"--export", "x.pdf", "--margins", "-3"} << true << 2 << ""
+            << "gridorra: --margins -3:";
+        QTest::newRow("resolution too low")
+            << QStringList{"--export", "x.pdf", "--resolution", "50"} << true << 2 << ""
+            << "gridorra: --resolution 50:";
+        QTest::newRow("not a colour")
+            << QStringList{"--print", "--colour", "blue"} << true << 2 << ""
+            << "gridorra: --colour blue:";
+        QTest::newRow("a sheet option for the window")
+            << QStringList{"--copies", "3"} << true << 2 << ""
+            << "gridorra: --copies needs --export or --print";
+        QTest::newRow("an unknown printer")
+            << QStringList{"--print", "--printer", "Nowhere"} << true << 2 << ""
+            << "gridorra: no printer named \"Nowhere\"";
         QTest::newRow("-display, offscreen")
             << QStringList{"-platform", "offscreen", "-display", ":1", "-reverse"} << true << -1
             << ""
@@ -81,7 +119,8 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const Run run = runProgram(args, withoutDisplay);
+        QTemporaryDir home;
+        const Run run = runProgram(args, withoutDisplay, home.path());
         QCOMPARE(run.status, status);
         QVERIFY2(run.out.contains(out), qPrintable(run.out));
         if (status > 0) {
@@ -91,6 +130,58 @@ private slots:
         }
         if (status == 1)
             QVERIFY(run.err.contains("xvfb-run"));
+        // Nothing is left behind by a refusal.
+        if (status > 0)
+            QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // Without a printer or a display: the locale's paper (A4 here) with
+    // margins of 12 points at 600 dpi. The first line lies 4 twips inside
+    // the margin and the lines are 144 twips (60 dots) apart.
+    void exportWithoutPrinterOrDisplay()
+    {
+        QTemporaryDir home;
+        const Run run = runProgram({"--export", "sheet.pdf"}, true, home.path());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QString()); // nothing on success
+        const QString pdf = home.filePath("sheet.pdf");
+        QCOMPARE(gridorra::test::pdfPageSize(pdf), QSizeF(595, 842));
+        const QImage row = gridorra::test::rasterisePdf(pdf, 600, QRect(0, 300, 4960, 1));
+        const QList<double> vertical = centres(row);
+        QVERIFY(vertical.size() > 10);
+        for (int k = 0; k < vertical.size(); ++k)
+            QVERIFY2(qAbs(vertical[k] - (100 + 4 / 2.4 + 60 * k)) <= 1.0,
+                     qPrintable(QString("line %1 at %2").arg(k).arg(vertical[k])));
+        // The settings are only read: the store is not made.
+        QVERIFY(!QFile::exists(home.filePath("Marnova.conf")));
+    }
+
+    // A stored value that fails a step: reported in the report's words, the
+    // rest drawn, status 1. A file that cannot be written: one line, status 1.
+    void failuresOfAnExport()
+    {
+        QTemporaryDir home;
+        {
+            QSettings store(home.filePath("Marnova.conf"), QSettings::IniFormat);
+            store.setValue("Gridorra Software/Text5", "abc");
+        }
+        Run run = runProgram({"--export", "sheet.pdf"}, true, home.path());
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err, QString("gridorra: Type mismatch in "
+                                  "Gridorra2021/08/31.Form1.PushButton2_Click at line 120\n"));
+        QVERIFY(!centres(gridorra::test::rasterisePdf(home.filePath("sheet.pdf"), 600,
+                                                      QRect(0, 300, 4960, 1)))
+                     .isEmpty());
+
+        QDir(home.path()).mkdir("folder");
+        run = runProgram({"--export", "folder"}, true, home.path());
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.startsWith("gridorra: cannot write folder:"), qPrintable(run.err));
+        QCOMPARE(run.err.count('\n'), 1);
+        run = runProgram({"--export", "missing/sheet.pdf"}, true, home.path());
+        QCOMPARE(run.status, 1);
+        QCOMPARE(QDir(home.path()).entryList({"*.pdf", ".*"}, QDir::Files | QDir::Hidden),
+                 QStringList({"sheet.pdf"}));
     }
 };
 
