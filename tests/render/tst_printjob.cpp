@@ -39,6 +39,36 @@ QList<double> centres(const QImage& strip)
     return out;
 }
 
+// Runs the program without a display, as a script would; its exit status.
+int runWithoutWindow(const QStringList& args, QString* err = nullptr)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(GRIDORRA_EXE), args);
+    if (!p.waitForFinished(60000))
+        return -1;
+    if (err)
+        *err = QString::fromLocal8Bit(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+}
+
+// The lines of a sheet at 600 dpi: centres and widths of the dark runs
+// along a row and down a column 200 twips into a Letter queue's printable area.
+QList<QPair<int, int>> linesOf(const QString& pdf)
+{
+    const int dpi = 600, left = 150, top = 300;
+    QList<QPair<int, int>> out =
+        darkRunsInRow(rasterisePdf(pdf, dpi, QRect(0, top + 200 * dpi / 1440, 5100, 1)), 0);
+    const QImage column = rasterisePdf(pdf, dpi, QRect(left + 200 * dpi / 1440, 0, 1, 6600))
+                              .transformed(QTransform().rotate(90));
+    out += darkRunsInRow(column, 0);
+    return out;
+}
+
 } // namespace
 
 class TestPrintJob : public QObject {
@@ -324,6 +354,67 @@ private slots:
         QCOMPARE(jobs[0].second, QString("Lab_Upper"));
         QVERIFY(CupsQueues::controlOf(jobs[0].first).contains("two-sided-long-edge"));
         QCOMPARE(services->boxes.said(), QStringList({"Done.", "Done.", "Done."}));
+    }
+
+    // The command line draws what the button prints: --print sends one job
+    // of one page per copy, and --export writes the same lines for the
+    // printer it names (by its queue's name here), to within a dot.
+    void theCommandLineDrawsWhatTheButtonPrints()
+    {
+        start("US Letter Printer");
+        const auto fromButton = print();
+        QCOMPARE(fromButton.size(), 1);
+        const int before = CupsQueues::lastJob();
+        QString err;
+        QCOMPARE(
+            runWithoutWindow({"--print", "--copies", "3", "--printer", "US Letter Printer"}, &err),
+            0);
+        QCOMPARE(err, QString());
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const auto fromPrint = CupsQueues::jobsAfter(before);
+        QCOMPARE(fromPrint.size(), 3);
+        for (const auto& [id, queue] : fromPrint) {
+            QCOMPARE(queue, QString("US_Letter"));
+            QCOMPARE(pagesOf(CupsQueues::documentOf(id)), 1);
+            QVERIFY(CupsQueues::controlOf(id).contains("Gridorra"));
+        }
+        const QString exported = config.path() + "/exported.pdf";
+        QCOMPARE(runWithoutWindow({"--export", exported, "--printer", "US_Letter"}), 0);
+        QCOMPARE(pdfPageSize(exported), QSizeF(612, 792));
+
+        const auto reference = linesOf(CupsQueues::documentOf(fromButton[0].first));
+        QVERIFY(reference.size() > 100);
+        for (const QString& pdf : {CupsQueues::documentOf(fromPrint[0].first), exported}) {
+            const auto lines = linesOf(pdf);
+            QCOMPARE(lines.size(), reference.size());
+            for (int i = 0; i < lines.size(); ++i) {
+                QVERIFY2(qAbs(lines[i].first - reference[i].first) <= 1 &&
+                             qAbs(lines[i].second - reference[i].second) <= 1,
+                         qPrintable(QString("%1: line %2 at %3..%4, the button's at %5..%6")
+                                        .arg(pdf)
+                                        .arg(i)
+                                        .arg(lines[i].first)
+                                        .arg(lines[i].second)
+                                        .arg(reference[i].first)
+                                        .arg(reference[i].second)));
+            }
+        }
+        // The command line wrote nothing to the store.
+        QCOMPARE(storedText("Text6"), QString("1"));
+    }
+
+    void theCommandLinePreparesTheCompanionPrinter()
+    {
+        const QString file = UserRegistry::fileName();
+        QFile::remove(file);
+        const int before = CupsQueues::lastJob();
+        QCOMPARE(runWithoutWindow({"--print", "--printer", "Marnova PDF Writer"}), 0);
+        QVERIFY(CupsQueues::waitUntilIdle());
+        QCOMPARE(CupsQueues::jobsAfter(before).size(), 1);
+        QCOMPARE(QSettings(file, QSettings::IniFormat)
+                     .value("Software/Marnova PDF Writer/BypassSaveAs")
+                     .toString(),
+                 QString("0"));
     }
 
     void theCompanionPrinterIsPreparedBeforeEveryJob()

@@ -1,0 +1,80 @@
+// The whole process `gridorra --export` for a Letter page of 100 lines per
+// inch each way, against `gridorra --version` (the process floor), and the
+// size of the PDF per drawn line. No printer is reachable, so the page is
+// the one the options name.
+//   bench_export PROGRAM [RUNS]
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double medianMs(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Lines from `margin` to `extent` in steps, the far edge included.
+int linesUpTo(int extent, int margin, int step)
+{
+    return extent < margin ? 0 : (extent - margin) / step + 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_export PROGRAM [RUNS]\n");
+        return 2;
+    }
+    const QString program = QString::fromLocal8Bit(argv[1]);
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 21;
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.path());
+    env.insert("CUPS_SERVER", home.filePath("no-scheduler.sock"));
+    env.remove("DISPLAY");
+    const QString pdf = home.filePath("sheet.pdf");
+    const QStringList exportArgs = {"--export",     pdf,   "--page-size",    "Letter",
+                                    "--margins",    "12",  "--resolution",   "600",
+                                    "--lines-down", "100", "--lines-across", "100"};
+
+    const auto time = [&](const QStringList& args) {
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            QElapsedTimer clock;
+            clock.start();
+            p.start(program, args);
+            if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+                std::fprintf(stderr, "bench_export: %s failed\n", qPrintable(args.join(' ')));
+                std::exit(1);
+            }
+            times.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        return medianMs(times);
+    };
+    const double floor = time({"--version"});
+    const double exportMs = time(exportArgs);
+    // Letter with margins of 12 points: 11760 x 15360 twips; lines 14 twips
+    // apart from a margin of 4.
+    const int lines = linesUpTo(15360, 4, 14) + linesUpTo(11760, 4, 14);
+    const double bytes = double(QFileInfo(pdf).size());
+    std::printf("runs per figure      %d\n", runs);
+    std::printf("--version (floor)    %.1f ms\n", floor);
+    std::printf("--export             %.1f ms (target <= 50)\n", exportMs);
+    std::printf("PDF bytes per line   %.1f (%d lines, %.0f bytes; target <= 10)\n", bytes / lines,
+                lines, bytes);
+    return 0;
+}
