@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessibleform.h"
 #include "core/colour.h"
 #include "core/failure.h"
 #include "formdesign.h"
@@ -80,6 +81,9 @@ Form1::Form1(const Services& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_report(services.boxes)
 {
     initResources();
+    // Before any control exists: a control's interface is made when it is
+    // first asked for, and then kept.
+    accessible::install();
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -163,7 +167,38 @@ Form1::Form1(const Services& services, QWidget* parent)
 
     for (std::size_t i = 1; i < m_byTabIndex.size(); ++i)
         QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);
+    describeControls();
     m_text[0]->setFocus();
+}
+
+void Form1::describeControls()
+{
+    // Each field goes by its frame's caption and the label beside it, as they
+    // read on screen, and tells what its value means.
+    struct FieldWords {
+        const char* field;
+        const char* label;
+        const char* description;
+    };
+    static constexpr FieldWords words[] = {
+        {"Text1", "lblLinesH", "horizontal grid lines per inch or per centimetre"},
+        {"Text2", "lblLinesV", "vertical grid lines per inch or per centimetre"},
+        {"Text4", "Label1", "horizontal lines per wide horizontal line"},
+        {"Text3", "Label2", "vertical lines per wide vertical line"},
+        {"Text5", "Label4", "thickness of an ordinary line, in printer dots"},
+        {"Text6", "Label5", "number of copies to print"},
+    };
+    for (const FieldWords& w : words) {
+        auto* field = findChild<NumericField*>(QLatin1String(w.field));
+        auto* label = findChild<QLabel*>(QLatin1String(w.label));
+        const auto* frame = static_cast<QGroupBox*>(field->parentWidget());
+        field->setAccessibleName(frame->title() + QStringLiteral(", ") + label->text());
+        field->setAccessibleDescription(QString::fromLatin1(w.description));
+        label->setBuddy(field);
+    }
+    // The printer list and the preview by their frames' captions.
+    m_combo1->setAccessibleName(static_cast<QGroupBox*>(m_combo1->parentWidget())->title());
+    m_picture2->setAccessibleName(static_cast<QGroupBox*>(m_picture2->parentWidget())->title());
 }
 
 Form1::~Form1()
@@ -214,6 +249,13 @@ void Form1::applyCursor()
 void Form1::PreviewGraph()
 {
     previewGraph(*this, *m_picture2, m_services.printers.printerScaleMode(), m_report);
+    // What the preview shows, in words.
+    m_picture2->setAccessibleDescription(
+        QStringLiteral("The top-left corner of the sheet at true size: %1 lines per %2 across "
+                       "and %3 down")
+            .arg(fieldText(2).trimmed(),
+                 inchesSelected() ? QStringLiteral("inch") : QStringLiteral("centimetre"),
+                 fieldText(1).trimmed()));
 }
 
 void Form1::PushButton2_Click()

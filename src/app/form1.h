@@ -103,6 +103,8 @@ private:
     template <typename W> W* place(W* widget, std::string_view name);
     QLabel* placeLabel(std::string_view name, Qt::Alignment alignment);
     void applyCursor();
+    // Names and descriptions for assistive technology; nothing on screen.
+    void describeControls();
 
     Services m_services;
     ErrorReport m_report;

@@ -2,6 +2,7 @@
 
 #include "core/failure.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QStyleOptionFrame>
 
@@ -19,6 +20,8 @@ void ProgressBar::setValue(double value)
     if (value != m_value) {
         m_value = value;
         update();
+        QAccessibleValueChangeEvent changed(this, value);
+        QAccessible::updateAccessibility(&changed);
     }
     emit valueChanged(value);
 }
@@ -29,6 +32,8 @@ void ProgressBar::setText(const QString& text)
         return;
     m_text = text;
     update();
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void ProgressBar::paintEvent(QPaintEvent*)

@@ -3,6 +3,7 @@
 #include "core/colour.h"
 #include "render/systemcolours.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +21,9 @@ void ColourSwatch::setBackColor(qint32 value)
 {
     m_backColor = colour::checked(value);
     update();
+    // Assistive technology hears the colour in the swatch's description.
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void ColourSwatch::paintEvent(QPaintEvent* event)

@@ -88,10 +88,16 @@ private:
         return false;
     }
 
-    void startProgram()
+    // With `accessibility`, Qt's bridge to the accessibility bus is on, as
+    // when a screen reader runs.
+    void startProgram(bool accessibility = false)
     {
         QFile::remove(settingsFile()); // every test starts as a first run
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (accessibility)
+            env.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        else
+            env.remove("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
         env.insert("XDG_CONFIG_HOME", home.filePath("config"));
         env.insert("HOME", home.path());
         env.insert("PATH", home.filePath("bin") + ":" + env.value("PATH"));
@@ -205,6 +211,44 @@ private slots:
         xdotool({"windowfocus", "--sync", done});
         xdotool({"key", "Return"});
         QVERIFY(waitForWindowGone(done));
+    }
+
+    // The window as a screen reader reads it over the accessibility bus;
+    // with the bridge on, not a pixel of it changes.
+    void theWindowThroughTheAccessibilityBus()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"),
+                 "run through tests/e2e/run-e2e, in a D-Bus session");
+        startProgram(false);
+        const QImage plain = grab();
+        cleanup();
+        startProgram(true);
+        QProcess reader;
+        reader.start(QStringLiteral(ATSPI_TREE), {"gridorra"});
+        QVERIFY(reader.waitForFinished(60000));
+        const QString err = QString::fromUtf8(reader.readAllStandardError());
+        QVERIFY2(reader.exitCode() == 0, qPrintable(err));
+        QStringList tree;
+        for (const QString& line : QString::fromUtf8(reader.readAllStandardOutput()).split('\n'))
+            tree << line.trimmed();
+        const QStringList expected = {
+            "text | Number Of Lines, Horizotal: | horizontal grid lines per inch or per "
+            "centimetre",
+            "text | Number Of Lines, Vertical: | vertical grid lines per inch or per centimetre",
+            "text | Lines Per Wide Line, Horizotal: | horizontal lines per wide horizontal line",
+            "text | Lines Per Wide Line, Vertical: | vertical lines per wide vertical line",
+            "text | Look Of Lines, Thickness: | thickness of an ordinary line, in printer dots",
+            "text | Print Option, No. of Copies: | number of copies to print",
+            "push button | Color | Line colour: black, #000000",
+            "image | Preview (Hit Tab to update) | The top-left corner of the sheet at true "
+            "size: 10 lines per inch across and 10 down",
+            "combo box | Select Printer |",
+            "push button | Start Printing |",
+            "progress bar | Progress Bar |",
+        };
+        for (const QString& line : expected)
+            QVERIFY2(tree.contains(line), qPrintable(line + "\n--- the tree:\n" + tree.join('\n')));
+        QCOMPARE(grab(), plain);
     }
 
     void killedRightAfterTypingLosesNothing()

@@ -1,0 +1,141 @@
+#include "accessibleform.h"
+
+#include "panel/colourswatch.h"
+#include "progressbar.h"
+#include "render/previewbox.h"
+#include "render/systemcolours.h"
+
+#include <QAccessibleWidget>
+#include <QComboBox>
+
+namespace gridorra::accessible {
+
+namespace {
+
+// Picture1: a button named "Color"; its description is the line colour, and
+// pressing it opens the colour dialog as Space and a click do.
+class SwatchInterface : public QAccessibleWidget {
+public:
+    explicit SwatchInterface(ColourSwatch* swatch) : QAccessibleWidget(swatch, QAccessible::Button)
+    {
+        addControllingSignal(QStringLiteral("clicked()"));
+    }
+    ColourSwatch* swatch() const { return static_cast<ColourSwatch*>(object()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name:
+            return QStringLiteral("Color");
+        case QAccessible::Description:
+            return QStringLiteral("Line colour: ") +
+                   colourInWords(toQColor(swatch()->backColor(), swatch()->palette()));
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        // Queued: the dialog it opens is modal, and the caller waits for no one.
+        if (action == pressAction())
+            QMetaObject::invokeMethod(swatch(), &ColourSwatch::clicked, Qt::QueuedConnection);
+    }
+};
+
+// Picture2: an image, named after its frame; its description tells what
+// the last preview shows.
+class PreviewInterface : public QAccessibleWidget {
+public:
+    explicit PreviewInterface(QWidget* box) : QAccessibleWidget(box, QAccessible::Graphic) {}
+};
+
+// ProgressBar1: a progress bar with its value and its text.
+class ProgressInterface : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit ProgressInterface(ProgressBar* bar) : QAccessibleWidget(bar, QAccessible::ProgressBar)
+    {}
+    ProgressBar* bar() const { return static_cast<ProgressBar*>(object()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return bar()->text();
+        if (t == QAccessible::Value)
+            return QString::number(bar()->value()) + QLatin1Char('%');
+        return QAccessibleWidget::text(t);
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override { return bar()->value(); }
+    void setCurrentValue(const QVariant&) override {} // shown, never set by the user
+    QVariant maximumValue() const override { return ProgressBar::maximum; }
+    QVariant minimumValue() const override { return ProgressBar::minimum; }
+    QVariant minimumStepSize() const override { return 0.0; }
+};
+
+// Combo1: a drop-down list named after its frame ("Select Printer") whose
+// value is the chosen printer. (Qt names a list on Linux by its value.)
+class PrinterListInterface : public QAccessibleWidget {
+public:
+    explicit PrinterListInterface(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox)
+    {}
+    QComboBox* list() const { return static_cast<QComboBox*>(object()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return list()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            QMetaObject::invokeMethod(list(), &QComboBox::showPopup, Qt::QueuedConnection);
+    }
+};
+
+QAccessibleInterface* factory(const QString&, QObject* object)
+{
+    if (auto* list = qobject_cast<QComboBox*>(object);
+        list && list->objectName() == QLatin1String("Combo1"))
+        return new PrinterListInterface(list);
+    if (auto* swatch = qobject_cast<ColourSwatch*>(object))
+        return new SwatchInterface(swatch);
+    if (auto* box = qobject_cast<PreviewBox*>(object))
+        return new PreviewInterface(box);
+    if (auto* bar = qobject_cast<ProgressBar*>(object))
+        return new ProgressInterface(bar);
+    return nullptr;
+}
+
+} // namespace
+
+void install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+QString colourInWords(const QColor& colour)
+{
+    const QString hex = colour.name(QColor::HexRgb);
+    // The plain names of the colours a user may pick by name.
+    static const char* const names[] = {"black", "white",   "red",  "lime",   "blue",   "yellow",
+                                        "cyan",  "magenta", "gray", "silver", "maroon", "olive",
+                                        "green", "purple",  "teal", "navy",   "orange"};
+    for (const char* name : names)
+        if (QColor(QLatin1String(name)) == colour.toRgb())
+            return QString::fromLatin1(name) + QStringLiteral(", ") + hex;
+    return hex;
+}
+
+} // namespace gridorra::accessible

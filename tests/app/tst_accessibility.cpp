@@ -1,0 +1,155 @@
+// The window as assistive technology reads it, through Qt's accessibility
+// interfaces.
+#include "app/form1.h"
+#include "app/progressbar.h"
+#include "app/qtmessageboxes.h"
+#include "core/errorreport.h"
+#include "panel/colourswatch.h"
+#include "panel/numericfield.h"
+#include "render/previewbox.h"
+#include "support/pinlocale.h"
+#include "support/testservices.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace gridorra;
+using namespace gridorra::test;
+
+namespace {
+
+QAccessibleInterface* of(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+} // namespace
+
+class TestAccessibility : public QObject {
+    Q_OBJECT
+private:
+    IsolatedConfig config;
+    std::unique_ptr<TestServices> services;
+    std::unique_ptr<Form1> form;
+
+private slots:
+    void initTestCase() { pinLocale(); }
+    void init()
+    {
+        config.clear();
+        services = std::make_unique<TestServices>();
+        services->printers.names = {"Office", "Marnova PDF Writer"};
+        services->printers.current = "Office";
+        form = std::make_unique<Form1>(services->services());
+        form->Form_Load();
+        form->show();
+    }
+    void cleanup()
+    {
+        form.reset();
+        services.reset();
+    }
+
+    void everyControlIsNamed_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        const int text = QAccessible::EditableText;
+        QTest::newRow("Text1") << "Text1" << text << "Number Of Lines, Horizotal:"
+                               << "horizontal grid lines per inch or per centimetre";
+        QTest::newRow("Text2") << "Text2" << text << "Number Of Lines, Vertical:"
+                               << "vertical grid lines per inch or per centimetre";
+        QTest::newRow("Text4") << "Text4" << text << "Lines Per Wide Line, Horizotal:"
+                               << "horizontal lines per wide horizontal line";
+        QTest::newRow("Text3") << "Text3" << text << "Lines Per Wide Line, Vertical:"
+                               << "vertical lines per wide vertical line";
+        QTest::newRow("Text5") << "Text5" << text << "Look Of Lines, Thickness:"
+                               << "thickness of an ordinary line, in printer dots";
+        QTest::newRow("Text6") << "Text6" << text << "Print Option, No. of Copies:"
+                               << "number of copies to print";
+        QTest::newRow("Picture1") << "Picture1" << int(QAccessible::Button) << "Color"
+                                  << "Line colour: black, #000000";
+        QTest::newRow("Picture2")
+            << "Picture2" << int(QAccessible::Graphic) << "Preview (Hit Tab to update)"
+            << "The top-left corner of the sheet at true size: 10 lines per inch across and "
+               "10 down";
+        QTest::newRow("Combo1") << "Combo1" << int(QAccessible::ComboBox) << "Select Printer"
+                                << "";
+        QTest::newRow("ProgressBar1")
+            << "ProgressBar1" << int(QAccessible::ProgressBar) << "Progress Bar"
+            << "";
+        QTest::newRow("Option2") << "Option2" << int(QAccessible::RadioButton) << "Centimeters"
+                                 << "";
+        QTest::newRow("PushButton2")
+            << "PushButton2" << int(QAccessible::Button) << "Start Printing"
+            << "";
+    }
+    void everyControlIsNamed()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, role);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        QAccessibleInterface* a = of(form->findChild<QWidget*>(control));
+        QVERIFY(a);
+        QCOMPARE(int(a->role()), role);
+        QCOMPARE(a->text(QAccessible::Name), name);
+        QCOMPARE(a->text(QAccessible::Description), description);
+    }
+
+    void whatChangesIsHeard()
+    {
+        // The swatch tells the colour the dialog gave; pressing it opens the dialog.
+        services->colourDialog.answer = 0x00FF0000; // blue
+        QAccessibleInterface* swatch = of(form->picture1());
+        QVERIFY(swatch->actionInterface());
+        swatch->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(services->colourDialog.shownWith.size(), 1);
+        QCOMPARE(swatch->text(QAccessible::Description), QString("Line colour: blue, #0000ff"));
+
+        // The preview tells the values it was last drawn from.
+        form->textField(1)->setText("4");
+        form->textField(2)->setText("8");
+        form->option2()->click();
+        QCOMPARE(of(form->picture2())->text(QAccessible::Description),
+                 QString("The top-left corner of the sheet at true size: 8 lines per "
+                         "centimetre across and 4 down"));
+
+        // The printer list's value is the chosen printer; the bar its value.
+        QCOMPARE(of(form->combo1())->text(QAccessible::Value), QString("Office"));
+        QAccessibleValueInterface* bar = of(form->progressBar1())->valueInterface();
+        QVERIFY(bar);
+        QCOMPARE(bar->currentValue().toDouble(), 0.0);
+        QCOMPARE(bar->maximumValue().toDouble(), 100.0);
+        form->progressBar1()->setValue(100.0 / 3);
+        QCOMPARE(bar->currentValue().toDouble(), 100.0 / 3);
+
+        // The six fields are told apart by name.
+        QSet<QString> names;
+        for (int i = 1; i <= 6; ++i)
+            names << of(form->textField(i))->text(QAccessible::Name);
+        QCOMPARE(names.size(), 6);
+    }
+
+    // A box reaches assistive technology as an alert with its title and its
+    // whole text, every line of it.
+    void messageBoxesAreReadWhole()
+    {
+        const QString report = ErrorReport::text("Type mismatch", "in Somewhere ", 120);
+        auto box = QtMessageBoxes::build(report, "Application Error", MessageBoxes::Icon::Warning);
+        box->show();
+        QAccessibleInterface* a = of(box.get());
+        QCOMPARE(a->role(), QAccessible::AlertMessage);
+        QCOMPARE(a->text(QAccessible::Name), QString("Application Error"));
+        const QString value = a->text(QAccessible::Value);
+        QVERIFY(value.startsWith("Type mismatch\nin Somewhere at line 120\n\nPlease email"));
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
