@@ -230,14 +230,9 @@ void giveOrdinaryMode(const QString& file)
 }
 #endif
 
-int exportSheet(const SheetRequest& request, const SettingsStore& store, const QString& title)
+int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
+                const QString& title)
 {
-    const Choice printer = choosePrinter(request.printer);
-    if (printer.unknown) {
-        say(QStringLiteral("%1: no printer named \"%2\"")
-                .arg(QCoreApplication::applicationName(), request.printer));
-        return 2;
-    }
     PageSetup page;
     try {
         page = pageFor(printer.queue, request);
@@ -287,14 +282,9 @@ int exportSheet(const SheetRequest& request, const SettingsStore& store, const Q
     return report.failures() > 0 ? 1 : 0;
 }
 
-int printSheet(const SheetRequest& request, const SettingsStore& store, const QString& title)
+int printSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
+               const QString& title)
 {
-    const Choice printer = choosePrinter(request.printer);
-    if (printer.unknown) {
-        say(QStringLiteral("%1: no printer named \"%2\"")
-                .arg(QCoreApplication::applicationName(), request.printer));
-        return 2;
-    }
     if (printer.queue.isEmpty()) {
         say(QStringLiteral("%1: no default printer: name one with --printer")
                 .arg(QCoreApplication::applicationName()));
@@ -329,8 +319,14 @@ int drawSheetWithoutWindow(int& argc, char** argv, const SheetRequest& request)
     QGuiApplication app(argc, argv);
     const SettingsStore store(SettingsStore::Access::ReadOnly);
     const QString title = appTitleFrom(product::name);
-    return request.kind == SheetRequest::Kind::Export ? exportSheet(request, store, title)
-                                                      : printSheet(request, store, title);
+    const Choice printer = choosePrinter(request.printer);
+    if (printer.unknown) {
+        say(QStringLiteral("%1: no printer named \"%2\"")
+                .arg(QCoreApplication::applicationName(), request.printer));
+        return 2;
+    }
+    return request.kind == SheetRequest::Kind::Export ? exportSheet(request, printer, store, title)
+                                                      : printSheet(request, printer, store, title);
 }
 
 } // namespace gridorra
