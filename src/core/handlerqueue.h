@@ -25,8 +25,6 @@ public:
     // Runs what is owed, unless a handler is running: that one pays at its end.
     void payOwed();
 
-    bool running() const { return m_depth > 0; }
-
 private:
     int m_depth = 0;
     QList<std::function<void()>> m_owed;
