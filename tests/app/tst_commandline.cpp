@@ -1,56 +1,24 @@
 // The program's command line, run as a user runs it: the executable itself.
 #include "support/pdfraster.h"
+#include "support/programrun.h"
 
-#include <QProcess>
 #include <QSettings>
 #include <QtTest>
 
-namespace {
+using namespace gridorra::test;
 
-struct Run {
-    int status = -1; // -1: still running, its window up
-    QString out;
-    QString err;
-};
+namespace {
 
 // Runs the program with its settings in `home`; one that is still running
 // after `aliveMs` has started its window and is ended. No printer is
 // reachable: the scheduler's socket does not exist.
-Run runProgram(const QStringList& args, bool withoutDisplay, const QString& home,
-               int aliveMs = 3000)
+ProgramRun runIn(const QString& home, const QStringList& args, bool noDisplay, int aliveMs = 3000)
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home);
     env.insert("XDG_CONFIG_HOME", home);
     env.insert("CUPS_SERVER", home + "/no-scheduler.sock");
-    if (withoutDisplay) {
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-    }
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(home);
-    p.start(QStringLiteral(GRIDORRA_EXE), args);
-    Run run;
-    if (p.waitForFinished(aliveMs)) {
-        run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128;
-    } else {
-        p.kill();
-        p.waitForFinished();
-    }
-    run.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return run;
-}
-
-// Centres of the dark runs along one row of a grey image.
-QList<double> centres(const QImage& row)
-{
-    QList<double> out;
-    for (const auto& run : gridorra::test::darkRunsInRow(row, 0))
-        out << (run.first + run.second + 1) / 2.0;
-    return out;
+    return runProgram(args, noDisplay ? withoutDisplay(env) : env, aliveMs, home);
 }
 
 } // namespace
@@ -120,7 +88,7 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
         QTemporaryDir home;
-        const Run run = runProgram(args, withoutDisplay, home.path());
+        const ProgramRun run = runIn(home.path(), args, withoutDisplay);
         QCOMPARE(run.status, status);
         QVERIFY2(run.out.contains(out), qPrintable(run.out));
         if (status > 0) {
@@ -141,13 +109,13 @@ private slots:
     void exportWithoutPrinterOrDisplay()
     {
         QTemporaryDir home;
-        const Run run = runProgram({"--export", "sheet.pdf"}, true, home.path());
+        const ProgramRun run = runIn(home.path(), {"--export", "sheet.pdf"}, true);
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QString()); // nothing on success
         const QString pdf = home.filePath("sheet.pdf");
-        QCOMPARE(gridorra::test::pdfPageSize(pdf), QSizeF(595, 842));
-        const QImage row = gridorra::test::rasterisePdf(pdf, 600, QRect(0, 300, 4960, 1));
-        const QList<double> vertical = centres(row);
+        QCOMPARE(pdfPageSize(pdf), QSizeF(595, 842));
+        const QImage row = rasterisePdf(pdf, 600, QRect(0, 300, 4960, 1));
+        const QList<double> vertical = darkRunCentres(row);
         QVERIFY(vertical.size() > 10);
         for (int k = 0; k < vertical.size(); ++k)
             QVERIFY2(qAbs(vertical[k] - (100 + 4 / 2.4 + 60 * k)) <= 1.0,
@@ -165,20 +133,20 @@ private slots:
             QSettings store(home.filePath("Marnova.conf"), QSettings::IniFormat);
             store.setValue("Gridorra Software/Text5", "abc");
         }
-        Run run = runProgram({"--export", "sheet.pdf"}, true, home.path());
+        ProgramRun run = runIn(home.path(), {"--export", "sheet.pdf"}, true);
         QCOMPARE(run.status, 1);
         QCOMPARE(run.err, QString("gridorra: Type mismatch in "
                                   "Gridorra2021/08/31.Form1.PushButton2_Click at line 120\n"));
-        QVERIFY(!centres(gridorra::test::rasterisePdf(home.filePath("sheet.pdf"), 600,
-                                                      QRect(0, 300, 4960, 1)))
-                     .isEmpty());
+        QVERIFY(
+            !darkRunCentres(rasterisePdf(home.filePath("sheet.pdf"), 600, QRect(0, 300, 4960, 1)))
+                 .isEmpty());
 
         QDir(home.path()).mkdir("folder");
-        run = runProgram({"--export", "folder"}, true, home.path());
+        run = runIn(home.path(), {"--export", "folder"}, true);
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.startsWith("gridorra: cannot write folder:"), qPrintable(run.err));
         QCOMPARE(run.err.count('\n'), 1);
-        run = runProgram({"--export", "missing/sheet.pdf"}, true, home.path());
+        run = runIn(home.path(), {"--export", "missing/sheet.pdf"}, true);
         QCOMPARE(run.status, 1);
         QCOMPARE(QDir(home.path()).entryList({"*.pdf", ".*"}, QDir::Files | QDir::Hidden),
                  QStringList({"sheet.pdf"}));

@@ -8,6 +8,7 @@
 #include "support/cupsqueues.h"
 #include "support/pdfraster.h"
 #include "support/pinlocale.h"
+#include "support/programrun.h"
 #include "support/testservices.h"
 
 #include <QComboBox>
@@ -28,32 +29,6 @@ int pagesOf(const QString& pdf)
         if (line.startsWith("Pages:"))
             return line.section(':', 1).trimmed().toInt();
     return -1;
-}
-
-// Centres of the dark runs along a row of a grey image.
-QList<double> centres(const QImage& strip)
-{
-    QList<double> out;
-    for (const auto& run : darkRunsInRow(strip, 0))
-        out << (run.first + run.second + 1) / 2.0;
-    return out;
-}
-
-// Runs the program without a display, as a script would; its exit status.
-int runWithoutWindow(const QStringList& args, QString* err = nullptr)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(GRIDORRA_EXE), args);
-    if (!p.waitForFinished(60000))
-        return -1;
-    if (err)
-        *err = QString::fromLocal8Bit(p.readAllStandardError());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
 }
 
 // The lines of a sheet at 600 dpi: centres and widths of the dark runs
@@ -226,7 +201,7 @@ private slots:
         // Along a row 200 twips into the printable area: every vertical line.
         const QImage row = rasterisePdf(pdf, dpi, QRect(0, top + 200 * dpi / 1440, width, 1));
         QVERIFY(!row.isNull());
-        const auto vertical = centres(row);
+        const auto vertical = darkRunCentres(row);
         const int printableWidth = width - 2 * left;
         int count = 0;
         while (expectedAt(count) <= printableWidth)
@@ -251,7 +226,7 @@ private slots:
         QImage column = rasterisePdf(pdf, dpi, QRect(left + 200 * dpi / 1440, 0, 1, height));
         QVERIFY(!column.isNull());
         column = column.transformed(QTransform().rotate(90));
-        auto horizontal = centres(column);
+        auto horizontal = darkRunCentres(column);
         std::reverse(horizontal.begin(), horizontal.end());
         for (double& y : horizontal)
             y = height - y;
@@ -365,11 +340,11 @@ private slots:
         const auto fromButton = print();
         QCOMPARE(fromButton.size(), 1);
         const int before = CupsQueues::lastJob();
-        QString err;
-        QCOMPARE(
-            runWithoutWindow({"--print", "--copies", "3", "--printer", "US Letter Printer"}, &err),
-            0);
-        QCOMPARE(err, QString());
+        const ProgramRun printed =
+            runProgram({"--print", "--copies", "3", "--printer", "US Letter Printer"},
+                       withoutDisplay(QProcessEnvironment::systemEnvironment()));
+        QCOMPARE(printed.status, 0);
+        QCOMPARE(printed.err, QString());
         QVERIFY(CupsQueues::waitUntilIdle());
         const auto fromPrint = CupsQueues::jobsAfter(before);
         QCOMPARE(fromPrint.size(), 3);
@@ -379,7 +354,10 @@ private slots:
             QVERIFY(CupsQueues::controlOf(id).contains("Gridorra"));
         }
         const QString exported = config.path() + "/exported.pdf";
-        QCOMPARE(runWithoutWindow({"--export", exported, "--printer", "US_Letter"}), 0);
+        QCOMPARE(runProgram({"--export", exported, "--printer", "US_Letter"},
+                            withoutDisplay(QProcessEnvironment::systemEnvironment()))
+                     .status,
+                 0);
         QCOMPARE(pdfPageSize(exported), QSizeF(612, 792));
 
         const auto reference = linesOf(CupsQueues::documentOf(fromButton[0].first));
@@ -408,7 +386,10 @@ private slots:
         const QString file = UserRegistry::fileName();
         QFile::remove(file);
         const int before = CupsQueues::lastJob();
-        QCOMPARE(runWithoutWindow({"--print", "--printer", "Marnova PDF Writer"}), 0);
+        QCOMPARE(runProgram({"--print", "--printer", "Marnova PDF Writer"},
+                            withoutDisplay(QProcessEnvironment::systemEnvironment()))
+                     .status,
+                 0);
         QVERIFY(CupsQueues::waitUntilIdle());
         QCOMPARE(CupsQueues::jobsAfter(before).size(), 1);
         QCOMPARE(QSettings(file, QSettings::IniFormat)

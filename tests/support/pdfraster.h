@@ -50,4 +50,13 @@ inline Runs darkRunsInRow(const QImage& image, int y)
     return runsWhere(image.width(), [&](int x) { return qGray(image.pixel(x, y)) < 128; });
 }
 
+// Centres of the dark runs along one row of a grey image.
+inline QList<double> darkRunCentres(const QImage& row)
+{
+    QList<double> out;
+    for (const auto& run : darkRunsInRow(row, 0))
+        out << (run.first + run.second + 1) / 2.0;
+    return out;
+}
+
 } // namespace gridorra::test
