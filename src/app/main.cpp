@@ -1,21 +1,44 @@
-#include "app/commandline.h"
 #include "app/form1.h"
 #include "app/guardedapplication.h"
 #include "app/qtcolourdialog.h"
 #include "app/qtmessageboxes.h"
 #include "app/quitonfirstpaint.h"
-#include "app/sheetcommand.h"
 #include "app/systemplatform.h"
+#include "cli/commandline.h"
+#include "cli/sheetcommand.h"
 #include "render/cupsprinters.h"
 #include "settings/settingsstore.h"
 #include "settings/userregistry.h"
 
 #include <QApplication>
 
+#include <cerrno>
+#include <cstdlib>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#endif
+
+namespace {
+
+// A program started with standard input, output or error closed would hand
+// those numbers to the next files it opens, and a report line would land in
+// a document. They are held open on /dev/null instead.
+void holdStandardDescriptors()
+{
+#ifdef Q_OS_UNIX
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF && ::open("/dev/null", O_RDWR) != fd)
+            std::_Exit(1);
+#endif
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    holdStandardDescriptors();
     QCoreApplication::setApplicationName(QStringLiteral("gridorra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(GRIDORRA_VERSION));
     std::optional<gridorra::SheetRequest> sheet;
@@ -30,7 +53,7 @@ int main(int argc, char* argv[])
             sheet = line.sheet;
     }
     if (sheet)
-        return gridorra::drawSheetWithoutWindow(argc, argv, *sheet);
+        return gridorra::drawSheetWithoutWindow(argv[0], *sheet);
     std::optional<gridorra::DisplayCheck> displayCheck(std::in_place);
     gridorra::GuardedApplication app(argc, argv);
     displayCheck.reset();

@@ -2,6 +2,7 @@
 
 #include "core/failure.h"
 #include "printercanvas.h"
+#include "printservice.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,14 +26,17 @@ int defaultResolution(const QString& queue)
 #ifndef Q_OS_WIN
     const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
     const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(),
-                                         instance.isEmpty() ? nullptr : instance.constData());
+    PrintService service;
+    cups_dest_t* dest = service.reachable()
+                            ? cupsGetNamedDest(service.connection(), name.constData(),
+                                               instance.isEmpty() ? nullptr : instance.constData())
+                            : nullptr;
     if (!dest)
         return 0;
     int dpi = 0;
-    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+    if (cups_dinfo_t* info = cupsCopyDestInfo(service.connection(), dest)) {
         if (ipp_attribute_t* attr =
-                cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution")) {
+                cupsFindDestDefault(service.connection(), dest, info, "printer-resolution")) {
             int y = 0;
             ipp_res_t units = IPP_RES_PER_INCH;
             const int x = ippGetResolution(attr, 0, &y, &units);
@@ -59,10 +63,18 @@ CupsPrinters::CupsPrinters() : m_queues(queues(true))
 
 CupsPrinters::~CupsPrinters() = default;
 
-QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault)
+QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure* unreachable)
 {
     QList<Queue> list;
 #ifndef Q_OS_WIN
+    PrintService service;
+    const auto gone = [&] {
+        if (unreachable)
+            *unreachable = {service.failure(), service.silent()};
+        return QList<Queue>();
+    };
+    if (!service.reachable())
+        return gone();
     // One small request for every queue's name and description. (The
     // library's cupsGetDests asks for every attribute of every queue and
     // takes some twenty times longer.)
@@ -70,7 +82,11 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault)
     static const char* const wanted[] = {"printer-name", "printer-info"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr,
                   wanted);
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t* response = cupsDoRequest(service.connection(), request, "/");
+    if (!response) {
+        service.requestFailed();
+        return gone();
+    }
     Queue queue;
     const auto finish = [&] {
         if (!queue.name.isEmpty())
@@ -115,7 +131,7 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault)
     });
     // The user's default (their lpoptions, else the service's).
     if (findDefault) {
-        if (cups_dest_t* fallback = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+        if (cups_dest_t* fallback = cupsGetNamedDest(service.connection(), nullptr, nullptr)) {
             QString defaultName = QString::fromUtf8(fallback->name);
             if (fallback->instance)
                 defaultName += QLatin1Char('/') + QString::fromUtf8(fallback->instance);
@@ -125,6 +141,7 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault)
         }
     }
 #else
+    Q_UNUSED(unreachable);
     const QString defaultName = QPrinterInfo::defaultPrinterName();
     for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
         list.append({info.printerName(), info.description(),
@@ -210,6 +227,10 @@ int CupsPrinters::printerScaleMode() const
 QPrinter& CupsPrinters::printer()
 {
     if (!m_printer) {
+        // The toolkit asks the service for its default printer here, and
+        // would wait on a silent one without end.
+        if (!PrintService::answers())
+            throw Failure(fail::printerError);
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         m_canvas = std::make_unique<PrinterCanvas>(*m_printer);
         m_canvas->setJobTitle(m_jobTitle);
@@ -218,6 +239,11 @@ QPrinter& CupsPrinters::printer()
         // a queue that refuses the job must not pass for a printed copy.
         m_canvas->setJobCheck([] {
             if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+                throw Failure(fail::printerError);
+        });
+        // Nor does it bound the wait when it hands the document over.
+        m_canvas->setSendCheck([] {
+            if (!PrintService::answers())
                 throw Failure(fail::printerError);
         });
 #endif
@@ -249,6 +275,8 @@ void CupsPrinters::select(const Queue& queue)
     if (!m_printer || same)
         return; // a new printer is set up when it is first used
     m_configured = false;
+    if (!PrintService::answers())
+        throw Failure(fail::printerError);
     setUp(*m_printer, queue.name);
     m_configured = true;
 }

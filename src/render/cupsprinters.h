@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printers.h"
+#include "printservice.h"
 
 #include <QList>
 
@@ -30,8 +31,9 @@ public:
         bool isDefault = false;
     };
     // Every queue and instance, in the order Qt lists them; which one is the
-    // user's default only when asked.
-    static QList<Queue> queues(bool findDefault = false);
+    // user's default only when asked. None when the print service cannot be
+    // reached; `unreachable` then says why.
+    static QList<Queue> queues(bool findDefault = false, ServiceFailure* unreachable = nullptr);
     // Gives each printer its DeviceName: the description, else the queue's
     // name; printers that share one get their queue's name in parentheses.
     static void nameDevices(QList<Queue>& list);
@@ -39,7 +41,7 @@ public:
     static QStringList lpoptionsInstances();
     // Sets the printer up on a queue: the queue's default paper and its
     // margins, and its default resolution (1200 dpi where it names none).
-    // Fails when the queue is gone.
+    // Fails when the queue is gone, or the print service does not answer.
     static void setUp(QPrinter& printer, const QString& queue);
 
     QStringList deviceNames() const override;

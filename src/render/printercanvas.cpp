@@ -5,18 +5,27 @@
 
 #include <QGuiApplication>
 #include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrinter>
 
 namespace gridorra {
 
-PrinterCanvas::PrinterCanvas(QPrinter& printer) : m_printer(printer) {}
+PrinterCanvas::PrinterCanvas(QPrinter& printer) : m_device(printer), m_printer(&printer) {}
+
+PrinterCanvas::PrinterCanvas(QPdfWriter& writer) : m_device(writer), m_writer(&writer) {}
 
 PrinterCanvas::~PrinterCanvas()
 {
     // A document left open at exit is abandoned, not printed.
+    abandon();
+}
+
+void PrinterCanvas::abandon()
+{
     if (m_painter.isActive()) {
         m_pending.clear();
-        m_printer.abort();
+        if (m_printer)
+            m_printer->abort();
         m_painter.end();
     }
 }
@@ -37,17 +46,17 @@ void PrinterCanvas::setScaleMode(int mode)
 // rounds the area to 0.01 inch, up to 7 twips short.)
 double PrinterCanvas::scaleWidth() const
 {
-    return m_printer.pageLayout().paintRect(QPageLayout::Point).width() * 20.0;
+    return m_device.pageLayout().paintRect(QPageLayout::Point).width() * 20.0;
 }
 
 double PrinterCanvas::scaleHeight() const
 {
-    return m_printer.pageLayout().paintRect(QPageLayout::Point).height() * 20.0;
+    return m_device.pageLayout().paintRect(QPageLayout::Point).height() * 20.0;
 }
 
 double PrinterCanvas::dotsPerTwip() const
 {
-    return m_printer.resolution() / 1440.0;
+    return (m_printer ? m_printer->resolution() : m_writer->resolution()) / 1440.0;
 }
 
 void PrinterCanvas::setDrawWidth(qint16 width)
@@ -61,12 +70,15 @@ bool PrinterCanvas::beginDocument()
         return true;
     if (m_documentFailed)
         return false;
-    if (!m_printer.isValid()) {
+    if (m_printer && !m_printer->isValid()) {
         m_documentFailed = true;
         throw Failure(fail::printerError);
     }
-    m_printer.setDocName(m_jobTitle);
-    if (!m_painter.begin(&m_printer)) {
+    if (m_printer)
+        m_printer->setDocName(m_jobTitle);
+    else
+        m_writer->setTitle(m_jobTitle);
+    if (!m_painter.begin(&m_device)) {
         m_documentFailed = true;
         throw Failure(fail::printerError);
     }
@@ -107,8 +119,17 @@ void PrinterCanvas::endDoc()
     if (!m_painter.isActive())
         return; // nothing drawn: no job
     flushLines();
-    if (!m_painter.end() || m_printer.printerState() == QPrinter::Error)
+    if (m_sendCheck) {
+        try {
+            m_sendCheck();
+        } catch (const Failure&) {
+            abandon();
+            throw;
+        }
+    }
+    if (!m_painter.end() || (m_printer && m_printer->printerState() == QPrinter::Error))
         throw Failure(fail::printerError);
+    ++m_documentsEnded;
     if (m_jobCheck)
         m_jobCheck();
 }

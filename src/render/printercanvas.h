@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class QPagedPaintDevice;
+class QPdfWriter;
 class QPrinter;
 
 namespace gridorra {
@@ -21,6 +23,8 @@ namespace gridorra {
 class PrinterCanvas : public Canvas {
 public:
     explicit PrinterCanvas(QPrinter& printer);
+    // A PDF writer as the printer: its pages are the documents.
+    explicit PrinterCanvas(QPdfWriter& writer);
     ~PrinterCanvas() override;
 
     // The title of the jobs this canvas sends.
@@ -28,6 +32,11 @@ public:
     // Asks the print service whether it took the job just sent; throws a
     // Failure when it did not. Qt itself does not tell.
     void setJobCheck(std::function<void()> check) { m_jobCheck = std::move(check); }
+    // Asked before a document is handed over; a Failure abandons it.
+    void setSendCheck(std::function<void()> check) { m_sendCheck = std::move(check); }
+
+    // How many documents EndDoc has sent.
+    int documentsEnded() const { return m_documentsEnded; }
 
     void cls() override;
     int scaleMode() const override { return twips; }
@@ -40,13 +49,17 @@ public:
 
 private:
     bool beginDocument();
+    void abandon();
     void flushLines();
     double dotsPerTwip() const;
 
-    QPrinter& m_printer;
+    QPagedPaintDevice& m_device;
+    QPrinter* m_printer = nullptr;
+    QPdfWriter* m_writer = nullptr;
     QPainter m_painter;
     QString m_jobTitle;
     std::function<void()> m_jobCheck;
+    std::function<void()> m_sendCheck;
     qint16 m_drawWidth = 1;
     double m_dotsPerTwip = 1.0;
     QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page
@@ -54,6 +67,7 @@ private:
     // A document that could not be begun is reported once; the rest of its
     // drawing passes silently until the next EndDoc.
     bool m_documentFailed = false;
+    int m_documentsEnded = 0;
 };
 
 } // namespace gridorra

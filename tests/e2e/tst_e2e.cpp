@@ -1,6 +1,7 @@
 // The installed program as a user meets it: a real window in a real X server,
 // driven with xdotool, printing on a private CUPS scheduler.
 #include "support/cupsqueues.h"
+#include "support/silentsocket.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -91,7 +92,9 @@ private:
 
     // With `accessibility`, Qt's bridge to the accessibility bus is on, as
     // when a screen reader runs.
-    void startProgram(bool accessibility = false)
+    // With `cupsServer`, the print service is that one: where it has no
+    // printers, the companion printer's box comes before the window.
+    void startProgram(bool accessibility = false, const QString& cupsServer = QString())
     {
         QFile::remove(settingsFile()); // every test starts as a first run
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -105,10 +108,18 @@ private:
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.remove("PRINTER");
         env.remove("LPDEST");
+        if (!cupsServer.isEmpty())
+            env.insert("CUPS_SERVER", cupsServer);
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedChannels);
         program.start(qEnvironmentVariable("GRIDORRA_EXE"), {});
         QVERIFY(program.waitForStarted());
+        if (!cupsServer.isEmpty()) {
+            const QString box = windowTitled("Gridorra");
+            QVERIFY2(!box.isEmpty(), "the companion printer's box did not appear");
+            xdotool({"windowfocus", "--sync", box});
+            xdotool({"key", "Return"});
+        }
         window = windowTitled("Gridorra Software");
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         xdotool({"windowfocus", "--sync", window});
@@ -165,6 +176,18 @@ private slots:
             program.kill();
             program.waitForFinished();
         }
+    }
+
+    // A print service that takes the connection and never answers: the
+    // window opens within seconds, with no printer to choose.
+    void aStuckPrintServiceCostsSeconds()
+    {
+        const SilentSocket silent(home.filePath("silent.sock"));
+        QVERIFY(silent.listening);
+        QElapsedTimer clock;
+        clock.start();
+        startProgram(false, home.filePath("silent.sock"));
+        QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void theWindowAsAUserMeetsIt()

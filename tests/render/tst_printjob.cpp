@@ -9,11 +9,14 @@
 #include "support/pdfraster.h"
 #include "support/pinlocale.h"
 #include "support/programrun.h"
+#include "support/silentsocket.h"
 #include "support/testservices.h"
 
 #include <QComboBox>
 #include <QSettings>
 #include <QtTest>
+
+#include <cups/cups.h>
 
 using namespace gridorra;
 using namespace gridorra::test;
@@ -379,6 +382,37 @@ private slots:
         }
         // The command line wrote nothing to the store.
         QCOMPARE(storedText("Text6"), QString("1"));
+    }
+
+    // As in the window, a negative count prints nothing; a script is told.
+    void aNegativeCountPrintsNothing()
+    {
+        const int before = CupsQueues::lastJob();
+        const ProgramRun run = runProgram({"--print", "--copies", "-5", "--printer", "Office"},
+                                          withoutDisplay(QProcessEnvironment::systemEnvironment()));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QString("gridorra: nothing printed: --copies is -5\n"));
+        QVERIFY(CupsQueues::waitUntilIdle());
+        QCOMPARE(CupsQueues::jobsAfter(before).size(), 0);
+    }
+
+    // The service stops answering after the window started: the job's
+    // printer calls are printer errors under their steps, within one wait.
+    void aPrintServiceThatStopsAnswering()
+    {
+        start("Office");
+        QTemporaryDir folder;
+        const SilentSocket silent(folder.filePath("silent.sock"));
+        QVERIFY(silent.listening);
+        cupsSetServer(QFile::encodeName(folder.filePath("silent.sock")).constData());
+        const auto restore = qScopeGuard([] { cupsSetServer(nullptr); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(print().isEmpty());
+        QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(services->boxes.said(), QStringList({"126", "128", "194", "Done."}));
+        QVERIFY(boxes()[0].text.startsWith("Printer error\r\n"));
+        QVERIFY(!form->printBusy());
     }
 
     void theCommandLinePreparesTheCompanionPrinter()

@@ -23,13 +23,14 @@ inline QProcessEnvironment withoutDisplay(QProcessEnvironment env)
 }
 
 inline ProgramRun runProgram(const QStringList& args, const QProcessEnvironment& env,
-                             int aliveMs = 60000, const QString& folder = QString())
+                             int aliveMs = 60000, const QString& folder = QString(),
+                             const QString& executable = QStringLiteral(GRIDORRA_EXE))
 {
     QProcess p;
     p.setProcessEnvironment(env);
     if (!folder.isEmpty())
         p.setWorkingDirectory(folder);
-    p.start(QStringLiteral(GRIDORRA_EXE), args);
+    p.start(executable, args);
     ProgramRun run;
     if (p.waitForFinished(aliveMs)) {
         run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128;
@@ -40,6 +41,14 @@ inline ProgramRun runProgram(const QStringList& args, const QProcessEnvironment&
     run.out = QString::fromLocal8Bit(p.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(p.readAllStandardError());
     return run;
+}
+
+// A shell script that runs the program as "$G", as a script would.
+inline ProgramRun runScript(const QString& script, QProcessEnvironment env, int aliveMs = 60000,
+                            const QString& folder = QString())
+{
+    env.insert(QStringLiteral("G"), QStringLiteral(GRIDORRA_EXE));
+    return runProgram({QStringLiteral("-c"), script}, env, aliveMs, folder, QStringLiteral("sh"));
 }
 
 } // namespace gridorra::test

@@ -10,7 +10,8 @@ namespace gridorra {
 // procedure of "Start Printing", its steps and labels; a step that fails is
 // reported on standard error in the error report's words, and the sheet is
 // drawn on. Returns the exit status: 0, 1 when a step failed or the file
-// could not be written, 2 for a printer that does not exist.
-int drawSheetWithoutWindow(int& argc, char** argv, const SheetRequest& request);
+// could not be written or the print service cannot be reached, 2 for a
+// printer that does not exist or margins that leave no room.
+int drawSheetWithoutWindow(char* program, const SheetRequest& request);
 
 } // namespace gridorra

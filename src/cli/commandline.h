@@ -22,6 +22,7 @@ struct SheetRequest {
     // Page of an export, where it differs from the printer's.
     std::optional<QPageSize> pageSize;
     std::optional<double> margins; // points, all four sides
+    QString marginsText;           // as given
     std::optional<int> resolution; // dots per inch
 };
 

@@ -1,0 +1,423 @@
+#include "commandline.h"
+
+#include "core/colour.h"
+#include "core/failure.h"
+#include "core/number.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace gridorra {
+
+namespace {
+
+struct QtOption {
+    const char* name;
+    const char* value; // nullptr for a switch
+    const char* description;
+};
+
+// The options that Qt's application object and its window system take.
+constexpr QtOption qtOptions[] = {
+    {"style", "style", "Widget style, e.g. fusion."},
+    {"stylesheet", "file", "Style sheet to apply to the window."},
+    {"platform", "platformName[:options]", "Window system plugin, e.g. xcb or offscreen."},
+    {"platformpluginpath", "path", "Path to the window system plugins."},
+    {"platformtheme", "theme", "Platform theme."},
+    {"plugin", "plugin", "Additional plugin to load; may be given more than once."},
+    {"display", "display", "X server display to open the window on, e.g. :1."},
+    {"name", "name", "Application name the X server knows the window by."},
+    {"geometry", "geometry", "Window position, X11 syntax, e.g. +50+50."},
+    {"qwindowgeometry", "geometry", "Window position, X11 syntax, e.g. +50+50."},
+    {"qwindowicon", "icon", "Default window icon."},
+    {"qwindowtitle", "title", "Title of the first window."},
+    {"reverse", nullptr, "Lays the window out right to left."},
+    {"session", "session", "Restores the application from an earlier session."},
+    {"widgetcount", nullptr, "Prints the number of widgets left at exit."},
+    {"qmljsdebugger", "value", "Activates the QML/JS debugger (port:1234[,block])."},
+};
+
+// False when the text could not be written whole (a full disk, a closed pipe).
+bool write(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    const bool written =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
+    return std::fflush(stream) == 0 && written && !std::ferror(stream);
+}
+
+QString optionName(const char* name)
+{
+    return QStringLiteral("--") + QString::fromLatin1(name);
+}
+
+} // namespace
+
+namespace {
+
+QString fieldValue(int field, const QString& text, SheetRequest& sheet)
+{
+    // The same test as a field's: a text that is no number is refused. An
+    // empty one is let through, as the field lets it through, and the print
+    // job reports it at its step.
+    if (!text.isEmpty() && !number::isNumeric(text))
+        return QStringLiteral("Must be a numeric value.");
+    sheet.fields.insert(field, text);
+    return {};
+}
+template <int field> QString setField(const QString& text, SheetRequest& sheet)
+{
+    return fieldValue(field, text, sheet);
+}
+
+// A page size Qt knows by name or by key, in any letter case: A4, letter, Legal.
+std::optional<QPageSize> pageSizeNamed(const QString& name)
+{
+    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
+        const auto size = QPageSize::PageSizeId(id);
+        if (id == int(QPageSize::Custom))
+            continue;
+        if (QPageSize::key(size).compare(name, Qt::CaseInsensitive) == 0 ||
+            QPageSize::name(size).compare(name, Qt::CaseInsensitive) == 0)
+            return QPageSize(size);
+    }
+    return std::nullopt;
+}
+
+// "#RRGGBB", or a colour as the settings store keeps it: the number
+// 0x00BBGGRR, in decimal (signed, as the store writes a system colour, or
+// not) or with 0x.
+std::optional<quint32> colourFrom(const QString& text)
+{
+    static const QRegularExpression rgb(QStringLiteral("^#([0-9A-Fa-f]{6})$"));
+    const QString trimmed = text.trimmed();
+    if (const auto match = rgb.match(trimmed); match.hasMatch()) {
+        const uint value = match.captured(1).toUInt(nullptr, 16);
+        return colour::fromRgb(int(value >> 16), int(value >> 8), int(value));
+    }
+    qint64 value = 0;
+    if (trimmed.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
+        bool hex = false;
+        value = trimmed.mid(2).toLongLong(&hex, 16);
+        if (!hex)
+            return std::nullopt;
+    } else {
+        const std::optional<double> n = number::parse(text);
+        if (!n || *n < -2147483648.0 || *n > 4294967295.0)
+            return std::nullopt;
+        value = qint64(number::roundHalfEven(*n));
+        if (value < 0)
+            value += 0x100000000LL;
+    }
+    if (value < 0 || value > 0xFFFFFFFFLL || !colour::isValid(quint32(value)))
+        return std::nullopt;
+    return quint32(value);
+}
+
+QString setUnit(const QString& text, SheetRequest& sheet)
+{
+    const QString u = text.toLower();
+    if (u != QStringLiteral("in") && u != QStringLiteral("cm"))
+        return QStringLiteral("give in or cm");
+    sheet.inches = u == QStringLiteral("in");
+    return {};
+}
+
+QString setColour(const QString& text, SheetRequest& sheet)
+{
+    sheet.colour = colourFrom(text);
+    return sheet.colour ? QString() : QStringLiteral("not a colour (give #RRGGBB, e.g. #0000ff)");
+}
+
+QString setPageSize(const QString& text, SheetRequest& sheet)
+{
+    sheet.pageSize = pageSizeNamed(text);
+    return sheet.pageSize ? QString() : QStringLiteral("not a paper size (e.g. A4, Letter)");
+}
+
+QString setMargins(const QString& text, SheetRequest& sheet)
+{
+    // Read as a field reads a number, in the user's locale.
+    const std::optional<double> pt = number::parse(text);
+    if (!pt || !std::isfinite(*pt) || *pt < 0)
+        return QStringLiteral("give points, 0 or more");
+    sheet.margins = *pt;
+    sheet.marginsText = text;
+    return {};
+}
+
+QString setResolution(const QString& text, SheetRequest& sheet)
+{
+    const std::optional<double> dpi = number::parse(text);
+    if (!dpi || !std::isfinite(*dpi) || number::roundHalfEven(*dpi) < 72 ||
+        number::roundHalfEven(*dpi) > 4800)
+        return QStringLiteral("give 72 to 4800 dots per inch");
+    sheet.resolution = int(number::roundHalfEven(*dpi));
+    return {};
+}
+
+QString setFile(const QString& text, SheetRequest& sheet)
+{
+    sheet.kind = SheetRequest::Kind::Export;
+    sheet.file = text;
+    return text.isEmpty() ? QStringLiteral("give the file to write") : QString();
+}
+
+QString setPrint(const QString&, SheetRequest& sheet)
+{
+    sheet.kind = SheetRequest::Kind::Print;
+    return {};
+}
+
+QString setPrinter(const QString& text, SheetRequest& sheet)
+{
+    sheet.printer = text;
+    return {};
+}
+
+// The options of a sheet drawn without the window, one row each: its name,
+// the name of its value (none for a switch), its help, where it has a place,
+// and how its value is taken (an empty answer) or refused (why).
+struct SheetOption {
+    enum Use { Sheet, ExportOnly, PrintOnly };
+    const char* name;
+    const char* value;
+    const char* help;
+    Use use;
+    QString (*take)(const QString& value, SheetRequest& sheet);
+};
+constexpr SheetOption sheetOptions[] = {
+    {"export", "file",
+     "Writes the sheet of one copy to a PDF file (- for standard output), e.g. --export "
+     "sheet.pdf.",
+     SheetOption::ExportOnly, setFile},
+    {"print", nullptr, "Prints the copies, one job each, as \"Start Printing\" does.",
+     SheetOption::PrintOnly, setPrint},
+    {"printer", "name",
+     "The printer, by its listed or queue name, e.g. --printer Office; else the default one.",
+     SheetOption::Sheet, setPrinter},
+    {"lines-down", "n", "Horizontal lines per inch or centimetre, e.g. --lines-down 5.",
+     SheetOption::Sheet, setField<1>},
+    {"lines-across", "n", "Vertical lines per inch or centimetre, e.g. --lines-across 5.",
+     SheetOption::Sheet, setField<2>},
+    {"wide-across", "n", "Vertical lines per wide vertical line, e.g. --wide-across 10.",
+     SheetOption::Sheet, setField<3>},
+    {"wide-down", "n", "Horizontal lines per wide horizontal line, e.g. --wide-down 10.",
+     SheetOption::Sheet, setField<4>},
+    {"thickness", "n", "Thickness of a line in printer dots, e.g. --thickness 2.",
+     SheetOption::Sheet, setField<5>},
+    {"copies", "n", "Copies to print, one job each (--print only), e.g. --copies 20.",
+     SheetOption::PrintOnly, setField<6>},
+    {"unit", "in|cm", "Lines per inch or per centimetre, e.g. --unit cm.", SheetOption::Sheet,
+     setUnit},
+    {"colour", "value",
+     "Line colour, #RRGGBB or a stored 0x00BBGGRR number, e.g. --colour #0000ff.",
+     SheetOption::Sheet, setColour},
+    {"page-size", "name",
+     "Paper of an export: A4, A5, A3, Letter, Legal, ..., e.g. --page-size A4.",
+     SheetOption::ExportOnly, setPageSize},
+    {"margins", "pt", "Margins of an export on all four sides, in points, e.g. --margins 12.",
+     SheetOption::ExportOnly, setMargins},
+    {"resolution", "dpi", "Dots per inch of an export (72 to 4800), e.g. --resolution 600.",
+     SheetOption::ExportOnly, setResolution},
+};
+
+QCommandLineOption optionOf(const char* name, const char* value, const char* help)
+{
+    QCommandLineOption option(QString::fromLatin1(name), QString::fromLatin1(help));
+    if (value)
+        option.setValueName(QString::fromLatin1(value));
+    return option;
+}
+
+// An option's name as typed, without its dashes and any "=value"; empty
+// for an argument that is no option.
+QString typedName(const QString& argument)
+{
+    if (!argument.startsWith(QLatin1Char('-')) || argument == QStringLiteral("-") ||
+        argument == QStringLiteral("--"))
+        return {};
+    return argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1)
+        .section(QLatin1Char('='), 0, 0);
+}
+
+bool looksLikeOption(const QString& argument)
+{
+    static const QRegularExpression option(QStringLiteral("^--?[A-Za-z]"));
+    return option.match(argument).hasMatch();
+}
+
+} // namespace
+
+CommandLine readCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    // Qt's options are single words after one dash: -style fusion.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Designs a sheet of graph paper and prints it.\n\n"
+        "Without options it opens its window. With --export or --print it draws the\n"
+        "sheet of the stored settings, changed by the options below for that run\n"
+        "only, and opens no window.\n\n"
+        "Every setting is kept in $XDG_CONFIG_HOME/Marnova.conf. A skin (a Qt style\n"
+        "sheet) is read from x/o.cjs and the pointer over \"Start Printing\" from\n"
+        "HAND-M.CUR, both beside the program file."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on command-line options."));
+    const QCommandLineOption helpAll(QStringLiteral("help-all"),
+                                     QStringLiteral("Displays help including Qt's own options."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays version information."));
+    parser.addOptions({help, helpAll, version});
+    QStringList valueOptions;
+    for (const SheetOption& o : sheetOptions) {
+        parser.addOption(optionOf(o.name, o.value, o.help));
+        if (o.value)
+            valueOptions << QString::fromLatin1(o.name);
+    }
+    const bool listQtOptions = arguments.contains(QStringLiteral("--help-all")) ||
+                               arguments.contains(QStringLiteral("-help-all"));
+    for (const QtOption& o : qtOptions) {
+        QCommandLineOption option = optionOf(o.name, o.value, o.description);
+        if (!listQtOptions)
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+        if (o.value)
+            valueOptions << QString::fromLatin1(o.name);
+    }
+
+    const QString name = QCoreApplication::applicationName();
+    const auto refuse = [&](const QString& text) {
+        write(stderr, QStringLiteral("%1: %2\n").arg(name, text));
+        return CommandLine{2, std::nullopt};
+    };
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText() + QStringLiteral(" (see %1 --help)").arg(name));
+    const auto answer = [&](const QString& text) {
+        if (write(stdout, text))
+            return CommandLine{0, std::nullopt};
+        write(stderr, QStringLiteral("%1: cannot write to standard output: %2\n")
+                          .arg(name, QString::fromLocal8Bit(std::strerror(errno))));
+        return CommandLine{1, std::nullopt};
+    };
+    if (parser.isSet(help) || parser.isSet(helpAll))
+        return answer(parser.helpText());
+    if (parser.isSet(version))
+        return answer(name + QLatin1Char(' ') + QCoreApplication::applicationVersion() +
+                      QLatin1Char('\n'));
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("unexpected argument '%1' (see %2 --help)")
+                          .arg(parser.positionalArguments().constFirst(), name));
+    // A value that looks like an option is a mistake far more often than a
+    // file name: `--export --print` would write a file named "--print".
+    for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--"))
+            break;
+        if (!argument.contains(QLatin1Char('=')) && valueOptions.contains(typedName(argument)) &&
+            looksLikeOption(arguments[i + 1]))
+            return refuse(QStringLiteral("%1 %2: a value that looks like an option (write "
+                                         "--%3=%2 if it is meant)")
+                              .arg(argument, arguments[i + 1], typedName(argument)));
+        if (valueOptions.contains(typedName(argument)) && !argument.contains(QLatin1Char('=')))
+            ++i;
+    }
+    const QStringList given = parser.optionNames();
+    for (const QString& option : given)
+        if (given.count(option) > 1 && option != QStringLiteral("plugin"))
+            return refuse(QStringLiteral("--%1 is given more than once").arg(option));
+
+    const bool exporting = parser.isSet(QStringLiteral("export"));
+    const bool printing = parser.isSet(QStringLiteral("print"));
+    if (exporting && printing)
+        return refuse(QStringLiteral("--export and --print: give one of them"));
+    SheetRequest sheet;
+    for (const SheetOption& o : sheetOptions) {
+        const QString option = optionName(o.name);
+        if (!parser.isSet(QString::fromLatin1(o.name)))
+            continue;
+        if (!exporting && !printing) // the window: the sheet's options have no place
+            return refuse(QStringLiteral("%1 needs --export or --print").arg(option));
+        if (o.use == SheetOption::PrintOnly && exporting)
+            return refuse(
+                QStringLiteral("%1: an export is one copy; copies are for --print").arg(option));
+        if (o.use == SheetOption::ExportOnly && printing)
+            return refuse(QStringLiteral("%1 is for --export; a printer prints on its own paper")
+                              .arg(option));
+        const QString value = parser.value(QString::fromLatin1(o.name));
+        if (const QString why = o.take(value, sheet); !why.isEmpty())
+            return refuse(o.value ? QStringLiteral("%1 %2: %3").arg(option, value, why)
+                                  : QStringLiteral("%1: %2").arg(option, why));
+    }
+    if (!exporting && !printing)
+        return {};
+    return {std::nullopt, sheet};
+}
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+QList<HeldMessage>* heldMessages = nullptr;
+
+void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        write(stderr, DisplayCheck::noDisplayLine() + QLatin1Char('\n'));
+        std::_Exit(1);
+    }
+    const QByteArray category(context.category ? context.category : "");
+    if (heldMessages && category.startsWith("qt.qpa")) {
+        heldMessages->append({type, category, text});
+        return;
+    }
+    previousHandler(type, context, text);
+}
+
+} // namespace
+
+DisplayCheck::DisplayCheck()
+{
+    heldMessages = new QList<HeldMessage>;
+    previousHandler = qInstallMessageHandler(whileStarting);
+}
+
+DisplayCheck::~DisplayCheck()
+{
+    qInstallMessageHandler(previousHandler);
+    const QList<HeldMessage> held = std::move(*heldMessages);
+    delete heldMessages;
+    heldMessages = nullptr;
+    for (const HeldMessage& m : held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, m.category.constData());
+        previousHandler(m.type, context, m.text);
+    }
+}
+
+QString DisplayCheck::noDisplayLine()
+{
+    const QString name = QCoreApplication::applicationName();
+    const QString advice =
+        QStringLiteral("it needs a desktop session, or an X server such as xvfb-run (xvfb-run %1)")
+            .arg(name);
+    const QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return QStringLiteral("%1: no display to open the window on (neither DISPLAY nor "
+                              "WAYLAND_DISPLAY is set): %2")
+            .arg(name, advice);
+    return QStringLiteral("%1: cannot open the window on the display%2: %3")
+        .arg(name, display.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(display), advice);
+}
+
+} // namespace gridorra

@@ -1,0 +1,475 @@
+// The program's command line, run as a user runs it: the executable itself.
+#include "support/pdfraster.h"
+#include "support/programrun.h"
+#include "support/silentsocket.h"
+
+#include <QSettings>
+#include <QtTest>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace gridorra::test;
+
+namespace {
+
+// The settings in `home`, and no printer reachable: the scheduler's socket
+// does not exist.
+QProcessEnvironment environment(const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home);
+    env.insert("CUPS_SERVER", home + "/no-scheduler.sock");
+    return env;
+}
+
+// Runs the program with its settings in `home`; one that is still running
+// after `aliveMs` has started its window and is ended.
+ProgramRun runIn(const QString& home, const QStringList& args, bool noDisplay, int aliveMs = 3000)
+{
+    const QProcessEnvironment env = environment(home);
+    return runProgram(args, noDisplay ? withoutDisplay(env) : env, aliveMs, home);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void answers_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("withoutDisplay");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("--help, no display") << QStringList{"--help"} << true << 0 << "--version"
+                                            << "";
+        QTest::newRow("--version, no display")
+            << QStringList{"--version"} << true << 0 << "gridorra "
+            << "";
+        QTest::newRow("--help-all lists Qt's options")
+            << QStringList{"--help-all"} << true << 0 << "--platform <"
+            << "";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << false << 2 << ""
+                                        << "gridorra: Unknown option 'bogus'.";
+        QTest::newRow("stray argument") << QStringList{"sheet.pdf"} << false << 2 << ""
+                                        << "gridorra: unexpected argument 'sheet.pdf'";
+        // No display at all: one clear line, not the platform's abort.
+        QTest::newRow("no display") << QStringList{} << true << 1 << ""
+                                    << "gridorra: no display to open the window on";
+        // Qt's own options are taken, and the window starts.
+        QTest::newRow("-style -platform")
+            << QStringList{"-style", "fusion", "-platform", "offscreen"} << true << -1 << ""
+            << "";
+        // A sheet drawn without the window: a value the field would refuse,
+        // and a page that cannot be, are refused before anything is drawn.
+        QTest::newRow("letters for a count")
+            << QStringList{"--export", "x.pdf", "--lines-down", "abc"} << true << 2 << ""
+            << "gridorra: --lines-down abc: Must be a numeric value.";
+        QTest::newRow("unknown paper")
+            << QStringList{"--export", "x.pdf", "--page-size", "B99"} << true << 2 << ""
+            << "gridorra: --page-size B99:";
+        QTest::newRow("negative margins")
+            << QStringList{"--export", "x.pdf", "--margins", "-3"} << true << 2 << ""
+            << "gridorra: --margins -3:";
+        QTest::newRow("resolution too low")
+            << QStringList{"--export", "x.pdf", "--resolution", "50"} << true << 2 << ""
+            << "gridorra: --resolution 50:";
+        QTest::newRow("not a colour")
+            << QStringList{"--print", "--colour", "blue"} << true << 2 << ""
+            << "gridorra: --colour blue:";
+        QTest::newRow("a sheet option for the window")
+            << QStringList{"--copies", "3"} << true << 2 << ""
+            << "gridorra: --copies needs --export or --print";
+        // No print service at all is not the same as an unknown printer.
+        QTest::newRow("no print service, a printer named")
+            << QStringList{"--print", "--printer", "Nowhere"} << true << 1 << ""
+            << "gridorra: cannot reach the print service: ";
+        QTest::newRow("no print service, the default printer")
+            << QStringList{"--print"} << true << 1 << ""
+            << "gridorra: cannot reach the print service: ";
+        for (const char* m : {"nan", "inf", "-1e-9"})
+            QTest::addRow("margins %s", m)
+                << QStringList{"--export", "x.pdf", "--margins", m} << true << 2 << ""
+                << QString("gridorra: --margins %1: give points, 0 or more").arg(m);
+        for (const char* m : {"1e308", "297.5"})
+            QTest::addRow("margins %s fill the page", m)
+                << QStringList{"--export", "x.pdf", "--page-size", "A4", "--margins", m} << true
+                << 2 << "" << QString("gridorra: --margins %1: leave no room").arg(m);
+        QTest::newRow("an option twice")
+            << QStringList{"--export", "x.pdf", "--lines-down", "abc", "--lines-down", "5"} << true
+            << 2 << ""
+            << "gridorra: --lines-down is given more than once";
+        QTest::newRow("two files")
+            << QStringList{"--export", "a.pdf", "--export", "b.pdf"} << true << 2 << ""
+            << "gridorra: --export is given more than once";
+        QTest::newRow("an option for a value")
+            << QStringList{"--export", "--print"} << true << 2 << ""
+            << "gridorra: --export --print: a value that looks like an option";
+        // Taken: the store's own signed form of a system colour, a window
+        // system that is never used, and a value that looks like an option
+        // where it is meant.
+        QTest::newRow("a stored system colour")
+            << QStringList{"--export", "x.pdf", "--page-size", "A4", "--colour", "-2147483633"}
+            << true << 0 << ""
+            << "";
+        QTest::newRow("-platform xcb, no display")
+            << QStringList{"-platform", "xcb", "--export", "x.pdf", "--page-size", "A4"} << true
+            << 0 << ""
+            << "";
+        QTest::newRow("--export=--print")
+            << QStringList{"--export=--print", "--page-size", "A4"} << true << 0 << ""
+            << "";
+        QTest::newRow("-display, offscreen")
+            << QStringList{"-platform", "offscreen", "-display", ":1", "-reverse"} << true << -1
+            << ""
+            << "";
+    }
+    void answers()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, withoutDisplay);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir home;
+        const ProgramRun run = runIn(home.path(), args, withoutDisplay);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.out.contains(out), qPrintable(run.out));
+        if (status > 0) {
+            // One line that says what is wrong, nothing more.
+            QCOMPARE(run.err.count('\n'), 1);
+            QVERIFY2(run.err.startsWith(err), qPrintable(run.err));
+        }
+        if (args.isEmpty())
+            QVERIFY(run.err.contains("xvfb-run"));
+        if (status == 0)
+            QCOMPARE(run.err, QString());
+        // Nothing is left behind by a refusal.
+        if (status > 0)
+            QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // Without a printer or a display: the locale's paper (A4 here) with
+    // margins of 12 points at 600 dpi. The first line lies 4 twips inside
+    // the margin and the lines are 144 twips (60 dots) apart.
+    void exportWithoutPrinterOrDisplay()
+    {
+        QTemporaryDir home;
+        const ProgramRun run = runIn(home.path(), {"--export", "sheet.pdf"}, true);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QString()); // nothing on success
+        const QString pdf = home.filePath("sheet.pdf");
+        QCOMPARE(pdfPageSize(pdf), QSizeF(595, 842));
+        const QImage row = rasterisePdf(pdf, 600, QRect(0, 300, 4960, 1));
+        const QList<double> vertical = darkRunCentres(row);
+        QVERIFY(vertical.size() > 10);
+        for (int k = 0; k < vertical.size(); ++k)
+            QVERIFY2(qAbs(vertical[k] - (100 + 4 / 2.4 + 60 * k)) <= 1.0,
+                     qPrintable(QString("line %1 at %2").arg(k).arg(vertical[k])));
+        // The settings are only read: the store is not made.
+        QVERIFY(!QFile::exists(home.filePath("Marnova.conf")));
+    }
+
+    // A stored value that fails a step: reported in the report's words, the
+    // rest drawn, status 1. A file that cannot be written: one line, status 1.
+    void failuresOfAnExport()
+    {
+        QTemporaryDir home;
+        {
+            QSettings store(home.filePath("Marnova.conf"), QSettings::IniFormat);
+            store.setValue("Gridorra Software/Text5", "abc");
+        }
+        ProgramRun run = runIn(home.path(), {"--export", "sheet.pdf"}, true);
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err, QString("gridorra: Type mismatch in "
+                                  "Gridorra2021/08/31.Form1.PushButton2_Click at line 120\n"));
+        QVERIFY(
+            !darkRunCentres(rasterisePdf(home.filePath("sheet.pdf"), 600, QRect(0, 300, 4960, 1)))
+                 .isEmpty());
+
+        QDir(home.path()).mkdir("folder");
+        run = runIn(home.path(), {"--export", "folder"}, true);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.startsWith("gridorra: cannot write folder:"), qPrintable(run.err));
+        QCOMPARE(run.err.count('\n'), 1);
+        run = runIn(home.path(), {"--export", "missing/sheet.pdf"}, true);
+        QCOMPARE(run.status, 1);
+        QCOMPARE(QDir(home.path()).entryList({"*.pdf", ".*"}, QDir::Files | QDir::Hidden),
+                 QStringList({"sheet.pdf"}));
+    }
+
+    // What stands at the target's name, and how the program is started: in a
+    // folder of its own, prepared, run and checked by the shell, as a script
+    // would. No row leaves a part-file behind.
+    void target_data()
+    {
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QString>("verify");
+        const QString exportT = "\"$G\" --export t.pdf --page-size A4";
+        const QString isPdf = "head -c 5 t.pdf | grep -q %PDF- && tail -c 7 t.pdf | grep -q %%EOF";
+        QTest::newRow("read-only file")
+            << "echo old > t.pdf; chmod 444 t.pdf" << exportT << 1
+            << "gridorra: cannot write t.pdf: Permission denied\n"
+            << "test \"$(cat t.pdf)\" = old && test $(stat -c %a t.pdf) = 444";
+        QTest::newRow("a file of the owner's only")
+            << "echo old > t.pdf; chmod 600 t.pdf" << exportT << 0 << ""
+            << isPdf + " && test $(stat -c %a t.pdf) = 600";
+        QTest::newRow("a new file takes the umask's mode")
+            << ""
+            << "umask 027; " + exportT << 0 << "" << isPdf + " && test $(stat -c %a t.pdf) = 640";
+        QTest::newRow("a link") << "mkdir d; echo old > d/real.pdf; ln -s d/real.pdf t.pdf"
+                                << exportT << 0 << ""
+                                << "test -L t.pdf && head -c 5 d/real.pdf | grep -q %PDF-";
+        QTest::newRow("a named pipe")
+            << "mkfifo t.pdf; (cat t.pdf > got &)" << exportT << 0 << ""
+            << "for i in 1 2 3 4 5 6 7 8 9; do grep -q %%EOF got && break; sleep 0.2; done; "
+               "test -p t.pdf && grep -q %%EOF got";
+        QTest::newRow("standard output")
+            << ""
+            << "\"$G\" --export - --page-size A4 > got" << 0 << ""
+            << "head -c 5 got | grep -q %PDF- && tail -c 7 got | grep -q %%EOF && test ! -e ./-";
+        const QString longest(255, 'n');
+        QTest::newRow("a name of 255 bytes")
+            << ""
+            << "\"$G\" --export " + longest + " --page-size A4" << 0 << ""
+            << "test -s " + longest;
+        QTest::newRow("a name of 256 bytes")
+            << ""
+            << "\"$G\" --export " + longest + "n --page-size A4" << 1
+            << "gridorra: cannot write " + longest + "n: File name too long\n"
+            << "test -z \"$(ls)\"";
+        QTest::newRow("a folder") << "mkdir t.pdf" << exportT << 1
+                                  << "gridorra: cannot write t.pdf: Is a directory\n"
+                                  << "test -d t.pdf";
+        // Standard descriptors closed: the report goes nowhere, not into the PDF.
+        // (A count of 1 on this page overflows while the lines are drawn.)
+        QTest::newRow("closed standard descriptors")
+            << "printf '[Gridorra%%20Software]\\nText1=1\\n' > ../Marnova.conf"
+            << "\"$G\" --export t.pdf --page-size A2 --margins 24 <&- >&- 2>&-" << 1 << "" << isPdf;
+        // The store read as the start-up reads it: its reports, black, inches.
+        QTest::newRow("a stored colour and unit the start-up reports")
+            << "printf '[Gridorra%%20Software]\\nColor=blue\\nScale=x\\n' > ../Marnova.conf"
+            << exportT << 1
+            << "gridorra: Type mismatch in Gridorra2021/08/31.Form1.Form_Load at line 140\n"
+               "gridorra: Type mismatch in Gridorra2021/08/31.Form1.Form_Load at line 146\n"
+            << isPdf;
+        // An empty field passes, as the window's does; the job reports it.
+        QTest::newRow("an empty field")
+            << "" << exportT + " --thickness ''" << 1
+            << "gridorra: Type mismatch in Gridorra2021/08/31.Form1.PushButton2_Click at line "
+               "120\n"
+            << isPdf;
+        // Numbers are read in the user's locale, every one of them.
+        QTest::newRow("decimal commas")
+            << ""
+            << "LC_ALL=de_DE.UTF-8 " + exportT + " --margins 12,5 --thickness 2,5" << 0 << ""
+            << isPdf;
+        QTest::newRow("help on a full disk") << ""
+                                             << "\"$G\" --help > /dev/full" << 1
+                                             << "gridorra: cannot write to standard output: "
+                                                "No space left on device\n"
+                                             << "true";
+    }
+    void target()
+    {
+        QFETCH(QString, prepare);
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        QFETCH(QString, verify);
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkdir("out"));
+        const QString out = home.filePath("out");
+        const ProgramRun prepared = runScript(prepare, environment(home.path()), 10000, out);
+        QCOMPARE(prepared.status, 0);
+        const ProgramRun run = runScript(command, environment(home.path()), 30000, out);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.err, err);
+        const ProgramRun verified = runScript(verify, environment(home.path()), 10000, out);
+        QVERIFY2(verified.status == 0,
+                 qPrintable(QDir(out)
+                                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                                .join(' ')));
+        QCOMPARE(
+            QDir(out).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+    }
+
+    // A disk that fills while the sheet is written: the failure is told, and
+    // the good file from before stays as it was.
+    void aDiskThatFills()
+    {
+        if (runProgram({"-m", "true"}, QProcessEnvironment::systemEnvironment(), 10000, {},
+                       "unshare")
+                .status != 0)
+            QSKIP("no mount namespace of our own here (needs root)");
+        QTemporaryDir home;
+        const ProgramRun run = runProgram(
+            {"-m", "sh", "-c",
+             "mount -t tmpfs -o size=64k tmpfs \"$D\" && cd \"$D\" || exit 9\n"
+             "\"$G\" --export t.pdf --page-size Letter --lines-down 100 --lines-across 100 "
+             "|| exit 8\n"
+             "before=$(md5sum < t.pdf)\n"
+             // Leave 8 KiB: the second sheet starts to fit, then does not.
+             "dd if=/dev/zero of=fill bs=1k count=$(($(df --output=avail -k . | tail -1) - 8)) "
+             "2>/dev/null\n"
+             "\"$G\" --export t.pdf --page-size Letter --lines-down 1440 --lines-across 1440\n"
+             "echo status $?\n"
+             "test \"$(md5sum < t.pdf)\" = \"$before\" && echo intact\n"
+             "ls -A"},
+            [&] {
+                QProcessEnvironment env = environment(home.path());
+                env.insert("D", home.path());
+                env.insert("G", GRIDORRA_EXE);
+                return env;
+            }(),
+            60000, {}, "unshare");
+        QCOMPARE(run.out, QString("status 1\nintact\nfill\nt.pdf\n"));
+        QCOMPARE(run.err, QString("gridorra: cannot write t.pdf: No space left on device\n"));
+    }
+
+    // Ended by a signal while it writes: nothing is left behind but the old file.
+    void endedBySignal_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGKILL") << int(SIGKILL);
+    }
+    void endedBySignal()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkdir("out"));
+        const QString out = home.filePath("out");
+        QFile old(out + "/t.pdf");
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        QProcess p;
+        p.setProcessEnvironment(environment(home.path()));
+        p.setWorkingDirectory(out);
+        p.start(GRIDORRA_EXE, {"--export", "t.pdf", "--page-size", "Letter", "--lines-down", "1440",
+                               "--lines-across", "1440"});
+        QVERIFY(p.waitForStarted());
+        // Caught while it has a file open in the folder.
+        const auto stop = qScopeGuard([&] {
+            p.kill();
+            p.waitForFinished();
+        });
+        bool writing = false;
+        const QString fds = QString("/proc/%1/fd/").arg(p.processId());
+        for (QDeadlineTimer deadline(20000); !writing && !deadline.hasExpired();) {
+            for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System)) {
+                char target[4096];
+                const ssize_t n = ::readlink(QFile::encodeName(fds + fd), target, sizeof target);
+                writing =
+                    writing ||
+                    (n > 0 && QFile::decodeName(QByteArray(target, int(n))).startsWith(out + "/"));
+            }
+            if (p.state() == QProcess::NotRunning)
+                break;
+        }
+        QVERIFY2(writing, "the export ended before it could be interrupted");
+        ::kill(pid_t(p.processId()), signal);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"t.pdf"}));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+    }
+
+    // In a folder that others may write, one who swaps every new name for a
+    // link to the user's own file: that file stays as it was.
+    void aFolderOthersWrite()
+    {
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkdir("shared"));
+        const QString shared = home.filePath("shared");
+        const QByteArray victim = QFile::encodeName(home.filePath("secret"));
+        QFile secret(victim);
+        QVERIFY(secret.open(QIODevice::WriteOnly) && secret.write("secret") == 6);
+        secret.close();
+        QVERIFY(secret.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const int watch = inotify_init1(IN_NONBLOCK);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(shared).constData(), IN_CREATE) >= 0);
+        const int folder = ::open(QFile::encodeName(shared).constData(), O_DIRECTORY);
+        std::atomic<bool> done = false;
+        std::atomic<int> swapped = 0;
+        std::thread attacker([&] {
+            alignas(inotify_event) char buffer[4096];
+            while (!done) {
+                const ssize_t n = ::read(watch, buffer, sizeof buffer);
+                for (ssize_t at = 0; at < n;) {
+                    const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                    if (e->len && e->name[0] == '.' && ::unlinkat(folder, e->name, 0) == 0 &&
+                        ::symlinkat(victim.constData(), folder, e->name) == 0)
+                        ++swapped;
+                    at += qsizetype(sizeof(inotify_event) + e->len);
+                }
+            }
+        });
+        for (int i = 0; i < 5; ++i)
+            runProgram({"--export", "t.pdf", "--page-size", "A4"}, environment(home.path()), 30000,
+                       shared);
+        done = true;
+        attacker.join();
+        ::close(folder);
+        ::close(watch);
+        QVERIFY(secret.open(QIODevice::ReadOnly));
+        QCOMPARE(secret.readAll(), QByteArray("secret"));
+        struct stat st {};
+        QCOMPARE(::stat(victim.constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0600u);
+    }
+
+    // A print service that takes the connection and never answers: the waits
+    // are bounded, and an export that names its paper does not ask it.
+    void aSilentPrintService_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("export of a named paper")
+            << QStringList{"--export", "x.pdf", "--page-size", "A4"} << 0 << "";
+        QTest::newRow("export on the default printer's paper")
+            << QStringList{"--export", "x.pdf"} << 0
+            << "gridorra: the print service does not answer: no answer within 3 seconds";
+        QTest::newRow("print") << QStringList{"--print"} << 1
+                               << "gridorra: cannot reach the print service: no answer within 3 "
+                                  "seconds";
+    }
+    void aSilentPrintService()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        QTemporaryDir home;
+        const SilentSocket silent(home.filePath("silent.sock"));
+        QVERIFY(silent.listening);
+        QProcessEnvironment env = environment(home.path());
+        env.insert("CUPS_SERVER", home.filePath("silent.sock"));
+        const ProgramRun run = runProgram(args, withoutDisplay(env), 15000, home.path());
+        QCOMPARE(run.status, status);
+        QVERIFY2(err.isEmpty() ? run.err.isEmpty()
+                               : run.err.startsWith(err) && run.err.count('\n') == 1,
+                 qPrintable(run.err));
+        QCOMPARE(QFile::exists(home.filePath("x.pdf")), status == 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
