@@ -1,7 +1,8 @@
 // The whole process `gridorra --export` for a Letter page of 100 lines per
 // inch each way, against `gridorra --version` (the process floor), and the
-// size of the PDF per drawn line. No printer is reachable, so the page is
-// the one the options name.
+// size of the PDF per drawn line. The page is the one the options name, so
+// the print service (bench/run-export starts a private one, with queues and
+// a default) is never asked.
 //   bench_export PROGRAM [RUNS]
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,7 +43,8 @@ int main(int argc, char* argv[])
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home.path());
     env.insert("XDG_CONFIG_HOME", home.path());
-    env.insert("CUPS_SERVER", home.filePath("no-scheduler.sock"));
+    if (!env.contains("CUPS_SERVER"))
+        env.insert("CUPS_SERVER", home.filePath("no-scheduler.sock"));
     env.remove("DISPLAY");
     const QString pdf = home.filePath("sheet.pdf");
     const QStringList exportArgs = {"--export",     pdf,   "--page-size",    "Letter",
@@ -73,8 +75,9 @@ int main(int argc, char* argv[])
     const double bytes = double(QFileInfo(pdf).size());
     std::printf("runs per figure      %d\n", runs);
     std::printf("--version (floor)    %.1f ms\n", floor);
-    std::printf("--export             %.1f ms (target <= 50)\n", exportMs);
+    std::printf("--export             %.1f ms (%.2f x the floor; target <= 1.5 x, <= 50 ms)\n",
+                exportMs, exportMs / floor);
     std::printf("PDF bytes per line   %.1f (%d lines, %.0f bytes; target <= 10)\n", bytes / lines,
                 lines, bytes);
-    return 0;
+    return exportMs <= 1.5 * floor ? 0 : 3;
 }

@@ -317,10 +317,12 @@ void onlyFatalMessages(QtMsgType type, const QMessageLogContext&, const QString&
 int drawSheetWithoutWindow(char* program, const SheetRequest& request)
 {
     qInstallMessageHandler(onlyFatalMessages);
-    // No window is opened, so no display is needed: the offscreen platform,
+    // No window is opened, so no display is needed: the minimal platform,
     // whatever -platform, QT_QPA_PLATFORM or the display say, and none of
-    // the window system's options.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // the window system's options. (It starts without reading the fonts,
+    // which lines do not need: an export then costs little more than
+    // starting the program.)
+    qputenv("QT_QPA_PLATFORM", "minimal");
     int argc = 1;
     char* argv[] = {program, nullptr};
     QGuiApplication app(argc, argv);
