@@ -141,6 +141,16 @@ public:
         return true;
     }
 
+    bool openDirect(const QByteArray& path)
+    {
+        fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return fail(errno);
+        direct = true;
+        device.attach(fd);
+        return true;
+    }
+
     // Gives the finished unnamed file the target's name: straight, when
     // nothing stands there; else a hidden name first, renamed over the target.
     bool linkUnnamed()
@@ -199,9 +209,16 @@ bool OutputFile::open(const QString& name)
         d->device.attach(d->fd);
         return true;
     }
-    // Follow symbolic links to the file they name, as `>` does.
+    // A device, a pipe or a descriptor's name (/dev/stdout) is written where
+    // it is, through whatever links lead there.
     QByteArray path = QFile::encodeName(name);
     struct stat st {};
+    const bool aDescriptor =
+        path.startsWith("/dev/std") || path.startsWith("/dev/fd/") || path.startsWith("/proc/");
+    if (::stat(path.constData(), &st) == 0 &&
+        (aDescriptor || (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))))
+        return d->openDirect(path);
+    // Follow symbolic links to the file they name, as `>` does.
     bool exists = false;
     for (int hops = 0;; ++hops) {
         if (::lstat(path.constData(), &st) != 0) {
@@ -225,15 +242,8 @@ bool OutputFile::open(const QString& name)
     }
     if (exists && S_ISDIR(st.st_mode))
         return d->fail(EISDIR);
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A device or a pipe is written where it is.
-        d->fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-        if (d->fd < 0)
-            return d->fail(errno);
-        d->direct = true;
-        d->device.attach(d->fd);
-        return true;
-    }
+    if (exists && !S_ISREG(st.st_mode))
+        return d->openDirect(path);
     // A file its owner made read-only stays as it is, whoever asks.
     if (exists && (st.st_mode & 0222) == 0)
         return d->fail(EACCES);

@@ -240,6 +240,10 @@ private slots:
             << ""
             << "\"$G\" --export - --page-size A4 > got" << 0 << ""
             << "head -c 5 got | grep -q %PDF- && tail -c 7 got | grep -q %%EOF && test ! -e ./-";
+        QTest::newRow("/dev/stdout")
+            << ""
+            << "\"$G\" --export /dev/stdout --page-size A4 > got" << 0 << ""
+            << "tail -c 7 got | grep -q %%EOF";
         const QString longest(255, 'n');
         QTest::newRow("a name of 255 bytes")
             << ""
