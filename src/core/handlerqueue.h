@@ -24,6 +24,7 @@ public:
     void owe(std::function<void()> handler) { m_owed.append(std::move(handler)); }
     // Runs what is owed, unless a handler is running: that one pays at its end.
     void payOwed();
+    bool owes() const { return !m_owed.isEmpty(); }
 
 private:
     int m_depth = 0;

@@ -14,7 +14,9 @@ ColourSwatch::ColourSwatch(QWidget* parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
-    setFocusPolicy(Qt::TabFocus);
+    // A click takes the focus as Tab does, so that a field it leaves is
+    // tested first, as for every other control.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ColourSwatch::setBackColor(qint32 value)
@@ -34,9 +36,14 @@ void ColourSwatch::paintEvent(QPaintEvent* event)
     }
     QFrame::paintEvent(event);
     if (hasFocus()) {
+        // Two rings inside the frame, white then black: one of them stands
+        // out from any line colour, and the white one from the frame.
         QPainter painter(this);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        const QRect inside = contentsRect();
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(inside.adjusted(0, 0, -1, -1));
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(inside.adjusted(1, 1, -2, -2));
     }
 }
 

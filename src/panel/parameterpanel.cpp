@@ -10,7 +10,12 @@
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QRadioButton>
+
+#include <utility>
 
 namespace gridorra {
 
@@ -18,7 +23,10 @@ ParameterPanel::ParameterPanel(SettingsStore& settings, MessageBoxes& boxes, Han
                                Window window, QObject* parent)
     : QObject(parent), m_settings(settings), m_boxes(boxes), m_handlers(handlers),
       m_window(std::move(window))
-{}
+{
+    // Every press and release of the program, to know when a click is under way.
+    QCoreApplication::instance()->installEventFilter(this);
+}
 
 const QString& ParameterPanel::notNumericMessage()
 {
@@ -31,22 +39,74 @@ void ParameterPanel::attachField(NumericField* field, const QString& key)
     connect(field, &QLineEdit::textChanged, this, [this, field, key] { change(field, key); });
     connect(field, &NumericField::gotFocus, this, [this, field] { gotFocus(field); });
     // LostFocus is owed as the focus leaves and runs once it has arrived
-    // elsewhere, or first thing in a handler that the same click raises.
+    // elsewhere, or first thing in a handler that the same click raises. A
+    // click moves the focus on its press: what is owed then waits for the
+    // release, so that a box never opens between the two and swallows the
+    // release, whatever the speed of the click.
     connect(field, &NumericField::lostFocus, this, [this, field] {
         m_handlers.owe([this, field] { lostFocus(field); });
-        QMetaObject::invokeMethod(this, &ParameterPanel::payOwed, Qt::QueuedConnection);
+        if (m_buttonDown)
+            m_owedAtRelease = true;
+        else
+            QMetaObject::invokeMethod(this, &ParameterPanel::payOwed, Qt::QueuedConnection);
     });
 }
 
 void ParameterPanel::payOwed()
 {
+    if (!m_handlers.owes())
+        return;
+    // A list the click opened closes under the box and opens again after it.
+    QComboBox* list = nullptr;
+    if (QWidget* popup = QApplication::activePopupWidget())
+        list = qobject_cast<QComboBox*>(popup->parentWidget());
+    if (list)
+        list->hidePopup();
     m_handlers.payOwed();
+    if (list && list->isVisible() && list->isEnabled())
+        list->showPopup();
+}
+
+bool ParameterPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        m_buttonDown = true;
+        break;
+    case QEvent::MouseButtonRelease:
+        m_buttonDown = false;
+        // Once the release has done its work (a click's handler pays first).
+        if (std::exchange(m_owedAtRelease, false))
+            QMetaObject::invokeMethod(this, &ParameterPanel::payOwed, Qt::QueuedConnection);
+        break;
+    case QEvent::KeyPress:
+        // In the option pair Left and Right move the choice as Up and Down do.
+        if (watched == m_units[0] || watched == m_units[1]) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) {
+                QKeyEvent vertical(QEvent::KeyPress,
+                                   key->key() == Qt::Key_Left ? Qt::Key_Up : Qt::Key_Down,
+                                   key->modifiers());
+                QCoreApplication::sendEvent(watched, &vertical);
+                return true;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
 }
 
 void ParameterPanel::attachUnits(QRadioButton* inches, QRadioButton* centimetres)
 {
     // An option runs its handling when it becomes selected, by the user or
     // by the program.
+    m_units[0] = inches;
+    m_units[1] = centimetres;
+    inches->installEventFilter(this);
+    centimetres->installEventFilter(this);
     connect(inches, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             m_handlers.run([this] { unitClick(QStringLiteral("1")); });

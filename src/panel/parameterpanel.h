@@ -40,6 +40,9 @@ public:
     // Picture1: Click runs the colour dialog.
     void attachSwatch(ColourSwatch* swatch, CommonDialog& dialog);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void change(NumericField* field, const QString& key);
     void gotFocus(NumericField* field);
@@ -52,6 +55,9 @@ private:
     MessageBoxes& m_boxes;
     HandlerQueue& m_handlers;
     Window m_window;
+    QRadioButton* m_units[2] = {};
+    bool m_buttonDown = false;    // between a press and its release
+    bool m_owedAtRelease = false; // a LostFocus waits for the release
 };
 
 } // namespace gridorra

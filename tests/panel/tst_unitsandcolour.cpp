@@ -104,6 +104,98 @@ private slots:
         QCOMPARE(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), QColor(Qt::blue));
     }
 
+    // The keyboard, as on every desktop: Enter presses the focused button and
+    // the swatch; Left and Right move the unit's choice as Up and Down do.
+    void keys_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("Right on Inches") << "Option1" << int(Qt::Key_Right) << "cm";
+        QTest::newRow("Left on Centimeters") << "Option2" << int(Qt::Key_Left) << "in";
+        QTest::newRow("Return on Start Printing")
+            << "PushButton2" << int(Qt::Key_Return) << "in Done.";
+        QTest::newRow("keypad Enter on Start Printing")
+            << "PushButton2" << int(Qt::Key_Enter) << "in Done.";
+        QTest::newRow("Return on the swatch") << "Picture1" << int(Qt::Key_Return) << "in dialog";
+    }
+    void keys()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(QString, after);
+        start();
+        if (control == "Option2")
+            form->option2()->setChecked(true);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QWidget* target = form->findChild<QWidget*>(control);
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, Qt::Key(key),
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QStringList state{form->option1()->isChecked() ? "in" : "cm"};
+        state << services->boxes.said();
+        if (!services->colourDialog.shownWith.isEmpty())
+            state << "dialog";
+        QCOMPARE(state.join(' '), after);
+    }
+
+    // A click on the swatch leaves a field as a click anywhere else does:
+    // the field's box first, then the colour dialog.
+    void aClickOnTheSwatchLeavesTheField()
+    {
+        start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->textField(1)->setFocus(Qt::TabFocusReason);
+        form->textField(1)->setText("abc");
+        QTest::mouseClick(form->picture1(), Qt::LeftButton);
+        // (The preview then meets the count of 0 as it always does.)
+        QCOMPARE(services->boxes.said().first(), QString("Must be a numeric value."));
+        QVERIFY(!services->boxes.boxes.last().text.contains("Type mismatch"));
+        QCOMPARE(services->colourDialog.shownWith.size(), 1);
+        QCOMPARE(form->textField(1)->text(), QString("0"));
+    }
+
+    // The swatch's focus mark stands out from any line colour and from the
+    // frame by at least 3:1.
+    void focusMarkStandsOut_data()
+    {
+        QTest::addColumn<quint32>("colour");
+        for (const quint32 c : {0x000000u, 0xFFFFFFu, 0x00FFFFu, 0xFF0000u, 0x777777u, 0xC67C30u})
+            QTest::addRow("%06x", c) << c;
+    }
+    void focusMarkStandsOut()
+    {
+        QFETCH(quint32, colour);
+        start();
+        form->picture1()->setBackColor(qint32(colour));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->picture1()->setFocus(Qt::TabFocusReason);
+        const QImage shot = form->picture1()->grab().toImage();
+        const int y = shot.height() / 2;
+        const QColor frame = shot.pixelColor(0, y), swatch = shot.pixelColor(shot.width() / 2, y);
+        const auto luminance = [](const QColor& c) {
+            const auto channel = [](double v) {
+                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+                   0.0722 * channel(c.blueF());
+        };
+        const auto contrast = [&](const QColor& a, const QColor& b) {
+            const double la = luminance(a), lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+        };
+        double againstSwatch = 0, againstFrame = 0;
+        for (int x = 1; x <= 2; ++x) {
+            againstSwatch = std::max(againstSwatch, contrast(shot.pixelColor(x, y), swatch));
+            againstFrame = std::max(againstFrame, contrast(shot.pixelColor(x, y), frame));
+        }
+        QVERIFY2(againstSwatch >= 3 && againstFrame >= 3,
+                 qPrintable(QString("%1 %2").arg(againstSwatch).arg(againstFrame)));
+    }
+
     void cancellingChangesNothing()
     {
         SettingsStore().write("Color", "255");
