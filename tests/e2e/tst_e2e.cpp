@@ -24,6 +24,8 @@ const QPoint text1(124, 39);
 const QPoint text2(124, 67);
 const QPoint text6(308, 123);
 const QPoint startPrinting(268, 250);
+const QPoint centimetres(216, 60);
+const QPoint printerList(268, 207);
 const QPoint previewInside(378, 114); // the preview's top-left pixel inside its border
 
 QString xdotool(const QStringList& args, int timeoutMs = 20000)
@@ -71,6 +73,7 @@ class TestEndToEnd : public QObject {
 private:
     QTemporaryDir home;
     QProcess program;
+    QProcess windowManager;
     QString window;
 
     QString settingsFile() const { return home.filePath("config/Marnova.conf"); }
@@ -131,6 +134,31 @@ private:
                  "click", "1"});
     }
 
+    // A press and a release 100 ms apart, as a person clicks, with the
+    // program's event loop running between them.
+    void clickSlowlyAt(QPoint p)
+    {
+        xdotool({"mousemove", "--window", window, QString::number(p.x()), QString::number(p.y()),
+                 "mousedown", "1", "sleep", "0.1", "mouseup", "1"});
+    }
+    // Answers the box of that title with Return.
+    void dismissBox(const char* what, const QString& title = "Gridorra")
+    {
+        const QString box = windowTitled(title);
+        QVERIFY2(!box.isEmpty(), what);
+        xdotool({"windowfocus", "--sync", box});
+        xdotool({"key", "Return"});
+        QVERIFY(waitForWindowGone(box));
+    }
+    // The program's visible windows: the main one, and a list that is open.
+    int visibleWindows()
+    {
+        return int(
+            xdotool({"search", "--onlyvisible", "--pid", QString::number(program.processId())})
+                .split('\n', Qt::SkipEmptyParts)
+                .size());
+    }
+
     QImage grab()
     {
         return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
@@ -157,6 +185,9 @@ private:
 private slots:
     void initTestCase()
     {
+        // A window manager, as on a desktop.
+        windowManager.start("openbox", {});
+        QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
         QVERIFY2(!qEnvironmentVariableIsEmpty("GRIDORRA_EXE"), "run through tests/e2e/run-e2e");
         QVERIFY2(CupsQueues::available(), "the private CUPS scheduler is not running");
         // About one start in a hundred opens the home page: a browser that
@@ -168,6 +199,12 @@ private slots:
         browser.close();
         browser.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                QFileDevice::ExeOwner);
+    }
+
+    void cleanupTestCase()
+    {
+        windowManager.terminate();
+        windowManager.waitForFinished();
     }
 
     void cleanup()
@@ -188,6 +225,40 @@ private slots:
         clock.start();
         startProgram(false, home.filePath("silent.sock"));
         QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // A click at a person's speed, with letters left in the first field: the
+    // field's box first and alone, then the clicked control's own action.
+    void aClickAtAPersonsSpeed_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("Start Printing") << startPrinting;
+        QTest::newRow("Centimeters") << centimetres;
+        QTest::newRow("the printer list") << printerList;
+    }
+    void aClickAtAPersonsSpeed()
+    {
+        QFETCH(QPoint, at);
+        startProgram();
+        clickAt(text1);
+        xdotool({"key", "--delay", "30", "ctrl+a", "a", "b", "c"});
+        QVERIFY(waitForSetting("Text1=abc"));
+        const int before = CupsQueues::lastJob();
+        const int windows = visibleWindows();
+        clickSlowlyAt(at);
+        dismissBox("no \"Must be a numeric value.\" box");
+        QVERIFY(waitForSetting("Text1=0"));
+        if (at == startPrinting) {
+            // The job reads the count of 0 and reports it, as it always does.
+            dismissBox("no report of the count of 0", "Application Error");
+            dismissBox("no \"Done.\" box");
+            QVERIFY(CupsQueues::waitUntilIdle());
+            QCOMPARE(CupsQueues::jobsAfter(before).size(), 1);
+        } else if (at == centimetres) {
+            QVERIFY(waitForSetting("Scale=2"));
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(), windows + 1, 5000);
+        }
     }
 
     void theWindowAsAUserMeetsIt()
