@@ -6,7 +6,6 @@
 #include "render/systemcolours.h"
 
 #include <QAccessibleWidget>
-#include <QComboBox>
 
 namespace gridorra::accessible {
 
@@ -78,33 +77,12 @@ public:
     QVariant minimumStepSize() const override { return 0.0; }
 };
 
-// Combo1: a drop-down list named after its frame ("Select Printer") whose
-// value is the chosen printer. (Qt names a list on Linux by its value.)
-class PrinterListInterface : public QAccessibleWidget {
-public:
-    explicit PrinterListInterface(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox)
-    {}
-    QComboBox* list() const { return static_cast<QComboBox*>(object()); }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value)
-            return list()->currentText();
-        return QAccessibleWidget::text(t);
-    }
-    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
-    void doAction(const QString& action) override
-    {
-        if (action == showMenuAction() || action == pressAction())
-            QMetaObject::invokeMethod(list(), &QComboBox::showPopup, Qt::QueuedConnection);
-    }
-};
-
+// Combo1 keeps Qt's own interface: the chosen printer is its name and its
+// value, its items are its children, and its frame ("Select Printer")
+// labels it through a labelled-by relation, so that a screen reader speaks
+// both on focus and the new printer on every change.
 QAccessibleInterface* factory(const QString&, QObject* object)
 {
-    if (auto* list = qobject_cast<QComboBox*>(object);
-        list && list->objectName() == QLatin1String("Combo1"))
-        return new PrinterListInterface(list);
     if (auto* swatch = qobject_cast<ColourSwatch*>(object))
         return new SwatchInterface(swatch);
     if (auto* box = qobject_cast<PreviewBox*>(object))

@@ -78,8 +78,7 @@ private slots:
             << "Picture2" << int(QAccessible::Graphic) << "Preview (Hit Tab to update)"
             << "The top-left corner of the sheet at true size: 10 lines per inch across and "
                "10 down";
-        QTest::newRow("Combo1") << "Combo1" << int(QAccessible::ComboBox) << "Select Printer"
-                                << "";
+        QTest::newRow("Combo1") << "Combo1" << int(QAccessible::ComboBox) << "Office" << "";
         QTest::newRow("ProgressBar1")
             << "ProgressBar1" << int(QAccessible::ProgressBar) << "Progress Bar"
             << "";
@@ -120,8 +119,15 @@ private slots:
                  QString("The top-left corner of the sheet at true size: 8 lines per "
                          "centimetre across and 4 down"));
 
-        // The printer list's value is the chosen printer; the bar its value.
-        QCOMPARE(of(form->combo1())->text(QAccessible::Value), QString("Office"));
+        // The printer list's value is the chosen printer, labelled by its
+        // frame; the bar its value.
+        QAccessibleInterface* list = of(form->combo1());
+        QCOMPARE(list->text(QAccessible::Value), QString("Office"));
+        const auto labels = list->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels[0].first->text(QAccessible::Name), QString("Select Printer"));
+        form->combo1()->setCurrentIndex(1);
+        QCOMPARE(list->text(QAccessible::Value), QString("Marnova PDF Writer"));
         QAccessibleValueInterface* bar = of(form->progressBar1())->valueInterface();
         QVERIFY(bar);
         QCOMPARE(bar->currentValue().toDouble(), 0.0);

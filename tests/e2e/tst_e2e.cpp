@@ -344,13 +344,28 @@ private slots:
             "push button | Color | Line colour: black, #000000",
             "image | Preview (Hit Tab to update) | The top-left corner of the sheet at true "
             "size: 10 lines per inch across and 10 down",
-            "combo box | Select Printer |",
+            "combo box | Office |",
             "push button | Start Printing |",
             "progress bar | Progress Bar |",
         };
         for (const QString& line : expected)
             QVERIFY2(tree.contains(line), qPrintable(line + "\n--- the tree:\n" + tree.join('\n')));
         QCOMPARE(withoutCaret(grab()), plain);
+
+        // The chosen printer and its label, read over the bus; Down on the
+        // list (the control before the last) chooses the next one, and the
+        // bus tells it.
+        const auto printerList = [] {
+            QProcess reader;
+            reader.start(QStringLiteral(ATSPI_TREE), {"gridorra", "list"});
+            reader.waitForFinished(60000);
+            return QString::fromUtf8(reader.readAllStandardOutput()).trimmed();
+        };
+        QCOMPARE(printerList(), QString("Office | Select Printer"));
+        xdotool({"windowfocus", "--sync", window});
+        xdotool({"key", "--delay", "100", "shift+Tab", "shift+Tab", "Down"});
+        QTRY_COMPARE_WITH_TIMEOUT(printerList(), QString("US Letter Printer | Select Printer"),
+                                  10000);
     }
 
     void killedRightAfterTypingLosesNothing()
