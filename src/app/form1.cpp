@@ -3,6 +3,7 @@
 #include "accessibleform.h"
 #include "core/colour.h"
 #include "core/failure.h"
+#include "core/number.h"
 #include "formdesign.h"
 #include "panel/colourswatch.h"
 #include "panel/numericfield.h"
@@ -248,14 +249,32 @@ void Form1::applyCursor()
 
 void Form1::PreviewGraph()
 {
-    previewGraph(*this, *m_picture2, m_services.printers.printerScaleMode(), m_report);
-    // What the preview shows, in words.
+    bool failed = false;
+    const GridGeometry g =
+        previewGraph(*this, *m_picture2, m_services.printers.printerScaleMode(), m_report, &failed);
+    // What the preview shows, in words: the values it was drawn from.
+    if (failed) {
+        m_picture2->setAccessibleDescription(QStringLiteral("The preview could not be drawn."));
+        return;
+    }
+    const auto count = [this](int field) {
+        try {
+            return QString::number(number::toInt16(fieldText(field)));
+        } catch (const Failure&) {
+            return QString();
+        }
+    };
     m_picture2->setAccessibleDescription(
         QStringLiteral("The top-left corner of the sheet at true size: %1 lines per %2 across "
-                       "and %3 down")
-            .arg(fieldText(2).trimmed(),
-                 inchesSelected() ? QStringLiteral("inch") : QStringLiteral("centimetre"),
-                 fieldText(1).trimmed()));
+                       "and %3 down; a wide line every %4 lines across and every %5 down; "
+                       "lines %6 px wide, wide lines %7 px; %8")
+            .arg(count(2), inchesSelected() ? QStringLiteral("inch") : QStringLiteral("centimetre"),
+                 count(1))
+            .arg(g.verticalPeriod)
+            .arg(g.horizontalPeriod)
+            .arg(g.thinWidth)
+            .arg(g.wideWidth)
+            .arg(accessible::colourInWords(toQColor(g.colour, palette()))));
 }
 
 void Form1::PushButton2_Click()

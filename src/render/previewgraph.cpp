@@ -6,10 +6,31 @@
 
 namespace gridorra {
 
-void previewGraph(GridWindow& window, Canvas& box, int printerScaleMode, ErrorReporter& reporter)
+namespace {
+
+// Passes every report on, and counts them.
+class CountingReporter : public ErrorReporter {
+public:
+    explicit CountingReporter(ErrorReporter& to) : m_to(to) {}
+    void report(const QString& description, const QString& location, int label) override
+    {
+        ++count;
+        m_to.report(description, location, label);
+    }
+    int count = 0;
+
+private:
+    ErrorReporter& m_to;
+};
+
+} // namespace
+
+GridGeometry previewGraph(GridWindow& window, Canvas& box, int printerScaleMode,
+                          ErrorReporter& reporter, bool* failed)
 {
     using namespace number;
-    StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.PreviewGraph "), reporter);
+    CountingReporter counted(reporter);
+    StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.PreviewGraph "), counted);
     GridGeometry g;
 
     run.step(100, [&] { window.setMousePointer(pointer::busy); });
@@ -31,6 +52,9 @@ void previewGraph(GridWindow& window, Canvas& box, int printerScaleMode, ErrorRe
     run.step(176, [&] { window.setMousePointer(pointer::normal); });
     run.step(178, [&] { window.setProgressValue(0); });
     run.step(178, [&] { window.setProgressText(QStringLiteral("Progress Bar")); });
+    if (failed)
+        *failed = counted.count > 0;
+    return g;
 }
 
 } // namespace gridorra

@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "core/steprunner.h"
+#include "gridgeometry.h"
 #include "gridwindow.h"
 
 namespace gridorra {
@@ -10,6 +11,9 @@ namespace gridorra {
 // top-left corner of the sheet at true size. Runs guarded: every failing step
 // is reported and the drawing goes on; the pointer and the progress bar are
 // always reset at the end.
-void previewGraph(GridWindow& window, Canvas& box, int printerScaleMode, ErrorReporter& reporter);
+//
+// Returns what it drew from; `failed` tells whether any step failed.
+GridGeometry previewGraph(GridWindow& window, Canvas& box, int printerScaleMode,
+                          ErrorReporter& reporter, bool* failed = nullptr);
 
 } // namespace gridorra

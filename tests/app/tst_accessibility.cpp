@@ -77,8 +77,10 @@ private slots:
         QTest::newRow("Picture2")
             << "Picture2" << int(QAccessible::Graphic) << "Preview (Hit Tab to update)"
             << "The top-left corner of the sheet at true size: 10 lines per inch across and "
-               "10 down";
-        QTest::newRow("Combo1") << "Combo1" << int(QAccessible::ComboBox) << "Office" << "";
+               "10 down; a wide line every 10 lines across and every 10 down; lines 1 px "
+               "wide, wide lines 4 px; black, #000000";
+        QTest::newRow("Combo1") << "Combo1" << int(QAccessible::ComboBox) << "Office"
+                                << "";
         QTest::newRow("ProgressBar1")
             << "ProgressBar1" << int(QAccessible::ProgressBar) << "Progress Bar"
             << "";
@@ -114,10 +116,18 @@ private slots:
         // The preview tells the values it was last drawn from.
         form->textField(1)->setText("4");
         form->textField(2)->setText("8");
+        form->textField(3)->setText("5");
+        form->textField(5)->setText("2.5"); // drawn as 2, halves to even
         form->option2()->click();
         QCOMPARE(of(form->picture2())->text(QAccessible::Description),
                  QString("The top-left corner of the sheet at true size: 8 lines per "
-                         "centimetre across and 4 down"));
+                         "centimetre across and 4 down; a wide line every 5 lines across and "
+                         "every 10 down; lines 2 px wide, wide lines 5 px; blue, #0000ff"));
+        // A preview that could not be drawn says so.
+        form->textField(1)->setText("0");
+        form->option1()->click();
+        QCOMPARE(of(form->picture2())->text(QAccessible::Description),
+                 QString("The preview could not be drawn."));
 
         // The printer list's value is the chosen printer, labelled by its
         // frame; the bar its value.
