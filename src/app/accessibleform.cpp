@@ -49,8 +49,10 @@ public:
     explicit PreviewInterface(QWidget* box) : QAccessibleWidget(box, QAccessible::Graphic) {}
 };
 
-// ProgressBar1: a progress bar with its value and its text.
-class ProgressInterface : public QAccessibleWidget, public QAccessibleValueInterface {
+// ProgressBar1: a progress bar with its text and its value as text. It has
+// no value interface: over AT-SPI that would bring "Increase" and
+// "Decrease" actions that a bar only shown cannot take.
+class ProgressInterface : public QAccessibleWidget {
 public:
     explicit ProgressInterface(ProgressBar* bar) : QAccessibleWidget(bar, QAccessible::ProgressBar)
     {}
@@ -64,17 +66,6 @@ public:
             return QString::number(bar()->value()) + QLatin1Char('%');
         return QAccessibleWidget::text(t);
     }
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-    QVariant currentValue() const override { return bar()->value(); }
-    void setCurrentValue(const QVariant&) override {} // shown, never set by the user
-    QVariant maximumValue() const override { return ProgressBar::maximum; }
-    QVariant minimumValue() const override { return ProgressBar::minimum; }
-    QVariant minimumStepSize() const override { return 0.0; }
 };
 
 // Combo1 keeps Qt's own interface: the chosen printer is its name and its

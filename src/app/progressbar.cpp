@@ -20,8 +20,6 @@ void ProgressBar::setValue(double value)
     if (value != m_value) {
         m_value = value;
         update();
-        QAccessibleValueChangeEvent changed(this, value);
-        QAccessible::updateAccessibility(&changed);
     }
     emit valueChanged(value);
 }

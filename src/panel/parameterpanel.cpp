@@ -10,6 +10,7 @@
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -79,6 +80,12 @@ bool ParameterPanel::eventFilter(QObject* watched, QEvent* event)
         // Once the release has done its work (a click's handler pays first).
         if (std::exchange(m_owedAtRelease, false))
             QMetaObject::invokeMethod(this, &ParameterPanel::payOwed, Qt::QueuedConnection);
+        break;
+    case QEvent::WindowActivate:
+        if (m_resetUntold && watched == m_resetUntold->window()) {
+            tellReset(m_resetUntold, m_resetFrom);
+            m_resetUntold.clear();
+        }
         break;
     case QEvent::KeyPress:
         // In the option pair Left and Right move the choice as Up and Down do.
@@ -159,6 +166,21 @@ void ParameterPanel::lostFocus(NumericField* field)
     }
     m_boxes.show(notNumericMessage(), m_window.appTitle(), MessageBoxes::Icon::None);
     field->setText(QStringLiteral("0"));
+    // The box has just closed and its window is not active again yet: a
+    // screen reader passes over what an inactive window says. The reset is
+    // told again once the window is active.
+    if (field->window()->isActiveWindow()) {
+        tellReset(field, text);
+    } else {
+        m_resetUntold = field;
+        m_resetFrom = text;
+    }
+}
+
+void ParameterPanel::tellReset(NumericField* field, const QString& from)
+{
+    QAccessibleTextUpdateEvent reset(field, 0, from, field->text());
+    QAccessible::updateAccessibility(&reset);
 }
 
 void ParameterPanel::unitClick(const QString& scale)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -48,6 +49,7 @@ private:
     void gotFocus(NumericField* field);
     void lostFocus(NumericField* field);
     void payOwed();
+    void tellReset(NumericField* field, const QString& from);
     void unitClick(const QString& scale);
     void swatchClick(ColourSwatch* swatch, CommonDialog& dialog);
 
@@ -56,6 +58,10 @@ private:
     HandlerQueue& m_handlers;
     Window m_window;
     QRadioButton* m_units[2] = {};
+    // A field reset to "0" while its window was not active, to be told to
+    // assistive technology once it is, and the text it had.
+    QPointer<NumericField> m_resetUntold;
+    QString m_resetFrom;
     bool m_buttonDown = false;    // between a press and its release
     bool m_owedAtRelease = false; // a LostFocus waits for the release
 };

@@ -369,6 +369,28 @@ private slots:
                                   10000);
     }
 
+    // A field reset to "0" by its box is heard once the window is active
+    // again: a screen reader passes over what an inactive window says.
+    void aFieldsResetIsHeard()
+    {
+        startProgram(true);
+        QProcess listener;
+        listener.start(QStringLiteral(ATSPI_EVENTS), {"30"});
+        QVERIFY(listener.waitForReadyRead(20000)); // listening
+        clickAt(text1);
+        xdotool({"key", "--delay", "30", "ctrl+a", "a", "b", "c", "Tab"});
+        dismissBox("no \"Must be a numeric value.\" box");
+        QVERIFY(waitForSetting("Text1=0"));
+        QThread::msleep(1000); // the last events on their way
+        listener.kill();
+        listener.waitForFinished();
+        const QStringList heard = QString::fromUtf8(listener.readAllStandardOutput()).split('\n');
+        const qsizetype activated = heard.lastIndexOf("activate Gridorra Software");
+        QVERIFY2(activated >= 0 &&
+                     heard.mid(activated).contains("text Number Of Lines, Horizotal: 0"),
+                 qPrintable(heard.join('\n')));
+    }
+
     void killedRightAfterTypingLosesNothing()
     {
         startProgram();
