@@ -6,6 +6,7 @@
 #include "app/systemplatform.h"
 #include "cli/commandline.h"
 #include "cli/sheetcommand.h"
+#include "core/product.h"
 #include "render/cupsprinters.h"
 #include "settings/settingsstore.h"
 #include "settings/userregistry.h"
@@ -54,6 +55,8 @@ int main(int argc, char* argv[])
     }
     if (sheet)
         return gridorra::drawSheetWithoutWindow(argv[0], *sheet);
+    // The desktop ties the window to its launcher and icon by this name.
+    QGuiApplication::setDesktopFileName(gridorra::product::desktopId);
     std::optional<gridorra::DisplayCheck> displayCheck(std::in_place);
     gridorra::GuardedApplication app(argc, argv);
     displayCheck.reset();
