@@ -179,6 +179,34 @@ private slots:
         QVERIFY(!QFile::exists(home.filePath("Marnova.conf")));
     }
 
+    // The sheet begins at the printable area's exact corner, whatever the
+    // margins: its first line's first dark column, at 600 dpi.
+    void theOriginIsThePrintableCorner_data()
+    {
+        QTest::addColumn<QString>("margins");
+        QTest::addColumn<int>("firstDark");
+        QTest::newRow("12 pt") << "12" << 100;
+        QTest::newRow("3.4 mm, a driverless printer's") << "9.6378" << 80;
+        QTest::newRow("7.2 pt") << "7.2" << 60;
+    }
+    void theOriginIsThePrintableCorner()
+    {
+        QFETCH(QString, margins);
+        QFETCH(int, firstDark);
+        QTemporaryDir home;
+        QCOMPARE(runIn(home.path(),
+                       {"--export", "x.pdf", "--page-size", "A4", "--margins", margins,
+                        "--resolution", "600"},
+                       true)
+                     .status,
+                 0);
+        const Runs runs =
+            darkRunsInRow(rasterisePdf(home.filePath("x.pdf"), 600, QRect(0, 600, 400, 1)), 0);
+        QVERIFY(!runs.isEmpty());
+        QVERIFY2(qAbs(runs.first().first - firstDark) <= 1,
+                 qPrintable(QString::number(runs.first().first)));
+    }
+
     // A stored value that fails a step: reported in the report's words, the
     // rest drawn, status 1. A file that cannot be written: one line, status 1.
     void failuresOfAnExport()
