@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -50,6 +51,35 @@ int defaultResolution(const QString& queue)
     Q_UNUSED(queue);
     return 0;
 #endif
+}
+
+// The toolkit's print engine takes the job's CUPS options under this key,
+// as a list of names and values one after the other.
+const auto cupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// The options the user gave the queue or instance in lpoptions, as names
+// and values one after the other.
+QStringList destinationOptions(const QString& queue)
+{
+    QStringList options;
+#ifndef Q_OS_WIN
+    const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
+    const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
+    PrintService service;
+    cups_dest_t* dest = service.reachable()
+                            ? cupsGetNamedDest(service.connection(), name.constData(),
+                                               instance.isEmpty() ? nullptr : instance.constData())
+                            : nullptr;
+    if (!dest)
+        return options;
+    for (int i = 0; i < dest->num_options; ++i)
+        options << QString::fromUtf8(dest->options[i].name)
+                << QString::fromUtf8(dest->options[i].value);
+    cupsFreeDests(1, dest);
+#else
+    Q_UNUSED(queue);
+#endif
+    return options;
 }
 
 } // namespace
@@ -298,6 +328,10 @@ void CupsPrinters::setUp(QPrinter& printer, const QString& queue)
     // Dots are the queue's; Qt's high resolution where the queue names none.
     const int dpi = defaultResolution(queue);
     printer.setResolution(dpi > 0 ? dpi : 1200);
+    // Every option of the chosen instance (or of the user's lpoptions
+    // default for the queue) goes with each job, as `lp -d QUEUE/INSTANCE`
+    // sends them: Qt itself passes on only those it has a setting for.
+    printer.printEngine()->setProperty(cupsOptionsKey, destinationOptions(queue));
 }
 
 } // namespace gridorra

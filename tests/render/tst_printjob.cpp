@@ -311,7 +311,7 @@ private slots:
         QDir().mkpath(config.path() + "/.cups");
         QFile file(lpoptions);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Dest Lab_Upper/draft sides=two-sided-long-edge\n");
+        file.write("Dest Lab_Upper/draft sides=two-sided-long-edge cupsPrintQuality=High\n");
         file.close();
         start();
         QStringList listed;
@@ -330,7 +330,18 @@ private slots:
         const auto jobs = print();
         QCOMPARE(jobs.size(), 1);
         QCOMPARE(jobs[0].second, QString("Lab_Upper"));
-        QVERIFY(CupsQueues::controlOf(jobs[0].first).contains("two-sided-long-edge"));
+        // Every option of the instance, from the window and the command line.
+        const int before = CupsQueues::lastJob();
+        QCOMPARE(runProgram({"--print", "--printer", "Lab_Upper/draft"},
+                            withoutDisplay(QProcessEnvironment::systemEnvironment()))
+                     .status,
+                 0);
+        QVERIFY(CupsQueues::waitUntilIdle());
+        for (const int job : {jobs[0].first, CupsQueues::jobsAfter(before).value(0).first}) {
+            const QByteArray attributes = CupsQueues::controlOf(job);
+            QVERIFY(attributes.contains("two-sided-long-edge"));
+            QVERIFY(attributes.contains("cupsPrintQuality") && attributes.contains("High"));
+        }
         QCOMPARE(services->boxes.said(), QStringList({"Done.", "Done.", "Done."}));
     }
 
