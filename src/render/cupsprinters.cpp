@@ -10,18 +10,65 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 
 #ifndef Q_OS_WIN
 #include <cups/cups.h>
+#include <cups/ppd.h>
+#include <unistd.h>
 #endif
 
 namespace gridorra {
 
 namespace {
 
-// The queue's default resolution in dots per inch, or 0 when it names none.
+#ifndef Q_OS_WIN
+// The resolution a job on the queue is rendered at, from its PPD: the
+// HWResolution of the marked print quality (cupsPrintQuality), else of the
+// marked Resolution, once the queue's defaults and the user's or the
+// instance's options are marked; 0 where the PPD says neither. A driverless
+// queue's PPD holds one resolution per quality, while the queue reports
+// its lowest as its default.
+// (libcups marks its PPD functions deprecated, with nothing yet in their
+// place for a queue's marked choices.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+int renderedResolution(http_t* http, const cups_dest_t* dest)
+{
+    const char* file = cupsGetPPD2(http, dest->name);
+    if (!file)
+        return 0;
+    ppd_file_t* ppd = ppdOpenFile(file);
+    ::unlink(file);
+    if (!ppd)
+        return 0;
+    ppdMarkDefaults(ppd);
+    cupsMarkOptions(ppd, dest->num_options, dest->options);
+    int dpi = 0;
+    static const QRegularExpression hw(QStringLiteral("HWResolution\\s*\\[\\s*(\\d+)"));
+    static const QRegularExpression named(QStringLiteral("^(\\d+)(x\\d+)?dpi$"));
+    for (const char* option : {"cupsPrintQuality", "Resolution"}) {
+        const ppd_choice_t* choice = ppdFindMarkedChoice(ppd, option);
+        if (!choice)
+            continue;
+        if (const auto m = hw.match(QString::fromUtf8(choice->code ? choice->code : ""));
+            m.hasMatch())
+            dpi = m.captured(1).toInt();
+        else if (const auto n = named.match(QString::fromUtf8(choice->choice)); n.hasMatch())
+            dpi = n.captured(1).toInt();
+        if (dpi > 0)
+            break;
+    }
+    ppdClose(ppd);
+    return dpi;
+}
+#pragma GCC diagnostic pop
+#endif
+
+// The resolution a job on the queue is rendered at, in dots per inch: the
+// PPD's marked choice, else the queue's default resolution, else 0.
 int defaultResolution(const QString& queue)
 {
 #ifndef Q_OS_WIN
@@ -34,8 +81,8 @@ int defaultResolution(const QString& queue)
                             : nullptr;
     if (!dest)
         return 0;
-    int dpi = 0;
-    if (cups_dinfo_t* info = cupsCopyDestInfo(service.connection(), dest)) {
+    int dpi = renderedResolution(service.connection(), dest);
+    if (cups_dinfo_t* info = dpi > 0 ? nullptr : cupsCopyDestInfo(service.connection(), dest)) {
         if (ipp_attribute_t* attr =
                 cupsFindDestDefault(service.connection(), dest, info, "printer-resolution")) {
             int y = 0;

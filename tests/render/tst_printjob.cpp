@@ -293,6 +293,38 @@ private slots:
                  qPrintable(QString::number(along.last().second + 1)));
     }
 
+    // A queue whose default print quality is High renders at High's 600 dpi
+    // though it names 300 as its default resolution: the pens are drawn for
+    // 600, a thin line 1 dot and a wide one 4.
+    void thePensAreForTheResolutionThatPrints()
+    {
+        QFile generic(CupsQueues::genericPpd());
+        QVERIFY(generic.open(QIODevice::ReadOnly));
+        QByteArray ppd =
+            generic.readAll().replace("*DefaultResolution: 600dpi", "*DefaultResolution: 300dpi");
+        ppd += "*OpenUI *cupsPrintQuality/Print Quality: PickOne\n"
+               "*OrderDependency: 10 AnySetup *cupsPrintQuality\n"
+               "*DefaultcupsPrintQuality: High\n"
+               "*cupsPrintQuality Normal/Normal: \"<</HWResolution[300 300]>>setpagedevice\"\n"
+               "*cupsPrintQuality High/High: \"<</HWResolution[600 600]>>setpagedevice\"\n"
+               "*CloseUI: *cupsPrintQuality\n";
+        QFile file(config.path() + "/high.ppd");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ppd) == ppd.size());
+        file.close();
+        CupsQueues::addQueue("High_Quality", "High Quality Printer", file.fileName());
+        const auto restore = qScopeGuard([] { CupsQueues::removeQueue("High_Quality"); });
+        start("High Quality Printer");
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 1);
+        const Runs runs = darkRunsInRow(
+            rasterisePdf(CupsQueues::documentOf(jobs[0].first), 600, QRect(0, 1000, 1200, 1)), 0);
+        QVERIFY(runs.size() > 2);
+        const int wide = runs[0].second - runs[0].first + 1;
+        const int thin = runs[1].second - runs[1].first + 1;
+        QVERIFY2(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2,
+                 qPrintable(QString("wide %1, thin %2 dots").arg(wide).arg(thin)));
+    }
+
     // Two queues of one description and a queue with an instance the user
     // defined: each is listed under its queue's name in parentheses, and
     // each can be chosen, the default too. A unique name stays as it was.
