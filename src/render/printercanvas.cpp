@@ -8,6 +8,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include <cmath>
+
 namespace gridorra {
 
 PrinterCanvas::PrinterCanvas(QPrinter& printer) : m_device(printer), m_printer(&printer) {}
@@ -91,7 +93,8 @@ bool PrinterCanvas::beginDocument()
     const double dotsPerPoint = m_dotsPerTwip * 20.0;
     const QPointF exact = layout.paintRect(QPageLayout::Point).topLeft() * dotsPerPoint;
     const QPoint placed = layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft();
-    m_painter.translate(exact - QPointF(placed));
+    m_origin = exact - QPointF(placed);
+    m_painter.translate(m_origin);
     return true;
 }
 
@@ -107,17 +110,50 @@ void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
         flushLines();
     m_pendingColour = colour;
     const double k = m_dotsPerTwip;
-    m_pending[m_drawWidth].append(QLineF(x1 * k, y1 * k, x2 * k, y2 * k));
+    // A line's edges lie on dot boundaries: a renderer that paints every
+    // dot a stroke touches (Ghostscript, as CUPS's filters run it) then
+    // paints exactly its width, as one that paints the dots whose centres
+    // it covers (poppler) does. The line moves by half a dot at the most.
+    const auto onDots = [this](double at, double origin) {
+        const double half = m_drawWidth / 2.0;
+        return std::round(origin + at - half) + half - origin;
+    };
+    QLineF l(x1 * k, y1 * k, x2 * k, y2 * k);
+    if (x1 == x2)
+        l.setLine(onDots(l.x1(), m_origin.x()), l.y1(), onDots(l.x2(), m_origin.x()), l.y2());
+    else if (y1 == y2)
+        l.setLine(l.x1(), onDots(l.y1(), m_origin.y()), l.x2(), onDots(l.y2(), m_origin.y()));
+    m_pending[m_drawWidth].append(l);
 }
 
 void PrinterCanvas::flushLines()
 {
+    // Each line across or down the page is a filled rectangle its pen wide:
+    // Qt's PDF asks for stroke adjustment, with which Ghostscript (as CUPS's
+    // filters run it) paints a stroke a dot wider than poppler does, while
+    // both paint a filled area with its edges on dot boundaries exactly.
     for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
-        QPen pen(toQColor(m_pendingColour, QGuiApplication::palette()), it.key());
+        const QColor colour = toQColor(m_pendingColour, QGuiApplication::palette());
+        const double w = it.key();
+        QList<QRectF> rects;
+        QList<QLineF> slanted;
+        for (const QLineF& l : it.value()) {
+            if (l.x1() == l.x2())
+                rects << QRectF(l.x1() - w / 2, std::min(l.y1(), l.y2()), w, std::abs(l.dy()));
+            else if (l.y1() == l.y2())
+                rects << QRectF(std::min(l.x1(), l.x2()), l.y1() - w / 2, std::abs(l.dx()), w);
+            else
+                slanted << l;
+        }
+        m_painter.setPen(Qt::NoPen);
+        m_painter.setBrush(colour);
+        m_painter.drawRects(rects);
+        QPen pen(colour, w);
         pen.setCosmetic(true);
         pen.setCapStyle(Qt::FlatCap);
         m_painter.setPen(pen);
-        m_painter.drawLines(it.value());
+        m_painter.setBrush(Qt::NoBrush);
+        m_painter.drawLines(slanted);
     }
     m_pending.clear();
 }

@@ -62,6 +62,7 @@ private:
     std::function<void()> m_sendCheck;
     qint16 m_drawWidth = 1;
     double m_dotsPerTwip = 1.0;
+    QPointF m_origin; // the painter's shift to the printable area's exact corner
     QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page
     quint32 m_pendingColour = 0;
     // A document that could not be begun is reported once; the rest of its

@@ -207,6 +207,42 @@ private slots:
                  qPrintable(QString::number(runs.first().first)));
     }
 
+    // Thin and wide lines are their widths in dots on both renderers a PDF
+    // meets on its way to paper: poppler, and Ghostscript as CUPS runs it.
+    void penWidthsOnEveryRenderer_data()
+    {
+        QTest::addColumn<bool>("ghostscript");
+        QTest::addColumn<QString>("thickness");
+        QTest::addColumn<int>("thin");
+        QTest::addColumn<int>("wide");
+        for (const bool gs : {false, true}) {
+            QTest::addRow("%s, thickness 1", gs ? "Ghostscript" : "poppler") << gs << "1" << 1 << 4;
+            QTest::addRow("%s, thickness 3", gs ? "Ghostscript" : "poppler") << gs << "3" << 3 << 6;
+        }
+    }
+    void penWidthsOnEveryRenderer()
+    {
+        QFETCH(bool, ghostscript);
+        QFETCH(QString, thickness);
+        QFETCH(int, thin);
+        QFETCH(int, wide);
+        QTemporaryDir home;
+        QCOMPARE(runIn(home.path(),
+                       {"--export", "x.pdf", "--page-size", "A4", "--margins", "9.6378",
+                        "--resolution", "600", "--thickness", thickness},
+                       true)
+                     .status,
+                 0);
+        const QString pdf = home.filePath("x.pdf");
+        const QRect row(0, 600, 400, 1);
+        const Runs runs = darkRunsInRow(ghostscript ? rasterisePdfWithGhostscript(pdf, 600, row)
+                                                    : rasterisePdf(pdf, 600, row),
+                                        0);
+        QVERIFY(runs.size() > 2);
+        QCOMPARE(runs[0].second - runs[0].first + 1, wide);
+        QCOMPARE(runs[1].second - runs[1].first + 1, thin);
+    }
+
     // A stored value that fails a step: reported in the report's words, the
     // rest drawn, status 1. A file that cannot be written: one line, status 1.
     void failuresOfAnExport()

@@ -3,6 +3,7 @@
 #include "support/pixelruns.h"
 
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -23,6 +24,21 @@ inline QImage rasterisePdf(const QString& pdf, int dpi, const QRect& area)
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return {};
     return QImage(prefix + QStringLiteral(".png"));
+}
+
+// The same with Ghostscript, as CUPS's filters render a job for a raster
+// printer (gstoraster), in grey.
+inline QImage rasterisePdfWithGhostscript(const QString& pdf, int dpi, const QRect& area)
+{
+    const QString out = pdf + QStringLiteral(".gs.png");
+    QProcess p;
+    p.start(QStringLiteral("gs"),
+            {"-q", "-dSAFER", "-dNOPAUSE", "-dBATCH", "-dFirstPage=1", "-dLastPage=1",
+             "-sDEVICE=pgmraw", "-r" + QString::number(dpi), "-sOutputFile=" + out, pdf});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {};
+    QImageReader::setAllocationLimit(512); // a whole page at 600 dpi
+    return QImage(out).copy(area);
 }
 
 // The page size in points of the first page, from pdfinfo.
