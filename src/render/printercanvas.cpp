@@ -128,22 +128,24 @@ void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
 
 void PrinterCanvas::flushLines()
 {
-    // Each line across or down the page is a filled rectangle its pen wide:
-    // Qt's PDF asks for stroke adjustment, with which Ghostscript (as CUPS's
-    // filters run it) paints a stroke a dot wider than poppler does, while
-    // both paint a filled area with its edges on dot boundaries exactly.
+    // A line of 2 dots or more across or down the page is a filled
+    // rectangle its pen wide, its edges on dot boundaries: Qt's PDF asks for
+    // stroke adjustment, with which Ghostscript (as CUPS's filters run it)
+    // paints such a stroke a dot wider than poppler does, while both paint
+    // the rectangle exactly. A 1-dot line stays a stroke, which stroke
+    // adjustment keeps at one dot wherever a filter places the page.
     for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
         const QColor colour = toQColor(m_pendingColour, QGuiApplication::palette());
         const double w = it.key();
         QList<QRectF> rects;
-        QList<QLineF> slanted;
+        QList<QLineF> strokes;
         for (const QLineF& l : it.value()) {
-            if (l.x1() == l.x2())
+            if (w >= 2 && l.x1() == l.x2())
                 rects << QRectF(l.x1() - w / 2, std::min(l.y1(), l.y2()), w, std::abs(l.dy()));
-            else if (l.y1() == l.y2())
+            else if (w >= 2 && l.y1() == l.y2())
                 rects << QRectF(std::min(l.x1(), l.x2()), l.y1() - w / 2, std::abs(l.dx()), w);
             else
-                slanted << l;
+                strokes << l;
         }
         m_painter.setPen(Qt::NoPen);
         m_painter.setBrush(colour);
@@ -153,7 +155,7 @@ void PrinterCanvas::flushLines()
         pen.setCapStyle(Qt::FlatCap);
         m_painter.setPen(pen);
         m_painter.setBrush(Qt::NoBrush);
-        m_painter.drawLines(slanted);
+        m_painter.drawLines(strokes);
     }
     m_pending.clear();
 }

@@ -1,0 +1,63 @@
+#!/usr/bin/python3
+"""Reads the first page of a PWG raster file (what a driverless printer
+receives) and prints its resolution and size, then the dark runs of one
+row and one column as "first,last" dot pairs:
+    dpi X Y
+    size W H
+    row Y: a,b c,d ...
+    column X: a,b ...
+Usage: pwg-runs.py FILE ROW COLUMN"""
+import struct
+import sys
+
+
+def first_page(path):
+    data = open(path, "rb").read()
+    if data[:4] != b"RaS2":
+        sys.exit("not PWG raster: %r" % data[:4])
+    header = data[4:4 + 1796]
+    x_dpi, y_dpi = struct.unpack(">II", header[276:284])
+    width, height = struct.unpack(">II", header[372:380])
+    bits_per_pixel, bytes_per_line = struct.unpack(">II", header[388:396])
+    pixel = bits_per_pixel // 8
+    at = 4 + 1796
+    rows = []
+    while len(rows) < height:
+        repeat = data[at] + 1
+        at += 1
+        line = bytearray()
+        while len(line) < bytes_per_line:
+            control = data[at]
+            at += 1
+            if control == 128:  # the rest of the line is white
+                line += b"\xff" * (bytes_per_line - len(line))
+            elif control < 128:
+                line += data[at:at + pixel] * (control + 1)
+                at += pixel
+            else:
+                count = 257 - control
+                line += data[at:at + count * pixel]
+                at += count * pixel
+        # One darkness per dot: the darkest channel.
+        grey = [min(line[i:i + pixel]) for i in range(0, bytes_per_line, pixel)]
+        rows.extend([grey] * repeat)
+    return x_dpi, y_dpi, width, height, rows
+
+
+def runs(values):
+    out, start = [], None
+    for i, v in enumerate(values + [255]):
+        if v < 128 and start is None:
+            start = i
+        elif v >= 128 and start is not None:
+            out.append("%d,%d" % (start, i - 1))
+            start = None
+    return " ".join(out)
+
+
+x_dpi, y_dpi, width, height, rows = first_page(sys.argv[1])
+row, column = int(sys.argv[2]), int(sys.argv[3])
+print("dpi %d %d" % (x_dpi, y_dpi))
+print("size %d %d" % (width, height))
+print("row %d: %s" % (row, runs(rows[row])))
+print("column %d: %s" % (column, runs([r[column] for r in rows])))
