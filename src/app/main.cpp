@@ -43,6 +43,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("gridorra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(GRIDORRA_VERSION));
     std::optional<gridorra::SheetRequest> sheet;
+    std::optional<gridorra::CalibrateRequest> calibrate;
     {
         // The command line is read before any window exists: --help and
         // --version answer without a display.
@@ -50,9 +51,11 @@ int main(int argc, char* argv[])
         const gridorra::CommandLine line = gridorra::readCommandLine(QCoreApplication::arguments());
         if (line.exitNow)
             return *line.exitNow;
-        if (line.sheet)
-            sheet = line.sheet;
+        sheet = line.sheet;
+        calibrate = line.calibrate;
     }
+    if (calibrate)
+        return gridorra::calibrateCommand(argv[0], *calibrate);
     if (sheet)
         return gridorra::drawSheetWithoutWindow(argv[0], *sheet);
     // The desktop ties the window to its launcher and icon by this name.

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 namespace gridorra {
 
@@ -182,11 +183,25 @@ QString setPrinter(const QString& text, SheetRequest& sheet)
     return {};
 }
 
+QString setCalibrationSheet(const QString&, SheetRequest& sheet)
+{
+    sheet.calibrationSheet = true;
+    if (sheet.file.isEmpty())
+        sheet.kind = SheetRequest::Kind::Print;
+    return {};
+}
+
+QString setCalibrated(const QString&, SheetRequest& sheet)
+{
+    sheet.calibrated = true;
+    return {};
+}
+
 // The options of a sheet drawn without the window, one row each: its name,
 // the name of its value (none for a switch), its help, where it has a place,
 // and how its value is taken (an empty answer) or refused (why).
 struct SheetOption {
-    enum Use { Sheet, ExportOnly, PrintOnly };
+    enum Use { Sheet, ExportOnly, PrintOnly, Calibrate };
     const char* name;
     const char* value;
     const char* help;
@@ -225,6 +240,24 @@ constexpr SheetOption sheetOptions[] = {
      SheetOption::ExportOnly, setPageSize},
     {"margins", "pt", "Margins of an export on all four sides, in points, e.g. --margins 12.",
      SheetOption::ExportOnly, setMargins},
+    {"calibration-sheet", nullptr,
+     "Prints the calibration sheet on --printer (or writes it with --export): two rulers "
+     "to measure, so that the printer prints true to size.",
+     SheetOption::Sheet, setCalibrationSheet},
+    {"calibrated", nullptr,
+     "With --export and --printer: the sheet drawn with that printer's stored correction.",
+     SheetOption::ExportOnly, setCalibrated},
+    {"calibrate", nullptr,
+     "Stores --printer's correction from the rulers measured on its calibration sheet: "
+     "--across and --down, or --reset to remove it.",
+     SheetOption::Calibrate, nullptr},
+    {"across", "length", "The across ruler as measured, with its unit, e.g. --across 179.3mm.",
+     SheetOption::Calibrate, nullptr},
+    {"down", "length", "The down ruler as measured, with its unit, e.g. --down 250.9mm.",
+     SheetOption::Calibrate, nullptr},
+    {"reset", nullptr, "With --calibrate: removes the printer's correction.",
+     SheetOption::Calibrate, nullptr},
+    {"calibration", nullptr, "Lists the stored corrections.", SheetOption::Calibrate, nullptr},
     {"resolution", "dpi", "Dots per inch of an export (72 to 4800), e.g. --resolution 600.",
      SheetOption::ExportOnly, setResolution},
 };
@@ -296,16 +329,16 @@ CommandLine readCommandLine(const QStringList& arguments)
     const QString name = QCoreApplication::applicationName();
     const auto refuse = [&](const QString& text) {
         write(stderr, QStringLiteral("%1: %2\n").arg(name, text));
-        return CommandLine{2, std::nullopt};
+        return CommandLine{2, std::nullopt, std::nullopt};
     };
     if (!parser.parse(arguments))
         return refuse(parser.errorText() + QStringLiteral(" (see %1 --help)").arg(name));
     const auto answer = [&](const QString& text) {
         if (write(stdout, text))
-            return CommandLine{0, std::nullopt};
+            return CommandLine{0, std::nullopt, std::nullopt};
         write(stderr, QStringLiteral("%1: cannot write to standard output: %2\n")
                           .arg(name, QString::fromLocal8Bit(std::strerror(errno))));
-        return CommandLine{1, std::nullopt};
+        return CommandLine{1, std::nullopt, std::nullopt};
     };
     if (parser.isSet(help) || parser.isSet(helpAll))
         return answer(parser.helpText());
@@ -335,7 +368,53 @@ CommandLine readCommandLine(const QStringList& arguments)
             return refuse(QStringLiteral("--%1 is given more than once").arg(option));
 
     const bool exporting = parser.isSet(QStringLiteral("export"));
-    const bool printing = parser.isSet(QStringLiteral("print"));
+    const bool printing = parser.isSet(QStringLiteral("print")) ||
+                          (parser.isSet(QStringLiteral("calibration-sheet")) && !exporting);
+    const bool calibrating =
+        parser.isSet(QStringLiteral("calibrate")) || parser.isSet(QStringLiteral("calibration"));
+    if (calibrating) {
+        CalibrateRequest calibrate;
+        for (const SheetOption& o : sheetOptions)
+            if (o.use != SheetOption::Calibrate && qstrcmp(o.name, "printer") != 0 &&
+                parser.isSet(QString::fromLatin1(o.name)))
+                return refuse(QStringLiteral("%1 has no place with --calibrate or --calibration")
+                                  .arg(optionName(o.name)));
+        const bool across = parser.isSet(QStringLiteral("across"));
+        const bool down = parser.isSet(QStringLiteral("down"));
+        const bool reset = parser.isSet(QStringLiteral("reset"));
+        if (parser.isSet(QStringLiteral("calibration"))) {
+            if (parser.isSet(QStringLiteral("calibrate")) || across || down || reset ||
+                parser.isSet(QStringLiteral("printer")))
+                return refuse(QStringLiteral("--calibration lists the corrections; give it alone"));
+            return {std::nullopt, std::nullopt, calibrate};
+        }
+        calibrate.printer = parser.value(QStringLiteral("printer"));
+        if (calibrate.printer.isEmpty())
+            return refuse(QStringLiteral("--calibrate: name the printer with --printer"));
+        if (reset) {
+            if (across || down)
+                return refuse(QStringLiteral("--reset removes the correction; give no lengths"));
+            calibrate.kind = CalibrateRequest::Kind::Reset;
+            return {std::nullopt, std::nullopt, calibrate};
+        }
+        if (!across || !down)
+            return refuse(QStringLiteral("--calibrate: give both rulers as measured, --across "
+                                         "and --down (e.g. --across 179.3mm --down 250.9mm)"));
+        calibrate.kind = CalibrateRequest::Kind::Store;
+        calibrate.acrossText = parser.value(QStringLiteral("across"));
+        calibrate.downText = parser.value(QStringLiteral("down"));
+        for (const auto& [option, text, into] :
+             {std::tuple{"--across", calibrate.acrossText, &calibrate.across},
+              std::tuple{"--down", calibrate.downText, &calibrate.down}}) {
+            const std::optional<Measured> m = measuredLength(text);
+            if (!m)
+                return refuse(QStringLiteral("%1 %2: give the length measured with its unit, mm, "
+                                             "cm or in (e.g. 179.3mm)")
+                                  .arg(QLatin1String(option), text));
+            *into = *m;
+        }
+        return {std::nullopt, std::nullopt, calibrate};
+    }
     if (exporting && printing)
         return refuse(QStringLiteral("--export and --print: give one of them"));
     SheetRequest sheet;
@@ -343,6 +422,8 @@ CommandLine readCommandLine(const QStringList& arguments)
         const QString option = optionName(o.name);
         if (!parser.isSet(QString::fromLatin1(o.name)))
             continue;
+        if (o.use == SheetOption::Calibrate)
+            return refuse(QStringLiteral("%1 goes with --calibrate").arg(optionName(o.name)));
         if (!exporting && !printing) // the window: the sheet's options have no place
             return refuse(QStringLiteral("%1 needs --export or --print").arg(option));
         if (o.use == SheetOption::PrintOnly && exporting)
@@ -358,7 +439,10 @@ CommandLine readCommandLine(const QStringList& arguments)
     }
     if (!exporting && !printing)
         return {};
-    return {std::nullopt, sheet};
+    if (sheet.calibrated && sheet.printer.isEmpty())
+        return refuse(QStringLiteral("--calibrated: name the printer whose correction to use "
+                                     "with --printer"));
+    return {std::nullopt, sheet, std::nullopt};
 }
 
 namespace {

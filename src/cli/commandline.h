@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "settings/calibration.h"
+
 #include <optional>
 
 namespace gridorra {
@@ -24,12 +26,28 @@ struct SheetRequest {
     std::optional<double> margins; // points, all four sides
     QString marginsText;           // as given
     std::optional<int> resolution; // dots per inch
+    bool calibrationSheet = false; // the calibration sheet, not the grid
+    bool calibrated = false;       // an export drawn with --printer's correction
+};
+
+// The printer's correction: stored from what the user measured on the
+// calibration sheet (--calibrate --across L --down L), removed (--reset),
+// or all of them listed (--calibration).
+struct CalibrateRequest {
+    enum class Kind { Store, Reset, List };
+    Kind kind = Kind::List;
+    QString printer;
+    Measured across;
+    Measured down;
+    QString acrossText; // as given
+    QString downText;
 };
 
 // What the command line asks for.
 struct CommandLine {
     std::optional<int> exitNow; // the status, when the program ends at once
     std::optional<SheetRequest> sheet;
+    std::optional<CalibrateRequest> calibrate;
 };
 
 // Reads the program's command line before any window exists, so that it

@@ -6,12 +6,14 @@
 #include "core/product.h"
 #include "core/programinfo.h"
 #include "outputfile.h"
+#include "render/calibrationsheet.h"
 #include "render/canvas.h"
 #include "render/cupsprinters.h"
 #include "render/gridwindow.h"
 #include "render/printercanvas.h"
 #include "render/printjob.h"
 #include "render/printservice.h"
+#include "settings/calibration.h"
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
 #include "settings/userregistry.h"
@@ -22,7 +24,9 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -143,6 +147,7 @@ public:
     int printerScaleMode() const override { return Canvas::twips; }
     Canvas& canvas() override { return m_canvas; }
     void setJobTitle(const QString& title) override { m_canvas.setJobTitle(title); }
+    PrinterCanvas& printerCanvas() { return m_canvas; }
 
     // A sheet on which nothing could be drawn is still a page.
     void blankPageIfNothingWasDrawn()
@@ -226,6 +231,35 @@ int unreachable(const QString& why)
     return 1;
 }
 
+// The calibration sheet on a printer's canvas, never corrected and never
+// scaled: the printable area's corner, in dots.
+void drawCalibrationSheet(PrinterCanvas& canvas, const QPageLayout& layout, int dpi,
+                          const QString& printerName)
+{
+    canvas.drawPage([&](QPainter& painter) {
+        calibration::draw(painter, dpi / 25.4, layout.paintRect(QPageLayout::Millimeter).size(),
+                          printerName);
+    });
+}
+
+int printCalibrationSheet(const Choice& printer, const QString& title)
+{
+    CupsPrinters printers;
+    try {
+        const int index = int(printers.deviceNames().indexOf(printer.deviceName));
+        printers.makeCurrent(index);
+        printers.setJobTitle(title);
+        PrinterCanvas& canvas = printers.printerCanvas(); // set up on the queue
+        const QPrinter& device = printers.printer();
+        drawCalibrationSheet(canvas, device.pageLayout(), device.resolution(), printer.deviceName);
+    } catch (const Failure& failure) {
+        say(QStringLiteral("%1: the calibration sheet could not be printed on \"%2\": %3")
+                .arg(programName(), printer.deviceName, failure.description()));
+        return 1;
+    }
+    return 0;
+}
+
 int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
                 const QString& title)
 {
@@ -266,8 +300,19 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
         writer.setResolution(page.dpi);
         writer.setPageLayout(page.layout);
         PdfWriterPrinters pdf(writer);
-        PrintJobContext job{window, pdf, registry, boxes, report, title, busy};
-        printJob(job);
+        pdf.setJobTitle(title);
+        if (request.calibrationSheet) {
+            drawCalibrationSheet(pdf.printerCanvas(), writer.pageLayout(), writer.resolution(),
+                                 printer.deviceName.isEmpty() ? QStringLiteral("PRINTER")
+                                                              : printer.deviceName);
+        } else {
+            if (request.calibrated) {
+                const Correction c = Calibrations().of(printer.queue).value_or(Correction());
+                pdf.printerCanvas().setCorrection(c.across, c.down);
+            }
+            PrintJobContext job{window, pdf, registry, boxes, report, title, busy};
+            printJob(job);
+        }
         pdf.blankPageIfNothingWasDrawn();
     }
     if (!file.commit())
@@ -282,6 +327,8 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
         say(QStringLiteral("%1: no default printer: name one with --printer").arg(programName()));
         return 1;
     }
+    if (request.calibrationSheet)
+        return printCalibrationSheet(printer, title);
     StderrReport report;
     StoredWindow window(store, request, printer.deviceName, report);
     NoBoxes boxes;
@@ -322,7 +369,9 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& request)
     // the window system's options. (It starts without reading the fonts,
     // which lines do not need: an export then costs little more than
     // starting the program.)
-    qputenv("QT_QPA_PLATFORM", "minimal");
+    // (The calibration sheet has words on it: the offscreen platform, which
+    // has the fonts.)
+    qputenv("QT_QPA_PLATFORM", request.calibrationSheet ? "offscreen" : "minimal");
     int argc = 1;
     char* argv[] = {program, nullptr};
     QGuiApplication app(argc, argv);
@@ -350,6 +399,79 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& request)
     }
     return exporting ? exportSheet(request, printer, store, title)
                      : printSheet(request, printer, store, title);
+}
+
+int calibrateCommand(char* program, const CalibrateRequest& request)
+{
+    qInstallMessageHandler(onlyFatalMessages);
+    qputenv("QT_QPA_PLATFORM", "minimal");
+    int argc = 1;
+    char* argv[] = {program, nullptr};
+    QGuiApplication app(argc, argv);
+    Calibrations calibrations;
+    const auto factors = [](const Correction& c) {
+        return QStringLiteral("across \u00d7%1, down \u00d7%2")
+            .arg(c.across, 0, 'f', 4)
+            .arg(c.down, 0, 'f', 4);
+    };
+    if (request.kind == CalibrateRequest::Kind::List) {
+        const QMap<QString, Correction> all = calibrations.all();
+        if (all.isEmpty())
+            std::fputs("no printer is calibrated\n", stdout);
+        for (auto it = all.cbegin(); it != all.cend(); ++it)
+            std::fputs(qPrintable(QStringLiteral("%1: %2\n").arg(it.key(), factors(it.value()))),
+                       stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    const Choice printer = choosePrinter(request.printer);
+    if (printer.unreachable)
+        return unreachable(printer.unreachable->why);
+    if (printer.unknown) {
+        say(QStringLiteral("%1: no printer named \"%2\"").arg(programName(), request.printer));
+        return 2;
+    }
+    if (request.kind == CalibrateRequest::Kind::Reset) {
+        const bool removed = calibrations.remove(printer.queue);
+        std::fputs(qPrintable(QStringLiteral("%1: %2\n")
+                                  .arg(printer.deviceName,
+                                       removed ? QStringLiteral("correction removed")
+                                               : QStringLiteral("no correction was stored"))),
+                   stdout);
+        return 0;
+    }
+    // The rulers this printer's sheet has, and what was measured of them.
+    PageSetup page;
+    try {
+        page = pageFor(printer.queue, SheetRequest());
+    } catch (const Failure& failure) {
+        say(QStringLiteral("%1: the printer \"%2\" gives no page: %3")
+                .arg(programName(), printer.deviceName, failure.description()));
+        return 1;
+    }
+    const calibration::Lengths lengths =
+        calibration::lengthsFor(page.layout.paintRect(QPageLayout::Millimeter).size());
+    Correction correction;
+    for (const auto& [option, text, measured, mm, in, into] :
+         {std::tuple{"--across", request.acrossText, request.across, lengths.acrossMm,
+                     lengths.acrossIn, &correction.across},
+          std::tuple{"--down", request.downText, request.down, lengths.downMm, lengths.downIn,
+                     &correction.down}}) {
+        const double nominal = measured.inches ? in * 25.4 : mm;
+        *into = nominal / measured.millimetres;
+        if (*into < Calibrations::lowest || *into > Calibrations::highest) {
+            say(QStringLiteral("%1: %2 %3: the ruler runs to %4 %5 on this printer's sheet; "
+                               "that is %6 off, more than a printer is (measure again)")
+                    .arg(programName(), QLatin1String(option), text)
+                    .arg(measured.inches ? in : mm)
+                    .arg(measured.inches ? QStringLiteral("in") : QStringLiteral("mm"))
+                    .arg(QStringLiteral("%1%").arg(std::abs(*into - 1) * 100, 0, 'f', 1)));
+            return 2;
+        }
+    }
+    calibrations.store(printer.queue, correction);
+    std::fputs(qPrintable(QStringLiteral("%1: %2\n").arg(printer.deviceName, factors(correction))),
+               stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace gridorra

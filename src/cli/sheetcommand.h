@@ -14,4 +14,10 @@ namespace gridorra {
 // printer that does not exist or margins that leave no room.
 int drawSheetWithoutWindow(char* program, const SheetRequest& request);
 
+// Stores, removes or lists the printers' corrections (--calibrate,
+// --calibration). Returns the exit status: 0; 1 when the print service
+// cannot be reached; 2 for an unknown printer or a measurement that is no
+// printer's stretch (more than 5% off).
+int calibrateCommand(char* program, const CalibrateRequest& request);
+
 } // namespace gridorra

@@ -3,6 +3,7 @@
 #include "core/failure.h"
 #include "printercanvas.h"
 #include "printservice.h"
+#include "settings/calibration.h"
 
 #include <QDir>
 #include <QFile>
@@ -355,6 +356,9 @@ void CupsPrinters::select(const Queue& queue)
     if (!PrintService::answers())
         throw Failure(fail::printerError);
     setUp(*m_printer, queue.name);
+    // A printer the user calibrated prints true to size.
+    const Correction correction = Calibrations().of(queue.name).value_or(Correction());
+    m_canvas->setCorrection(correction.across, correction.down);
     m_configured = true;
 }
 

@@ -54,6 +54,12 @@ public:
 
     // The printer that prints, made on first use.
     QPrinter& printer();
+    // The current printer's canvas, set up on its queue.
+    PrinterCanvas& printerCanvas()
+    {
+        canvas();
+        return *m_canvas;
+    }
 
 private:
     void select(const Queue& queue);

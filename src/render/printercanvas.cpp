@@ -48,12 +48,12 @@ void PrinterCanvas::setScaleMode(int mode)
 // rounds the area to 0.01 inch, up to 7 twips short.)
 double PrinterCanvas::scaleWidth() const
 {
-    return m_device.pageLayout().paintRect(QPageLayout::Point).width() * 20.0;
+    return m_device.pageLayout().paintRect(QPageLayout::Point).width() * 20.0 / m_across;
 }
 
 double PrinterCanvas::scaleHeight() const
 {
-    return m_device.pageLayout().paintRect(QPageLayout::Point).height() * 20.0;
+    return m_device.pageLayout().paintRect(QPageLayout::Point).height() * 20.0 / m_down;
 }
 
 double PrinterCanvas::dotsPerTwip() const
@@ -118,7 +118,7 @@ void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
         const double half = m_drawWidth / 2.0;
         return std::round(origin + at - half) + half - origin;
     };
-    QLineF l(x1 * k, y1 * k, x2 * k, y2 * k);
+    QLineF l(x1 * k * m_across, y1 * k * m_down, x2 * k * m_across, y2 * k * m_down);
     if (x1 == x2)
         l.setLine(onDots(l.x1(), m_origin.x()), l.y1(), onDots(l.x2(), m_origin.x()), l.y2());
     else if (y1 == y2)
@@ -158,6 +158,17 @@ void PrinterCanvas::flushLines()
         m_painter.drawLines(strokes);
     }
     m_pending.clear();
+}
+
+void PrinterCanvas::drawPage(const std::function<void(QPainter&)>& draw)
+{
+    if (!beginDocument())
+        return;
+    flushLines();
+    m_painter.save();
+    draw(m_painter);
+    m_painter.restore();
+    endDoc();
 }
 
 void PrinterCanvas::endDoc()

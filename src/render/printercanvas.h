@@ -35,6 +35,19 @@ public:
     // Asked before a document is handed over; a Failure abandons it.
     void setSendCheck(std::function<void()> check) { m_sendCheck = std::move(check); }
 
+    // The printer's correction, across and down: the drawing is stretched by
+    // these factors, its extent shrunk by them (so it still fills the
+    // printable area), its pens unchanged.
+    void setCorrection(double across, double down)
+    {
+        m_across = across;
+        m_down = down;
+    }
+    // Draws one page that is not a grid (the calibration sheet) with the
+    // painter at the printable area's exact corner, in dots, uncorrected;
+    // it leaves as one job.
+    void drawPage(const std::function<void(QPainter&)>& draw);
+
     // How many documents EndDoc has sent.
     int documentsEnded() const { return m_documentsEnded; }
 
@@ -62,7 +75,9 @@ private:
     std::function<void()> m_sendCheck;
     qint16 m_drawWidth = 1;
     double m_dotsPerTwip = 1.0;
-    QPointF m_origin; // the painter's shift to the printable area's exact corner
+    QPointF m_origin;
+    double m_across = 1.0;
+    double m_down = 1.0; // the painter's shift to the printable area's exact corner
     QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page
     quint32 m_pendingColour = 0;
     // A document that could not be begun is reported once; the rest of its

@@ -1,4 +1,5 @@
 // The program's command line, run as a user runs it: the executable itself.
+#include "render/calibrationsheet.h"
 #include "support/pdfraster.h"
 #include "support/programrun.h"
 #include "support/silentsocket.h"
@@ -114,6 +115,38 @@ private slots:
         QTest::newRow("an option for a value")
             << QStringList{"--export", "--print"} << true << 2 << ""
             << "gridorra: --export --print: a value that looks like an option";
+        // Calibration: lengths with their units, and the options that go together.
+        QTest::newRow("a length without its unit")
+            << QStringList{"--calibrate", "--printer", "Office", "--across",
+                           "179.3",       "--down",    "250mm"}
+            << true << 2 << ""
+            << "gridorra: --across 179.3: give the length measured with its unit";
+        QTest::newRow("a length that is no number")
+            << QStringList{"--calibrate", "--printer", "Office", "--across",
+                           "179mm",       "--down",    "abc mm"}
+            << true << 2 << ""
+            << "gridorra: --down abc mm: give the length measured with its unit";
+        QTest::newRow("a ruler not measured")
+            << QStringList{"--calibrate", "--printer", "Office", "--across", "179mm"} << true << 2
+            << ""
+            << "gridorra: --calibrate: give both rulers";
+        QTest::newRow("no printer to calibrate")
+            << QStringList{"--calibrate", "--across", "179mm", "--down", "250mm"} << true << 2 << ""
+            << "gridorra: --calibrate: name the printer";
+        QTest::newRow("a length without --calibrate")
+            << QStringList{"--export", "x.pdf", "--across", "179mm"} << true << 2 << ""
+            << "gridorra: --across goes with --calibrate";
+        QTest::newRow("--calibrate with --export")
+            << QStringList{"--calibrate", "--printer", "Office", "--reset", "--export", "x.pdf"}
+            << true << 2 << ""
+            << "gridorra: --export has no place with --calibrate";
+        QTest::newRow("--reset with a length")
+            << QStringList{"--calibrate", "--printer", "Office", "--reset", "--down", "250mm"}
+            << true << 2 << ""
+            << "gridorra: --reset removes the correction";
+        QTest::newRow("--calibrated without a printer")
+            << QStringList{"--export", "x.pdf", "--calibrated"} << true << 2 << ""
+            << "gridorra: --calibrated: name the printer";
         // Taken: the store's own signed form of a system colour, a window
         // system that is never used, and a value that looks like an option
         // where it is meant.
@@ -241,6 +274,58 @@ private slots:
         QVERIFY(runs.size() > 2);
         QCOMPARE(runs[0].second - runs[0].first + 1, wide);
         QCOMPARE(runs[1].second - runs[1].first + 1, thin);
+    }
+
+    // The calibration sheet's marks lie where they say, to the dot: every
+    // millimetre and every 1/16 inch of both rulers, from the start mark.
+    void calibrationSheetMarks_data()
+    {
+        QTest::addColumn<bool>("across");
+        QTest::addColumn<bool>("inches");
+        QTest::newRow("across, mm") << true << false;
+        QTest::newRow("across, inches") << true << true;
+        QTest::newRow("down, mm") << false << false;
+        QTest::newRow("down, inches") << false << true;
+    }
+    void calibrationSheetMarks()
+    {
+        QFETCH(bool, across);
+        QFETCH(bool, inches);
+        QTemporaryDir home;
+        QCOMPARE(runIn(home.path(),
+                       {"--calibration-sheet", "--export", "c.pdf", "--page-size", "A4",
+                        "--margins", "12", "--resolution", "600"},
+                       true)
+                     .status,
+                 0);
+        using namespace gridorra::calibration;
+        const double dpmm = 600 / 25.4, margin = 100; // 12 pt
+        const Lengths lengths = lengthsFor(QSizeF(595.276 - 24, 841.89 - 24) / 72 * 25.4);
+        QCOMPARE(lengths.acrossMm, 180); // what the sheet's words say, on A4
+        // Just off the ruler's edge, on the side of the marks measured.
+        const double edge = (across ? acrossEdge : downEdge) + (inches ? -1 : 1);
+        const double start = across ? acrossStart : downStart;
+        const int at = int(margin + edge * dpmm);
+        QImage line = across ? rasterisePdf(home.filePath("c.pdf"), 600, QRect(0, at, 4960, 1))
+                             : rasterisePdf(home.filePath("c.pdf"), 600, QRect(at, 0, 1, 7016))
+                                   .transformed(QTransform().rotate(90));
+        QList<double> marks = darkRunCentres(line);
+        if (!across) { // top down, from the down ruler's start
+            std::reverse(marks.begin(), marks.end());
+            for (double& m : marks)
+                m = 7016 - m;
+            marks.erase(std::remove_if(marks.begin(), marks.end(),
+                                       [&](double m) { return m < margin + (start - 1) * dpmm; }),
+                        marks.end());
+        }
+        const double step = inches ? 25.4 / 16 : 1;
+        const int count = (inches ? 16 * (across ? lengths.acrossIn : lengths.downIn)
+                                  : (across ? lengths.acrossMm : lengths.downMm)) +
+                          1;
+        QCOMPARE(marks.size(), count);
+        for (int k = 0; k < count; ++k)
+            QVERIFY2(qAbs(marks[k] - (margin + (start + k * step) * dpmm)) <= 1,
+                     qPrintable(QString("mark %1 at %2").arg(k).arg(marks[k])));
     }
 
     // A stored value that fails a step: reported in the report's words, the

@@ -2,6 +2,7 @@
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
 #include "panel/numericfield.h"
+#include "render/calibrationsheet.h"
 #include "render/cupsprinters.h"
 #include "render/mousepointer.h"
 #include "settings/userregistry.h"
@@ -323,6 +324,76 @@ private slots:
         const int thin = runs[1].second - runs[1].first + 1;
         QVERIFY2(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2,
                  qPrintable(QString("wide %1, thin %2 dots").arg(wide).arg(thin)));
+    }
+
+    // A printer calibrated from its sheet prints every later sheet with its
+    // correction, from the window and from --print: the steps scaled, the
+    // widths as they were. Other printers print as before.
+    void aCalibratedPrinterPrintsTrue()
+    {
+        const QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        const auto restore = qScopeGuard([&] {
+            runProgram({"--calibrate", "--printer", "US_Letter", "--reset"}, env);
+        });
+        // Letter with margins of 18 and 36 points: rulers of 180 and 190 mm.
+        const calibration::Lengths lengths = calibration::lengthsFor(QSizeF(576, 720) / 72 * 25.4);
+        const double across = 180.0 / 179.1, down = 250.0 / 251.0;
+        const QString acrossText = QString::number(lengths.acrossMm / across, 'f', 4) + "mm";
+        const QString downText = QString::number(lengths.downMm / down, 'f', 4) + "mm";
+        // A measurement 6% off is a mistake: refused, nothing stored.
+        QCOMPARE(runProgram({"--calibrate", "--printer", "US Letter Printer", "--across", "170mm",
+                             "--down", downText},
+                            env)
+                     .status,
+                 2);
+        const ProgramRun stored = runProgram({"--calibrate", "--printer", "US Letter Printer",
+                                              "--across", acrossText, "--down", downText},
+                                             env);
+        QCOMPARE(stored.status, 0);
+        QCOMPARE(stored.out,
+                 QString("US Letter Printer: across \u00d71.0050, down \u00d70.9960\n"));
+        QCOMPARE(runProgram({"--calibration"}, env).out,
+                 QString("US_Letter: across \u00d71.0050, down \u00d70.9960\n"));
+
+        // Mean steps over the page, in dots, across and down.
+        const auto steps = [](const QString& pdf) {
+            const auto mean = [](QList<double> c) {
+                return c.size() < 2 ? 0.0 : (c.last() - c.first()) / (c.size() - 1);
+            };
+            const QImage row = rasterisePdf(pdf, 600, QRect(0, 500, 5100, 1));
+            const QImage column =
+                rasterisePdf(pdf, 600, QRect(300, 0, 1, 6600)).transformed(QTransform().rotate(90));
+            const Runs widths = darkRunsInRow(row, 0);
+            return std::tuple{mean(darkRunCentres(row)), mean(darkRunCentres(column)),
+                              widths[0].second - widths[0].first + 1,
+                              widths[1].second - widths[1].first + 1};
+        };
+        // The sheet itself is one job of one page, never corrected.
+        int before = CupsQueues::lastJob();
+        QCOMPARE(runProgram({"--calibration-sheet", "--printer", "US Letter Printer"}, env).status,
+                 0);
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const auto sheet = CupsQueues::jobsAfter(before);
+        QCOMPARE(sheet.size(), 1);
+        QCOMPARE(pagesOf(CupsQueues::documentOf(sheet[0].first)), 1);
+
+        start("US Letter Printer");
+        before = CupsQueues::lastJob();
+        QCOMPARE(runProgram({"--print", "--printer", "US_Letter"}, env).status, 0);
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const QString fromPrint = CupsQueues::documentOf(CupsQueues::jobsAfter(before)[0].first);
+        for (const QString& pdf : {CupsQueues::documentOf(print()[0].first), fromPrint}) {
+            const auto [x, y, wide, thin] = steps(pdf);
+            QVERIFY2(qAbs(x / (60 * across) - 1) < 0.0005 && qAbs(y / (60 * down) - 1) < 0.0005,
+                     qPrintable(QString("steps %1 and %2 dots").arg(x).arg(y)));
+            QVERIFY(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2);
+        }
+        form->combo1()->setCurrentText("Office");
+        const auto [x, y, wide, thin] = steps(CupsQueues::documentOf(print()[0].first));
+        QVERIFY2(qAbs(x / 60 - 1) < 0.0005 && qAbs(y / 60 - 1) < 0.0005,
+                 qPrintable(QString("steps %1 and %2 dots").arg(x).arg(y)));
+        Q_UNUSED(wide);
+        Q_UNUSED(thin);
     }
 
     // Two queues of one description and a queue with an instance the user
