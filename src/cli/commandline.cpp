@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <tuple>
 
 namespace gridorra {
@@ -289,6 +290,54 @@ bool looksLikeOption(const QString& argument)
 
 } // namespace
 
+// --calibrate and --calibration, which take --printer and their own options
+// and nothing else.
+CommandLine readCalibration(const QCommandLineParser& parser,
+                            const std::function<CommandLine(const QString&)>& refuse)
+{
+    CalibrateRequest calibrate;
+    for (const SheetOption& o : sheetOptions)
+        if (o.use != SheetOption::Calibrate && qstrcmp(o.name, "printer") != 0 &&
+            parser.isSet(QString::fromLatin1(o.name)))
+            return refuse(QStringLiteral("%1 has no place with --calibrate or --calibration")
+                              .arg(optionName(o.name)));
+    const bool across = parser.isSet(QStringLiteral("across"));
+    const bool down = parser.isSet(QStringLiteral("down"));
+    const bool reset = parser.isSet(QStringLiteral("reset"));
+    if (parser.isSet(QStringLiteral("calibration"))) {
+        if (parser.isSet(QStringLiteral("calibrate")) || across || down || reset ||
+            parser.isSet(QStringLiteral("printer")))
+            return refuse(QStringLiteral("--calibration lists the corrections; give it alone"));
+        return {std::nullopt, std::nullopt, calibrate};
+    }
+    calibrate.printer = parser.value(QStringLiteral("printer"));
+    if (calibrate.printer.isEmpty())
+        return refuse(QStringLiteral("--calibrate: name the printer with --printer"));
+    if (reset) {
+        if (across || down)
+            return refuse(QStringLiteral("--reset removes the correction; give no lengths"));
+        calibrate.kind = CalibrateRequest::Kind::Reset;
+        return {std::nullopt, std::nullopt, calibrate};
+    }
+    if (!across || !down)
+        return refuse(QStringLiteral("--calibrate: give both rulers as measured, --across "
+                                     "and --down (e.g. --across 179.3mm --down 250.9mm)"));
+    calibrate.kind = CalibrateRequest::Kind::Store;
+    calibrate.acrossText = parser.value(QStringLiteral("across"));
+    calibrate.downText = parser.value(QStringLiteral("down"));
+    for (const auto& [option, text, into] :
+         {std::tuple{"--across", calibrate.acrossText, &calibrate.across},
+          std::tuple{"--down", calibrate.downText, &calibrate.down}}) {
+        const std::optional<Measured> m = measuredLength(text);
+        if (!m)
+            return refuse(QStringLiteral("%1 %2: give the length measured with its unit, mm, "
+                                         "cm or in (e.g. 179.3mm)")
+                              .arg(QLatin1String(option), text));
+        *into = *m;
+    }
+    return {std::nullopt, std::nullopt, calibrate};
+}
+
 CommandLine readCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -372,49 +421,8 @@ CommandLine readCommandLine(const QStringList& arguments)
                           (parser.isSet(QStringLiteral("calibration-sheet")) && !exporting);
     const bool calibrating =
         parser.isSet(QStringLiteral("calibrate")) || parser.isSet(QStringLiteral("calibration"));
-    if (calibrating) {
-        CalibrateRequest calibrate;
-        for (const SheetOption& o : sheetOptions)
-            if (o.use != SheetOption::Calibrate && qstrcmp(o.name, "printer") != 0 &&
-                parser.isSet(QString::fromLatin1(o.name)))
-                return refuse(QStringLiteral("%1 has no place with --calibrate or --calibration")
-                                  .arg(optionName(o.name)));
-        const bool across = parser.isSet(QStringLiteral("across"));
-        const bool down = parser.isSet(QStringLiteral("down"));
-        const bool reset = parser.isSet(QStringLiteral("reset"));
-        if (parser.isSet(QStringLiteral("calibration"))) {
-            if (parser.isSet(QStringLiteral("calibrate")) || across || down || reset ||
-                parser.isSet(QStringLiteral("printer")))
-                return refuse(QStringLiteral("--calibration lists the corrections; give it alone"));
-            return {std::nullopt, std::nullopt, calibrate};
-        }
-        calibrate.printer = parser.value(QStringLiteral("printer"));
-        if (calibrate.printer.isEmpty())
-            return refuse(QStringLiteral("--calibrate: name the printer with --printer"));
-        if (reset) {
-            if (across || down)
-                return refuse(QStringLiteral("--reset removes the correction; give no lengths"));
-            calibrate.kind = CalibrateRequest::Kind::Reset;
-            return {std::nullopt, std::nullopt, calibrate};
-        }
-        if (!across || !down)
-            return refuse(QStringLiteral("--calibrate: give both rulers as measured, --across "
-                                         "and --down (e.g. --across 179.3mm --down 250.9mm)"));
-        calibrate.kind = CalibrateRequest::Kind::Store;
-        calibrate.acrossText = parser.value(QStringLiteral("across"));
-        calibrate.downText = parser.value(QStringLiteral("down"));
-        for (const auto& [option, text, into] :
-             {std::tuple{"--across", calibrate.acrossText, &calibrate.across},
-              std::tuple{"--down", calibrate.downText, &calibrate.down}}) {
-            const std::optional<Measured> m = measuredLength(text);
-            if (!m)
-                return refuse(QStringLiteral("%1 %2: give the length measured with its unit, mm, "
-                                             "cm or in (e.g. 179.3mm)")
-                                  .arg(QLatin1String(option), text));
-            *into = *m;
-        }
-        return {std::nullopt, std::nullopt, calibrate};
-    }
+    if (calibrating)
+        return readCalibration(parser, refuse);
     if (exporting && printing)
         return refuse(QStringLiteral("--export and --print: give one of them"));
     SheetRequest sheet;

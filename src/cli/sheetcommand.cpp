@@ -231,6 +231,30 @@ int unreachable(const QString& why)
     return 1;
 }
 
+int unknownPrinter(const QString& name)
+{
+    say(QStringLiteral("%1: no printer named \"%2\"").arg(programName(), name));
+    return 2;
+}
+
+// The page the request draws on (see pageFor); nothing, once said why,
+// when the print service or the printer gives none.
+std::optional<PageSetup> printerPage(const Choice& printer, const SheetRequest& request)
+{
+    try {
+        QString why;
+        if (!printer.queue.isEmpty() && !PrintService::answers(&why)) {
+            unreachable(why);
+            return std::nullopt;
+        }
+        return pageFor(printer.queue, request);
+    } catch (const Failure& failure) {
+        say(QStringLiteral("%1: the printer \"%2\" gives no page: %3")
+                .arg(programName(), printer.deviceName, failure.description()));
+        return std::nullopt;
+    }
+}
+
 // The calibration sheet on a printer's canvas, never corrected and never
 // scaled: the printable area's corner, in dots.
 void drawCalibrationSheet(PrinterCanvas& canvas, const QPageLayout& layout, int dpi,
@@ -263,17 +287,10 @@ int printCalibrationSheet(const Choice& printer, const QString& title)
 int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
                 const QString& title)
 {
-    PageSetup page;
-    try {
-        QString why;
-        if (!printer.queue.isEmpty() && !PrintService::answers(&why))
-            return unreachable(why);
-        page = pageFor(printer.queue, request);
-    } catch (const Failure& failure) {
-        say(QStringLiteral("%1: the printer \"%2\" gives no page: %3")
-                .arg(programName(), printer.deviceName, failure.description()));
+    const std::optional<PageSetup> chosen = printerPage(printer, request);
+    if (!chosen)
         return 1;
-    }
+    const PageSetup& page = *chosen;
     const QSizeF paper = page.layout.fullRect(QPageLayout::Point).size();
     if (request.margins && 2 * *request.margins >= std::min(paper.width(), paper.height())) {
         say(QStringLiteral("%1: --margins %2: leave no room on a page of %3 x %4 points")
@@ -359,22 +376,38 @@ void onlyFatalMessages(QtMsgType type, const QMessageLogContext&, const QString&
         say(text);
 }
 
+// The application object of a run that opens no window, so needs no
+// display: the minimal platform, whatever -platform, QT_QPA_PLATFORM or the
+// display say, and none of the window system's options. It starts without
+// reading the fonts, which lines do not need, so an export costs little
+// more than starting the program; `withFonts` takes the offscreen platform
+// instead, which has them.
+class WindowlessApplication {
+public:
+    explicit WindowlessApplication(char* program, bool withFonts = false)
+        : m_platform(choosePlatform(withFonts)), m_argv{program, nullptr}, m_app(m_argc, m_argv)
+    {}
+
+private:
+    static bool choosePlatform(bool withFonts)
+    {
+        qInstallMessageHandler(onlyFatalMessages);
+        return qputenv("QT_QPA_PLATFORM", withFonts ? "offscreen" : "minimal");
+    }
+
+    bool m_platform; // set before the application object is made
+    int m_argc = 1;
+    char* m_argv[2];
+    QGuiApplication m_app;
+};
+
 } // namespace
 
 int drawSheetWithoutWindow(char* program, const SheetRequest& request)
 {
-    qInstallMessageHandler(onlyFatalMessages);
-    // No window is opened, so no display is needed: the minimal platform,
-    // whatever -platform, QT_QPA_PLATFORM or the display say, and none of
-    // the window system's options. (It starts without reading the fonts,
-    // which lines do not need: an export then costs little more than
-    // starting the program.)
-    // (The calibration sheet has words on it: the offscreen platform, which
-    // has the fonts.)
-    qputenv("QT_QPA_PLATFORM", request.calibrationSheet ? "offscreen" : "minimal");
-    int argc = 1;
-    char* argv[] = {program, nullptr};
-    QGuiApplication app(argc, argv);
+    // The calibration sheet has words on it: the offscreen platform, which
+    // has the fonts.
+    const WindowlessApplication app(program, request.calibrationSheet);
     const SettingsStore store(SettingsStore::Access::ReadOnly);
     const QString title = appTitleFrom(product::name);
     // An export that names its paper and no printer asks the print service
@@ -393,21 +426,15 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& request)
                                "the paper of the locale")
                     .arg(programName(), printer.unreachable->why));
     }
-    if (printer.unknown) {
-        say(QStringLiteral("%1: no printer named \"%2\"").arg(programName(), request.printer));
-        return 2;
-    }
+    if (printer.unknown)
+        return unknownPrinter(request.printer);
     return exporting ? exportSheet(request, printer, store, title)
                      : printSheet(request, printer, store, title);
 }
 
 int calibrateCommand(char* program, const CalibrateRequest& request)
 {
-    qInstallMessageHandler(onlyFatalMessages);
-    qputenv("QT_QPA_PLATFORM", "minimal");
-    int argc = 1;
-    char* argv[] = {program, nullptr};
-    QGuiApplication app(argc, argv);
+    const WindowlessApplication app(program);
     Calibrations calibrations;
     const auto factors = [](const Correction& c) {
         return QStringLiteral("across \u00d7%1, down \u00d7%2")
@@ -426,10 +453,8 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
     const Choice printer = choosePrinter(request.printer);
     if (printer.unreachable)
         return unreachable(printer.unreachable->why);
-    if (printer.unknown) {
-        say(QStringLiteral("%1: no printer named \"%2\"").arg(programName(), request.printer));
-        return 2;
-    }
+    if (printer.unknown)
+        return unknownPrinter(request.printer);
     if (request.kind == CalibrateRequest::Kind::Reset) {
         const bool removed = calibrations.remove(printer.queue);
         std::fputs(qPrintable(QStringLiteral("%1: %2\n")
@@ -440,16 +465,11 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
         return 0;
     }
     // The rulers this printer's sheet has, and what was measured of them.
-    PageSetup page;
-    try {
-        page = pageFor(printer.queue, SheetRequest());
-    } catch (const Failure& failure) {
-        say(QStringLiteral("%1: the printer \"%2\" gives no page: %3")
-                .arg(programName(), printer.deviceName, failure.description()));
+    const std::optional<PageSetup> page = printerPage(printer, SheetRequest());
+    if (!page)
         return 1;
-    }
     const calibration::Lengths lengths =
-        calibration::lengthsFor(page.layout.paintRect(QPageLayout::Millimeter).size());
+        calibration::lengthsFor(page->layout.paintRect(QPageLayout::Millimeter).size());
     Correction correction;
     for (const auto& [option, text, measured, mm, in, into] :
          {std::tuple{"--across", request.acrossText, request.across, lengths.acrossMm,

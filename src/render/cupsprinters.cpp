@@ -68,10 +68,17 @@ int renderedResolution(http_t* http, const cups_dest_t* dest)
 #pragma GCC diagnostic pop
 #endif
 
-// The resolution a job on the queue is rendered at, in dots per inch: the
-// PPD's marked choice, else the queue's default resolution, else 0.
-int defaultResolution(const QString& queue)
+// What a job on the queue (or instance) takes from the print service: the
+// dots it is rendered at (the PPD's marked choice, else the queue's default
+// resolution, else 0), and the options the user gave it in lpoptions, as
+// names and values one after the other. Asked in one conversation.
+struct JobSettings {
+    int dpi = 0;
+    QStringList options;
+};
+JobSettings jobSettings(const QString& queue)
 {
+    JobSettings settings;
 #ifndef Q_OS_WIN
     const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
     const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
@@ -81,54 +88,32 @@ int defaultResolution(const QString& queue)
                                                instance.isEmpty() ? nullptr : instance.constData())
                             : nullptr;
     if (!dest)
-        return 0;
-    int dpi = renderedResolution(service.connection(), dest);
-    if (cups_dinfo_t* info = dpi > 0 ? nullptr : cupsCopyDestInfo(service.connection(), dest)) {
+        return settings;
+    for (int i = 0; i < dest->num_options; ++i)
+        settings.options << QString::fromUtf8(dest->options[i].name)
+                         << QString::fromUtf8(dest->options[i].value);
+    settings.dpi = renderedResolution(service.connection(), dest);
+    if (cups_dinfo_t* info =
+            settings.dpi > 0 ? nullptr : cupsCopyDestInfo(service.connection(), dest)) {
         if (ipp_attribute_t* attr =
                 cupsFindDestDefault(service.connection(), dest, info, "printer-resolution")) {
             int y = 0;
             ipp_res_t units = IPP_RES_PER_INCH;
             const int x = ippGetResolution(attr, 0, &y, &units);
-            dpi = units == IPP_RES_PER_CM ? int(x * 2.54 + 0.5) : x;
+            settings.dpi = units == IPP_RES_PER_CM ? int(x * 2.54 + 0.5) : x;
         }
         cupsFreeDestInfo(info);
     }
     cupsFreeDests(1, dest);
-    return dpi;
 #else
     Q_UNUSED(queue);
-    return 0;
 #endif
+    return settings;
 }
 
 // The toolkit's print engine takes the job's CUPS options under this key,
 // as a list of names and values one after the other.
 const auto cupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-
-// The options the user gave the queue or instance in lpoptions, as names
-// and values one after the other.
-QStringList destinationOptions(const QString& queue)
-{
-    QStringList options;
-#ifndef Q_OS_WIN
-    const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
-    const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
-    PrintService service;
-    cups_dest_t* dest = service.reachable()
-                            ? cupsGetNamedDest(service.connection(), name.constData(),
-                                               instance.isEmpty() ? nullptr : instance.constData())
-                            : nullptr;
-    if (!dest)
-        return options;
-    for (int i = 0; i < dest->num_options; ++i)
-        options << QString::fromUtf8(dest->options[i].name)
-                << QString::fromUtf8(dest->options[i].value);
-    cupsFreeDests(1, dest);
-#else
-    Q_UNUSED(queue);
-#endif
-    return options;
-}
 
 } // namespace
 
@@ -377,12 +362,12 @@ void CupsPrinters::setUp(QPrinter& printer, const QString& queue)
     const QPageLayout layout = printer.pageLayout();
     printer.setPageMargins(layout.minimumMargins(), layout.units());
     // Dots are the queue's; Qt's high resolution where the queue names none.
-    const int dpi = defaultResolution(queue);
-    printer.setResolution(dpi > 0 ? dpi : 1200);
+    const JobSettings job = jobSettings(queue);
+    printer.setResolution(job.dpi > 0 ? job.dpi : 1200);
     // Every option of the chosen instance (or of the user's lpoptions
     // default for the queue) goes with each job, as `lp -d QUEUE/INSTANCE`
     // sends them: Qt itself passes on only those it has a setting for.
-    printer.printEngine()->setProperty(cupsOptionsKey, destinationOptions(queue));
+    printer.printEngine()->setProperty(cupsOptionsKey, job.options);
 }
 
 } // namespace gridorra
