@@ -266,6 +266,16 @@ void drawCalibrationSheet(PrinterCanvas& canvas, const QPageLayout& layout, int 
     });
 }
 
+// Said once per run: the queue's instance or the user asked for scaling,
+// which the jobs override.
+void sayScalingOverridden(const Choice& printer, const CupsPrinters& printers)
+{
+    const QStringList asked = printers.scalingAsked();
+    if (!asked.isEmpty())
+        say(QStringLiteral("%1: \"%2\" asks for %3; printed at true size, unscaled")
+                .arg(programName(), printer.deviceName, asked.join(QStringLiteral(", "))));
+}
+
 int printCalibrationSheet(const Choice& printer, const QString& title)
 {
     CupsPrinters printers;
@@ -276,6 +286,7 @@ int printCalibrationSheet(const Choice& printer, const QString& title)
         PrinterCanvas& canvas = printers.printerCanvas(); // set up on the queue
         const QPrinter& device = printers.printer();
         drawCalibrationSheet(canvas, device.pageLayout(), device.resolution(), printer.deviceName);
+        sayScalingOverridden(printer, printers);
     } catch (const Failure& failure) {
         say(QStringLiteral("%1: the calibration sheet could not be printed on \"%2\": %3")
                 .arg(programName(), printer.deviceName, failure.description()));
@@ -354,6 +365,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     bool busy = false;
     PrintJobContext job{window, printers, registry, boxes, report, title, busy};
     printJob(job);
+    sayScalingOverridden(printer, printers);
     // As in the window, a negative count prints nothing; a script is told.
     try {
         if (const qint16 copies = number::toInt16(window.fieldText(6)); copies < 0)

@@ -25,29 +25,39 @@ namespace gridorra {
 
 namespace {
 
+// What a job on the queue (or instance) takes from the print service: the
+// dots it is rendered at (the PPD's marked choice, else the queue's default
+// resolution, else 0), the paper the page is put on, and the options the
+// user gave it in lpoptions, as names and values one after the other. Asked
+// in one conversation.
+struct JobSettings {
+    int dpi = 0;
+    QSizeF paper; // in points, as the queue's PPD gives it; none without one
+    QStringList options;
+};
+
 #ifndef Q_OS_WIN
-// The resolution a job on the queue is rendered at, from its PPD: the
-// HWResolution of the marked print quality (cupsPrintQuality), else of the
-// marked Resolution, once the queue's defaults and the user's or the
-// instance's options are marked; 0 where the PPD says neither. A driverless
-// queue's PPD holds one resolution per quality, while the queue reports
-// its lowest as its default.
+// From the queue's PPD, once the queue's defaults and the user's or the
+// instance's options are marked: the HWResolution of the marked print
+// quality (cupsPrintQuality), else of the marked Resolution, and the size of
+// the paper named `paperKey`. A driverless queue's PPD holds one resolution
+// per quality, while the queue reports its lowest as its default.
 // (libcups marks its PPD functions deprecated, with nothing yet in their
 // place for a queue's marked choices.)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-int renderedResolution(http_t* http, const cups_dest_t* dest)
+void readPpd(http_t* http, const cups_dest_t* dest, const QByteArray& paperKey,
+             JobSettings& settings)
 {
     const char* file = cupsGetPPD2(http, dest->name);
     if (!file)
-        return 0;
+        return;
     ppd_file_t* ppd = ppdOpenFile(file);
     ::unlink(file);
     if (!ppd)
-        return 0;
+        return;
     ppdMarkDefaults(ppd);
     cupsMarkOptions(ppd, dest->num_options, dest->options);
-    int dpi = 0;
     static const QRegularExpression hw(QStringLiteral("HWResolution\\s*\\[\\s*(\\d+)"));
     static const QRegularExpression named(QStringLiteral("^(\\d+)(x\\d+)?dpi$"));
     for (const char* option : {"cupsPrintQuality", "Resolution"}) {
@@ -56,27 +66,20 @@ int renderedResolution(http_t* http, const cups_dest_t* dest)
             continue;
         if (const auto m = hw.match(QString::fromUtf8(choice->code ? choice->code : ""));
             m.hasMatch())
-            dpi = m.captured(1).toInt();
+            settings.dpi = m.captured(1).toInt();
         else if (const auto n = named.match(QString::fromUtf8(choice->choice)); n.hasMatch())
-            dpi = n.captured(1).toInt();
-        if (dpi > 0)
+            settings.dpi = n.captured(1).toInt();
+        if (settings.dpi > 0)
             break;
     }
+    if (const ppd_size_t* size = paperKey.isEmpty() ? nullptr : ppdPageSize(ppd, paperKey))
+        settings.paper = QSizeF(size->width, size->length);
     ppdClose(ppd);
-    return dpi;
 }
 #pragma GCC diagnostic pop
 #endif
 
-// What a job on the queue (or instance) takes from the print service: the
-// dots it is rendered at (the PPD's marked choice, else the queue's default
-// resolution, else 0), and the options the user gave it in lpoptions, as
-// names and values one after the other. Asked in one conversation.
-struct JobSettings {
-    int dpi = 0;
-    QStringList options;
-};
-JobSettings jobSettings(const QString& queue)
+JobSettings jobSettings(const QString& queue, const QByteArray& paperKey)
 {
     JobSettings settings;
 #ifndef Q_OS_WIN
@@ -92,7 +95,7 @@ JobSettings jobSettings(const QString& queue)
     for (int i = 0; i < dest->num_options; ++i)
         settings.options << QString::fromUtf8(dest->options[i].name)
                          << QString::fromUtf8(dest->options[i].value);
-    settings.dpi = renderedResolution(service.connection(), dest);
+    readPpd(service.connection(), dest, paperKey, settings);
     if (cups_dinfo_t* info =
             settings.dpi > 0 ? nullptr : cupsCopyDestInfo(service.connection(), dest)) {
         if (ipp_attribute_t* attr =
@@ -107,6 +110,7 @@ JobSettings jobSettings(const QString& queue)
     cupsFreeDests(1, dest);
 #else
     Q_UNUSED(queue);
+    Q_UNUSED(paperKey);
 #endif
     return settings;
 }
@@ -340,14 +344,55 @@ void CupsPrinters::select(const Queue& queue)
     m_configured = false;
     if (!PrintService::answers())
         throw Failure(fail::printerError);
-    setUp(*m_printer, queue.name);
+    const PrinterSetUp setUp = CupsPrinters::setUp(*m_printer, queue.name);
+    m_scalingAsked = setUp.scalingAsked;
+    m_canvas->setPaper(setUp.paper);
     // A printer the user calibrated prints true to size.
     const Correction correction = Calibrations().of(queue.name).value_or(Correction());
     m_canvas->setCorrection(correction.across, correction.down);
     m_configured = true;
 }
 
-void CupsPrinters::setUp(QPrinter& printer, const QString& queue)
+QStringList CupsPrinters::unscaled(const QStringList& options, QStringList* asked)
+{
+    // What CUPS's filters take as a request to scale the page, and the value
+    // of each that asks for none.
+    static const QList<QPair<QString, QString>> trueSize = {
+        {QStringLiteral("print-scaling"), QStringLiteral("none")},
+        {QStringLiteral("fit-to-page"), QStringLiteral("false")},
+        {QStringLiteral("fitplot"), QStringLiteral("false")},
+        {QStringLiteral("scaling"), QStringLiteral("100")},
+        {QStringLiteral("natural-scaling"), QStringLiteral("100")},
+    };
+    // Whether a value asks outright for a page of another size: print-scaling's
+    // "auto" scales only a page larger than the paper, and passes unsaid.
+    const auto asksForScaling = [](const QString& name, const QString& value) {
+        const QString v = value.toLower();
+        if (name == QStringLiteral("print-scaling"))
+            return v == QStringLiteral("fit") || v == QStringLiteral("fill");
+        if (name == QStringLiteral("scaling") || name == QStringLiteral("natural-scaling"))
+            return v != QStringLiteral("100");
+        return !QStringList{QStringLiteral("false"), QStringLiteral("no"), QStringLiteral("off"),
+                            QStringLiteral("0")}
+                    .contains(v);
+    };
+    QStringList out;
+    for (int i = 0; i + 1 < options.size(); i += 2) {
+        const QString& name = options[i];
+        const QString& value = options[i + 1];
+        const bool known = std::any_of(trueSize.cbegin(), trueSize.cend(),
+                                       [&](const auto& o) { return o.first == name; });
+        if (!known)
+            out << name << value;
+        else if (asked && asksForScaling(name, value))
+            *asked << name + QLatin1Char('=') + value;
+    }
+    for (const auto& [name, value] : trueSize)
+        out << name << value;
+    return out;
+}
+
+PrinterSetUp CupsPrinters::setUp(QPrinter& printer, const QString& queue)
 {
     printer.setPrinterName(queue);
     // Qt ignores a queue it does not know.
@@ -362,12 +407,17 @@ void CupsPrinters::setUp(QPrinter& printer, const QString& queue)
     const QPageLayout layout = printer.pageLayout();
     printer.setPageMargins(layout.minimumMargins(), layout.units());
     // Dots are the queue's; Qt's high resolution where the queue names none.
-    const JobSettings job = jobSettings(queue);
+    const JobSettings job = jobSettings(queue, layout.pageSize().key().toUtf8());
     printer.setResolution(job.dpi > 0 ? job.dpi : 1200);
     // Every option of the chosen instance (or of the user's lpoptions
     // default for the queue) goes with each job, as `lp -d QUEUE/INSTANCE`
-    // sends them: Qt itself passes on only those it has a setting for.
-    printer.printEngine()->setProperty(cupsOptionsKey, job.options);
+    // sends them: Qt itself passes on only those it has a setting for. The
+    // sheet is never scaled, whatever the queue's defaults or the instance
+    // ask: each job says so.
+    PrinterSetUp setUp;
+    setUp.paper = job.paper;
+    printer.printEngine()->setProperty(cupsOptionsKey, unscaled(job.options, &setUp.scalingAsked));
+    return setUp;
 }
 
 } // namespace gridorra

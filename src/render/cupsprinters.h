@@ -4,6 +4,8 @@
 #include "printservice.h"
 
 #include <QList>
+#include <QSizeF>
+#include <QStringList>
 
 #include <memory>
 
@@ -12,6 +14,15 @@ class QPrinter;
 namespace gridorra {
 
 class PrinterCanvas;
+
+// What setting a printer up on a queue found: the paper the print service
+// puts the page on (none where the queue does not say), and the options of
+// the instance or the user that asked for the sheet to be scaled, as
+// NAME=VALUE, which the jobs override.
+struct PrinterSetUp {
+    QSizeF paper;
+    QStringList scalingAsked;
+};
 
 // The printers of the system's print service (CUPS on Linux), in the order
 // the service lists them. The list comes from one request to the service, at
@@ -41,8 +52,13 @@ public:
     static QStringList lpoptionsInstances();
     // Sets the printer up on a queue: the queue's default paper and its
     // margins, and its default resolution (1200 dpi where it names none).
-    // Fails when the queue is gone, or the print service does not answer.
-    static void setUp(QPrinter& printer, const QString& queue);
+    // Every job asks for the sheet unscaled. Fails when the queue is gone,
+    // or the print service does not answer.
+    static PrinterSetUp setUp(QPrinter& printer, const QString& queue);
+    // A job's options (names and values one after the other) with every
+    // request to scale the page replaced by its value for none; those that
+    // asked for scaling are added to `asked` as NAME=VALUE.
+    static QStringList unscaled(const QStringList& options, QStringList* asked = nullptr);
 
     QStringList deviceNames() const override;
     void refresh() override { m_queues = queues(false); }
@@ -51,6 +67,10 @@ public:
     int printerScaleMode() const override;
     Canvas& canvas() override;
     void setJobTitle(const QString& title) override;
+
+    // The current queue's options that asked for scaling, which its jobs
+    // override (see setUp).
+    QStringList scalingAsked() const { return m_scalingAsked; }
 
     // The printer that prints, made on first use.
     QPrinter& printer();
@@ -70,6 +90,7 @@ private:
     QList<Queue> m_queues;
     Queue m_current;           // empty name: none
     bool m_configured = false; // the printer is set up on m_current's queue
+    QStringList m_scalingAsked;
 };
 
 } // namespace gridorra

@@ -94,7 +94,18 @@ bool PrinterCanvas::beginDocument()
     const QPointF exact = layout.paintRect(QPageLayout::Point).topLeft() * dotsPerPoint;
     const QPoint placed = layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft();
     m_origin = exact - QPointF(placed);
-    m_painter.translate(m_origin);
+    // The page Qt writes is whole points; the print service centres it on
+    // paper that is not (CUPS's pdftopdf, 0.14 pt across and 0.06 pt up on
+    // A4, a dot at 600 dpi), and the printer's dots are then the paper's.
+    // The drawing moves back by that centring; its lines still snap to the
+    // dots counted from the printable corner.
+    QPointF centring;
+    if (m_paper.isValid()) {
+        const QSizeF page = layout.fullRectPoints().size();
+        centring = QPointF(m_paper.width() - page.width(), page.height() - m_paper.height()) / 2 *
+                   dotsPerPoint;
+    }
+    m_painter.translate(m_origin - centring);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QPainter>
+#include <QSizeF>
 #include <QString>
 
 #include <functional>
@@ -43,6 +44,11 @@ public:
         m_across = across;
         m_down = down;
     }
+    // The paper the print service puts the page on, in points, where it is
+    // not the page's own size in whole points (A4 is 595.28 x 841.89): the
+    // service centres the page on it, and the drawing is moved back by as
+    // much, so that it lies on the printer's dots. None: the page is the paper.
+    void setPaper(const QSizeF& points) { m_paper = points; }
     // Draws one page that is not a grid (the calibration sheet) with the
     // painter at the printable area's exact corner, in dots, uncorrected;
     // it leaves as one job.
@@ -75,9 +81,10 @@ private:
     std::function<void()> m_sendCheck;
     qint16 m_drawWidth = 1;
     double m_dotsPerTwip = 1.0;
-    QPointF m_origin;
     double m_across = 1.0;
-    double m_down = 1.0; // the painter's shift to the printable area's exact corner
+    double m_down = 1.0;
+    QSizeF m_paper;
+    QPointF m_origin; // the painter's shift to the printable area's exact corner
     QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page
     quint32 m_pendingColour = 0;
     // A document that could not be begun is reported once; the rest of its
