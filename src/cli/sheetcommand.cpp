@@ -199,12 +199,13 @@ PageSetup pageFor(const QString& queue, const SheetRequest& request)
     return page;
 }
 
-// The queue the request names (by its listed name or its queue name), or
-// the default one; empty when there is none.
+// The queue the request names (see CupsPrinters::match), or the default
+// one; empty when there is none.
 struct Choice {
     QString queue;
     QString deviceName;
     bool unknown = false;
+    CupsPrinters::Match match; // the names that could be meant, when unknown
     std::optional<ServiceFailure> unreachable;
 };
 Choice choosePrinter(const QString& name)
@@ -212,12 +213,17 @@ Choice choosePrinter(const QString& name)
     ServiceFailure failure;
     const QList<CupsPrinters::Queue> queues = CupsPrinters::queues(name.isEmpty(), &failure);
     if (!failure.why.isEmpty())
-        return {{}, {}, false, failure};
-    for (const auto& byDeviceName : {true, false})
+        return {{}, {}, false, {}, failure};
+    if (name.isEmpty()) {
         for (const CupsPrinters::Queue& q : queues)
-            if (name.isEmpty() ? q.isDefault : (byDeviceName ? q.deviceName : q.name) == name)
-                return {q.name, q.deviceName, false, std::nullopt};
-    return {{}, {}, !name.isEmpty(), std::nullopt};
+            if (q.isDefault)
+                return {q.name, q.deviceName, false, {}, std::nullopt};
+        return {};
+    }
+    const CupsPrinters::Match match = CupsPrinters::match(queues, name);
+    if (match.index < 0)
+        return {{}, {}, true, match, std::nullopt};
+    return {queues[match.index].name, queues[match.index].deviceName, false, {}, std::nullopt};
 }
 
 QString programName()
@@ -231,9 +237,21 @@ int unreachable(const QString& why)
     return 1;
 }
 
-int unknownPrinter(const QString& name)
+// A printer name that means none, or more than one: said with the names
+// that could be meant.
+int unknownPrinter(const QString& name, const CupsPrinters::Match& match)
 {
-    say(QStringLiteral("%1: no printer named \"%2\"").arg(programName(), name));
+    QStringList quoted;
+    for (const QString& c : match.candidates)
+        quoted << QLatin1Char('"') + c + QLatin1Char('"');
+    const bool several = match.ambiguous;
+    QString line = several ? QStringLiteral("%1: \"%2\" names more than one printer")
+                           : QStringLiteral("%1: no printer named \"%2\"");
+    line = line.arg(programName(), name);
+    if (!quoted.isEmpty())
+        line += (several ? QStringLiteral(": ") : QStringLiteral("; the printers: ")) +
+                quoted.join(QStringLiteral(", "));
+    say(line);
     return 2;
 }
 
@@ -295,9 +313,31 @@ int printCalibrationSheet(const Choice& printer, const QString& title)
     return 0;
 }
 
+// A stored correction that cannot be used, and why.
+void sayUnreadable(const StoredCorrection& entry, const QString& after = QString())
+{
+    if (entry.printer.isEmpty())
+        say(QStringLiteral("%1: the corrections cannot be read: %2%3")
+                .arg(programName(), entry.problem, after));
+    else
+        say(QStringLiteral("%1: the correction of \"%2\" cannot be read: %3%4")
+                .arg(programName(), entry.printer, entry.problem, after));
+}
+
 int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
                 const QString& title)
 {
+    // The printer's correction, asked for: there must be one to draw with.
+    const StoredCorrection stored =
+        request.calibrated ? Calibrations().find(printer.queue) : StoredCorrection();
+    if (request.calibrated && !stored.correction) {
+        if (stored.problem.isEmpty())
+            say(QStringLiteral("%1: --calibrated: \"%2\" is not calibrated")
+                    .arg(programName(), printer.deviceName));
+        else
+            sayUnreadable(stored);
+        return 2;
+    }
     const std::optional<PageSetup> chosen = printerPage(printer, request);
     if (!chosen)
         return 1;
@@ -334,10 +374,9 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                                  printer.deviceName.isEmpty() ? QStringLiteral("PRINTER")
                                                               : printer.deviceName);
         } else {
-            if (request.calibrated) {
-                const Correction c = Calibrations().of(printer.queue).value_or(Correction());
-                pdf.printerCanvas().setCorrection(c.across, c.down);
-            }
+            if (stored.correction)
+                pdf.printerCanvas().setCorrection(stored.correction->across,
+                                                  stored.correction->down);
             PrintJobContext job{window, pdf, registry, boxes, report, title, busy};
             printJob(job);
         }
@@ -357,6 +396,10 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     }
     if (request.calibrationSheet)
         return printCalibrationSheet(printer, title);
+    if (const StoredCorrection stored = Calibrations().find(printer.queue);
+        !stored.problem.isEmpty()) {
+        sayUnreadable(stored, QStringLiteral("; printed without it"));
+    }
     StderrReport report;
     StoredWindow window(store, request, printer.deviceName, report);
     NoBoxes boxes;
@@ -439,7 +482,7 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& request)
                     .arg(programName(), printer.unreachable->why));
     }
     if (printer.unknown)
-        return unknownPrinter(request.printer);
+        return unknownPrinter(request.printer, printer.match);
     return exporting ? exportSheet(request, printer, store, title)
                      : printSheet(request, printer, store, title);
 }
@@ -454,19 +497,29 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
             .arg(c.down, 0, 'f', 4);
     };
     if (request.kind == CalibrateRequest::Kind::List) {
-        const QMap<QString, Correction> all = calibrations.all();
-        if (all.isEmpty())
+        bool unreadable = false;
+        int listed = 0;
+        for (const StoredCorrection& entry : calibrations.all()) {
+            if (entry.correction) {
+                ++listed;
+                std::fputs(
+                    qPrintable(
+                        QStringLiteral("%1: %2\n").arg(entry.printer, factors(*entry.correction))),
+                    stdout);
+            } else {
+                unreadable = true;
+                sayUnreadable(entry);
+            }
+        }
+        if (listed == 0 && !unreadable)
             std::fputs("no printer is calibrated\n", stdout);
-        for (auto it = all.cbegin(); it != all.cend(); ++it)
-            std::fputs(qPrintable(QStringLiteral("%1: %2\n").arg(it.key(), factors(it.value()))),
-                       stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        return std::fflush(stdout) == 0 && !unreadable ? 0 : 1;
     }
     const Choice printer = choosePrinter(request.printer);
     if (printer.unreachable)
         return unreachable(printer.unreachable->why);
     if (printer.unknown)
-        return unknownPrinter(request.printer);
+        return unknownPrinter(request.printer, printer.match);
     if (request.kind == CalibrateRequest::Kind::Reset) {
         const bool removed = calibrations.remove(printer.queue);
         std::fputs(qPrintable(QStringLiteral("%1: %2\n")

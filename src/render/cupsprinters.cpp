@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
 
 #ifndef Q_OS_WIN
 #include <cups/cups.h>
@@ -173,7 +174,7 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure
         if (qstrcmp(name, "printer-name") == 0)
             queue.name = value;
         else if (qstrcmp(name, "printer-info") == 0)
-            queue.deviceName = value;
+            queue.deviceName = queue.description = value;
     }
     finish();
     ippDelete(response);
@@ -183,7 +184,7 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure
         const QString base = instance.section(QLatin1Char('/'), 0, 0);
         for (const Queue& q : queuesOnly)
             if (q.name == base)
-                list.append({instance, q.deviceName, false});
+                list.append({instance, q.description, q.description, false});
     }
     // In the order in which Qt and the print dialogs list them: by queue, an
     // instance after its queue.
@@ -211,7 +212,7 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure
     Q_UNUSED(unreachable);
     const QString defaultName = QPrinterInfo::defaultPrinterName();
     for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
-        list.append({info.printerName(), info.description(),
+        list.append({info.printerName(), info.description(), info.description(),
                      findDefault && info.printerName() == defaultName});
 #endif
     nameDevices(list);
@@ -232,6 +233,39 @@ void CupsPrinters::nameDevices(QList<Queue>& list)
     for (Queue& q : list)
         if (uses.value(q.deviceName) > 1)
             q.deviceName += QStringLiteral(" (") + q.name + QLatin1Char(')');
+}
+
+CupsPrinters::Match CupsPrinters::match(const QList<Queue>& list, const QString& name)
+{
+    Match found;
+    const auto queueOf = [](const Queue& q) { return q.name.section(QLatin1Char('/'), 0, 0); };
+    for (const auto& same : {std::function([&](const Queue& q) { return q.deviceName == name; }),
+                             std::function([&](const Queue& q) { return q.name == name; })}) {
+        const auto it = std::find_if(list.cbegin(), list.cend(), same);
+        if (it != list.cend())
+            return {int(it - list.cbegin()), false, {}};
+    }
+    // By description: one queue, whatever instances it has, is that queue.
+    QStringList queues;
+    for (const Queue& q : list)
+        if (q.description == name && !queues.contains(queueOf(q)))
+            queues << queueOf(q);
+    if (queues.size() == 1) {
+        for (int i = 0; i < list.size(); ++i)
+            if (list[i].name == queues[0])
+                return {i, false, {}};
+    }
+    found.ambiguous = !queues.isEmpty();
+    for (const Queue& q : list)
+        if (queues.contains(queueOf(q))
+                ? q.description == name
+                : queues.isEmpty() && (q.deviceName.contains(name, Qt::CaseInsensitive) ||
+                                       q.name.contains(name, Qt::CaseInsensitive)))
+            found.candidates << q.deviceName;
+    if (found.candidates.isEmpty() && list.size() <= 12)
+        for (const Queue& q : list)
+            found.candidates << q.deviceName;
+    return found;
 }
 
 QStringList CupsPrinters::lpoptionsInstances()

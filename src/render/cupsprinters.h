@@ -39,6 +39,7 @@ public:
         QString name;       // the queue's name, as QPrinter knows it; QUEUE/INSTANCE
                             // for an instance the user defined
         QString deviceName; // the description when it has one, else the name
+        QString description;
         bool isDefault = false;
     };
     // Every queue and instance, in the order Qt lists them; which one is the
@@ -48,6 +49,18 @@ public:
     // Gives each printer its DeviceName: the description, else the queue's
     // name; printers that share one get their queue's name in parentheses.
     static void nameDevices(QList<Queue>& list);
+    // The printer a user means by `name`: its listed name ("Office Laser",
+    // "Office Laser (Office/draft)"), its queue's name ("Office",
+    // "Office/draft"), or its description where that names one queue (the
+    // queue itself, not its instances). Where none is meant, or more than
+    // one, -1 and the listed names that could be meant: those that hold
+    // `name`, else every one when they are few.
+    struct Match {
+        int index = -1;
+        bool ambiguous = false; // its description names more than one queue
+        QStringList candidates;
+    };
+    static Match match(const QList<Queue>& list, const QString& name);
     // The instances ("QUEUE/INSTANCE") named in the lpoptions files.
     static QStringList lpoptionsInstances();
     // Sets the printer up on a queue: the queue's default paper and its

@@ -14,9 +14,8 @@ const QString Calibrations::group = QStringLiteral("Calibration");
 
 namespace {
 
-// The store's file, the group of corrections open. A queue's name may hold
-// "/" (an instance), which QSettings would take for a group: keys are
-// percent-encoded.
+// The store's file, the group of corrections open. An instance's name,
+// QUEUE/INSTANCE, is a key in the queue's subgroup: Office\draft in the file.
 struct Group {
     Group() : settings(QSettings::NativeFormat, QSettings::UserScope, SettingsStore::application)
     {
@@ -34,40 +33,72 @@ void keepPrivate(const QString& file)
                                      QFileDevice::ReadUser | QFileDevice::WriteUser));
 }
 
-QString keyOf(const QString& queue)
+// Earlier versions kept an instance's key percent-encoded: Office%2Fdraft.
+QString oldKeyOf(const QString& queue)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(queue));
 }
 
-std::optional<Correction> parse(const QString& text)
+QString printerOf(const QString& key)
 {
+    return key.contains(QStringLiteral("%2F"), Qt::CaseInsensitive)
+               ? QUrl::fromPercentEncoding(key.toLatin1())
+               : key;
+}
+
+StoredCorrection parse(const QString& printer, const QString& text)
+{
+    StoredCorrection stored{printer, std::nullopt, {}};
     const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (parts.size() != 2)
-        return std::nullopt;
     bool okAcross = false, okDown = false;
-    const Correction c{parts[0].toDouble(&okAcross), parts[1].toDouble(&okDown)};
+    const Correction c = parts.size() == 2
+                             ? Correction{parts[0].toDouble(&okAcross), parts[1].toDouble(&okDown)}
+                             : Correction();
     const auto inRange = [](double f) {
         return f >= Calibrations::lowest && f <= Calibrations::highest;
     };
-    if (!okAcross || !okDown || !inRange(c.across) || !inRange(c.down))
-        return std::nullopt;
-    return c;
+    if (!okAcross || !okDown)
+        stored.problem = QStringLiteral("\"%1\" is not two factors, across and down").arg(text);
+    else if (!inRange(c.across) || !inRange(c.down))
+        stored.problem = QStringLiteral("\"%1\" holds a factor outside %2 to %3")
+                             .arg(text)
+                             .arg(Calibrations::lowest)
+                             .arg(Calibrations::highest);
+    else
+        stored.correction = c;
+    return stored;
+}
+
+// A store that cannot be read has no entry that can be.
+QString unreadable(const QSettings& settings)
+{
+    return settings.status() == QSettings::NoError
+               ? QString()
+               : QStringLiteral("%1 cannot be read").arg(settings.fileName());
 }
 
 } // namespace
 
-std::optional<Correction> Calibrations::of(const QString& queue) const
+StoredCorrection Calibrations::find(const QString& queue) const
 {
     Group g;
-    return parse(g.settings.value(keyOf(queue)).toString());
+    const QString base = queue.section(QLatin1Char('/'), 0, 0);
+    for (const QString& printer : queue == base ? QStringList{queue} : QStringList{queue, base})
+        for (const QString& key : {printer, oldKeyOf(printer)})
+            if (g.settings.contains(key))
+                return parse(printer, g.settings.value(key).toString());
+    if (const QString problem = unreadable(g.settings); !problem.isEmpty())
+        return {queue, std::nullopt, problem};
+    return {};
 }
 
 void Calibrations::store(const QString& queue, const Correction& correction)
 {
     Group g;
-    g.settings.setValue(keyOf(queue), QStringLiteral("%1 %2")
-                                          .arg(correction.across, 0, 'g', 10)
-                                          .arg(correction.down, 0, 'g', 10));
+    g.settings.remove(oldKeyOf(queue));
+    g.settings.setValue(queue, QStringLiteral("%1 %2")
+                                   .arg(correction.across, 0, 'g', 10)
+                                   .arg(correction.down, 0, 'g', 10));
     g.settings.sync();
     keepPrivate(g.settings.fileName());
 }
@@ -75,21 +106,35 @@ void Calibrations::store(const QString& queue, const Correction& correction)
 bool Calibrations::remove(const QString& queue)
 {
     Group g;
-    if (!g.settings.contains(keyOf(queue)))
-        return false;
-    g.settings.remove(keyOf(queue));
+    bool removed = false;
+    for (const QString& key : {queue, oldKeyOf(queue)}) {
+        if (!g.settings.contains(key))
+            continue;
+        // QSettings removes a key's subkeys with it: a queue's instances
+        // keep theirs.
+        QList<QPair<QString, QVariant>> instances;
+        g.settings.beginGroup(key);
+        for (const QString& sub : g.settings.allKeys())
+            instances.append({key + QLatin1Char('/') + sub, g.settings.value(sub)});
+        g.settings.endGroup();
+        g.settings.remove(key);
+        for (const auto& [name, value] : instances)
+            g.settings.setValue(name, value);
+        removed = true;
+    }
     g.settings.sync();
     keepPrivate(g.settings.fileName());
-    return true;
+    return removed;
 }
 
-QMap<QString, Correction> Calibrations::all() const
+QList<StoredCorrection> Calibrations::all() const
 {
     Group g;
-    QMap<QString, Correction> out;
-    for (const QString& key : g.settings.childKeys())
-        if (const auto c = parse(g.settings.value(key).toString()))
-            out.insert(QUrl::fromPercentEncoding(key.toLatin1()), *c);
+    QList<StoredCorrection> out;
+    for (const QString& key : g.settings.allKeys())
+        out << parse(printerOf(key), g.settings.value(key).toString());
+    if (const QString problem = unreadable(g.settings); !problem.isEmpty())
+        out << StoredCorrection{{}, std::nullopt, problem};
     return out;
 }
 

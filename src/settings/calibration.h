@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QMap>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -14,9 +14,19 @@ struct Correction {
     double down = 1.0;
 };
 
+// A correction as stored: whose it is (a queue, or an instance QUEUE/NAME),
+// and the correction, or why it cannot be used.
+struct StoredCorrection {
+    QString printer;
+    std::optional<Correction> correction;
+    QString problem;
+};
+
 // The corrections the user stored, one per printer (by queue name, an
-// instance's included), in a group of their own in the settings file:
-// [Calibration]. Nothing of the window's keys or section is touched.
+// instance's as QUEUE/INSTANCE), in a group of their own in the settings
+// file: [Calibration]. Nothing of the window's keys or section is touched.
+// An instance is its queue with other options: it prints with its queue's
+// correction unless it was calibrated itself.
 class Calibrations {
 public:
     static const QString group;
@@ -24,11 +34,17 @@ public:
     static constexpr double lowest = 0.95;
     static constexpr double highest = 1.05;
 
-    std::optional<Correction> of(const QString& queue) const;
+    // The correction a job on the printer is drawn with: its own, else its
+    // queue's; nothing where neither is stored or it cannot be read.
+    std::optional<Correction> of(const QString& queue) const { return find(queue).correction; }
+    // The entry that applies to the printer (see of()); an empty `printer`
+    // where none is stored.
+    StoredCorrection find(const QString& queue) const;
     void store(const QString& queue, const Correction& correction);
-    // False when there was none.
+    // The printer's own entry; false when there was none.
     bool remove(const QString& queue);
-    QMap<QString, Correction> all() const;
+    // Every entry, by printer, those that cannot be read among them.
+    QList<StoredCorrection> all() const;
 };
 
 // A length as the user measured it, with its unit: "179.3mm", "17,9 cm",

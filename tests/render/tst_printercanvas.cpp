@@ -1,6 +1,5 @@
 #include "core/errorreport.h"
 #include "core/failure.h"
-#include "render/cupsprinters.h"
 #include "render/gridlines.h"
 #include "render/printercanvas.h"
 #include "support/pdfraster.h"
@@ -118,40 +117,6 @@ private slots:
             QVERIFY2(wide ? (width >= 3 && width <= 5) : (width >= 1 && width <= 2),
                      qPrintable(QString("line %1 is %2 dots wide").arg(k).arg(width)));
         }
-    }
-
-    // Every job asks CUPS for the page unscaled; what the user's options
-    // asked of scaling is overridden, and only an outright request is told.
-    void jobsAreNeverScaled_data()
-    {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QStringList>("kept");
-        QTest::addColumn<QStringList>("asked");
-        QTest::newRow("none given") << QStringList() << QStringList() << QStringList();
-        QTest::newRow("others kept")
-            << QStringList{"sides", "two-sided-long-edge"}
-            << QStringList{"sides", "two-sided-long-edge"} << QStringList();
-        QTest::newRow("fit-to-page")
-            << QStringList{"fit-to-page", "true", "media", "A4"} << QStringList{"media", "A4"}
-            << QStringList{"fit-to-page=true"};
-        QTest::newRow("print-scaling fill, scaling 90")
-            << QStringList{"print-scaling", "fill", "scaling", "90"} << QStringList()
-            << QStringList{"print-scaling=fill", "scaling=90"};
-        QTest::newRow("already unscaled, or auto")
-            << QStringList{"fitplot", "false", "natural-scaling", "100", "print-scaling", "auto"}
-            << QStringList() << QStringList();
-    }
-    void jobsAreNeverScaled()
-    {
-        QFETCH(QStringList, options);
-        QFETCH(QStringList, kept);
-        QFETCH(QStringList, asked);
-        QStringList said;
-        const QStringList unscaled{"print-scaling",   "none",  "fit-to-page", "false",
-                                   "fitplot",         "false", "scaling",     "100",
-                                   "natural-scaling", "100"};
-        QCOMPARE(CupsPrinters::unscaled(options, &said), kept + unscaled);
-        QCOMPARE(said, asked);
     }
 
     void endDocWithNothingDrawnSendsNothing()

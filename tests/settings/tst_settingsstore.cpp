@@ -1,3 +1,4 @@
+#include "settings/calibration.h"
 #include "settings/settingsstore.h"
 #include "support/testservices.h"
 
@@ -212,6 +213,67 @@ private slots:
             QCOMPARE(store.read("Scale", "1"), QString("1"));
         }
         QVERIFY(QDir(config.settingsFile()).removeRecursively());
+    }
+
+    // Corrections by printer, as the file holds them (`stored`, lines of
+    // the [Calibration] section): what a printer prints with, and why an
+    // entry cannot be used.
+    void correctionsByPrinter_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<QString>("whose");
+        QTest::addColumn<double>("across");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("a queue's own") << QByteArray("Office=1.004 0.996") << "Office"
+                                       << "Office" << 1.004 << "";
+        QTest::newRow("an instance takes its queue's")
+            << QByteArray("Office=1.004 0.996") << "Office/draft"
+            << "Office" << 1.004 << "";
+        QTest::newRow("an instance calibrated itself")
+            << QByteArray("Office=1.004 0.996\nOffice\\draft=0.998 1") << "Office/draft"
+            << "Office/draft" << 0.998 << "";
+        QTest::newRow("a key of an earlier version")
+            << QByteArray("Office%252Fdraft=0.998 1") << "Office/draft"
+            << "Office/draft" << 0.998 << "";
+        QTest::newRow("none") << QByteArray("Lab=1 1") << "Office"
+                              << "" << 0.0 << "";
+        QTest::newRow("no number")
+            << QByteArray("Office=abc") << "Office/draft"
+            << "Office" << 0.0 << "\"abc\" is not two factors, across and down";
+        QTest::newRow("out of range")
+            << QByteArray("Office=1.2 1") << "Office"
+            << "Office" << 0.0 << "\"1.2 1\" holds a factor outside 0.95 to 1.05";
+    }
+    void correctionsByPrinter()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, printer);
+        QFETCH(QString, whose);
+        QFETCH(double, across);
+        QFETCH(QString, problem);
+        QFile file(config.settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Calibration]\n" + stored + "\n");
+        file.close();
+        const StoredCorrection found = Calibrations().find(printer);
+        QCOMPARE(found.printer, whose);
+        QCOMPARE(found.correction ? found.correction->across : 0.0, across);
+        QCOMPARE(found.problem, problem);
+        QCOMPARE(Calibrations().all().size(), stored.count('\n') + 1);
+    }
+
+    // An instance's entry reads as its name in the file, and removing its
+    // queue's leaves it.
+    void anInstanceIsStoredByItsName()
+    {
+        Calibrations().store("Office", {1.004, 0.996});
+        Calibrations().store("Office/draft", {0.998, 1});
+        QVERIFY(config.settingsText().contains("Office\\draft=0.998 1"));
+        QVERIFY(Calibrations().remove("Office"));
+        QVERIFY(!Calibrations().remove("Office"));
+        QCOMPARE(Calibrations().all().size(), 1);
+        QCOMPARE(Calibrations().of("Office/draft")->across, 0.998);
     }
 };
 
