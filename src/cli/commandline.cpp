@@ -252,9 +252,13 @@ constexpr SheetOption sheetOptions[] = {
      "Stores --printer's correction from the rulers measured on its calibration sheet: "
      "--across and --down, or --reset to remove it.",
      SheetOption::Calibrate, nullptr},
-    {"across", "length", "The across ruler as measured, with its unit, e.g. --across 179.3mm.",
+    {"across", "length",
+     "The across ruler as measured on the calibration sheet, with its unit, "
+     "e.g. --across 179.3mm (or 7.05in on the inch scale).",
      SheetOption::Calibrate, nullptr},
-    {"down", "length", "The down ruler as measured, with its unit, e.g. --down 250.9mm.",
+    {"down", "length",
+     "The down ruler as measured on the calibration sheet, with its unit, "
+     "e.g. --down 239.1mm; the lengths to measure are printed on the sheet.",
      SheetOption::Calibrate, nullptr},
     {"reset", nullptr, "With --calibrate: removes the printer's correction.",
      SheetOption::Calibrate, nullptr},
@@ -321,18 +325,17 @@ CommandLine readCalibration(const QCommandLineParser& parser,
     }
     if (!across || !down)
         return refuse(QStringLiteral("--calibrate: give both rulers as measured, --across "
-                                     "and --down (e.g. --across 179.3mm --down 250.9mm)"));
+                                     "and --down, as read on the printer's calibration sheet"));
     calibrate.kind = CalibrateRequest::Kind::Store;
     calibrate.acrossText = parser.value(QStringLiteral("across"));
     calibrate.downText = parser.value(QStringLiteral("down"));
     for (const auto& [option, text, into] :
          {std::tuple{"--across", calibrate.acrossText, &calibrate.across},
           std::tuple{"--down", calibrate.downText, &calibrate.down}}) {
-        const std::optional<Measured> m = measuredLength(text);
+        QString why;
+        const std::optional<Measured> m = measuredLength(text, &why);
         if (!m)
-            return refuse(QStringLiteral("%1 %2: give the length measured with its unit, mm, "
-                                         "cm or in (e.g. 179.3mm)")
-                              .arg(QLatin1String(option), text));
+            return refuse(QStringLiteral("%1 %2: %3").arg(QLatin1String(option), text, why));
         *into = *m;
     }
     return {std::nullopt, std::nullopt, calibrate};

@@ -11,7 +11,8 @@ namespace gridorra::calibration {
 namespace {
 
 constexpr double mmPerInch = 25.4;
-constexpr double room = 10; // left free beyond each ruler's end
+constexpr double labelGap = 6.5; // from the edge to a label: 1.5 mm beyond the longest mark
+constexpr double lineHeight = 5; // between the lines of the instructions
 
 } // namespace
 
@@ -36,6 +37,7 @@ void draw(QPainter& painter, double dotsPerMm, const QSizeF& printableMm, const 
 
     // One ruler along `along` from its 0 at `start`, its edge at `edge`;
     // `place` turns (position along, distance from the edge) into a point.
+    // Millimetres lie on the positive side of the edge, inches on the other.
     const auto ruler = [&](double start, int mmLength, int inLength, auto place, bool across) {
         const auto tick = [&](double at, double from, double to) {
             const QPointF a = place(dots(at), dots(from)), b = place(dots(at), dots(to));
@@ -45,12 +47,27 @@ void draw(QPainter& painter, double dotsPerMm, const QSizeF& printableMm, const 
                                              std::abs(b.x() - a.x()), mark);
             painter.drawRect(r);
         };
-        const auto label = [&](double at, double distance, const QString& text) {
-            const QPointF p = place(dots(at), dots(distance));
+        // A label beyond the longest mark on its side, centred on `at`; the
+        // start's label beside the start mark, which crosses both sides.
+        const auto label = [&](double at, int side, const QString& text) {
+            const bool isStart = at == start;
+            QRectF r;
+            int align = 0;
+            if (across) {
+                const QPointF near = place(dots(isStart ? at - 1.5 : at), dots(side * labelGap));
+                r = QRectF(isStart ? near.x() - dots(12) : near.x() - dots(6),
+                           side > 0 ? near.y() : near.y() - dots(4), dots(12), dots(4));
+                align = (isStart ? Qt::AlignRight : Qt::AlignHCenter) |
+                        (side > 0 ? Qt::AlignTop : Qt::AlignBottom);
+            } else {
+                const QPointF near = place(dots(isStart ? at + 3 : at), dots(side * labelGap));
+                r = QRectF(side > 0 ? near.x() : near.x() - dots(20), near.y() - dots(2), dots(20),
+                           dots(4));
+                align = (side > 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
+            }
             painter.setPen(Qt::black);
             const auto noPen = qScopeGuard([&] { painter.setPen(Qt::NoPen); });
-            painter.drawText(QRectF(p.x() - dots(5), p.y() - dots(2), dots(10), dots(4)),
-                             Qt::AlignCenter, text);
+            painter.drawText(r, align, text);
         };
         // The edge itself, and the start mark across both sides.
         const QPointF e0 = place(0, 0), e1 = place(dots(mmLength + 1), 0);
@@ -61,13 +78,13 @@ void draw(QPainter& painter, double dotsPerMm, const QSizeF& printableMm, const 
         for (int i = 0; i <= mmLength; ++i) {
             tick(start + i, 0, i % 10 == 0 ? 5 : i % 5 == 0 ? 3.5 : 2);
             if (i % 10 == 0)
-                label(start + i, 7, i == 0 ? QStringLiteral("0 mm") : QString::number(i));
+                label(start + i, 1, i == 0 ? QStringLiteral("0 mm") : QString::number(i));
         }
         for (int i = 0; i <= inLength * 16; ++i) {
             const double at = start + i * mmPerInch / 16;
             tick(at, 0, -(i % 16 == 0 ? 5 : i % 4 == 0 ? 3.5 : i % 2 == 0 ? 2.5 : 1.5));
-            if (i % 16 == 0 && i > 0)
-                label(at, -7, QString::number(i / 16) + QStringLiteral(" in"));
+            if (i % 16 == 0)
+                label(at, -1, QString::number(i / 16) + QStringLiteral(" in"));
         }
     };
 
@@ -78,24 +95,39 @@ void draw(QPainter& painter, double dotsPerMm, const QSizeF& printableMm, const 
         downStart, lengths.downMm, lengths.downIn,
         [&](double along, double off) { return QPointF(dots(downEdge) + off, along); }, false);
 
-    // What to measure, and the command to run with what was measured.
+    // What each ruler is, beside it, and what to do with what was measured.
     painter.setPen(Qt::black);
-    const QString command = QStringLiteral("gridorra --calibrate --printer \"%1\" --across "
-                                           "<measured>mm --down <measured>mm")
-                                .arg(printer);
+    const auto scales = [](const char* name, const char* mmSide, int mm, const char* inSide,
+                           int in) {
+        return QStringLiteral("%1: mm scale (%2): measure 0 to %3 mm. Inch scale (%4): 0 to %5 in.")
+            .arg(QLatin1String(name))
+            .arg(QLatin1String(mmSide))
+            .arg(mm)
+            .arg(QLatin1String(inSide))
+            .arg(in);
+    };
     painter.drawText(QPointF(dots(acrossStart), dots(acrossEdge - 14)),
-                     QStringLiteral("Across: measure from 0 to %1 mm (%2 in) and run: %3")
-                         .arg(lengths.acrossMm)
-                         .arg(lengths.acrossIn)
-                         .arg(command));
+                     scales("Across", "below", lengths.acrossMm, "above", lengths.acrossIn));
     painter.save();
     painter.translate(dots(downEdge + 16), dots(downStart));
     painter.rotate(90);
-    painter.drawText(QPointF(0, 0), QStringLiteral("Down: measure from 0 to %1 mm (%2 in) and "
-                                                   "give it as --down")
-                                        .arg(lengths.downMm)
-                                        .arg(lengths.downIn));
+    painter.drawText(QPointF(0, 0),
+                     scales("Down", "right", lengths.downMm, "left", lengths.downIn));
     painter.restore();
+    const QStringList instructions = {
+        QStringLiteral("To print true to size on this printer, measure both rulers from the "
+                       "start mark 0"),
+        QStringLiteral("with a good ruler, each on its mm scale or on its inch scale, and run:"),
+        QStringLiteral("gridorra --calibrate --printer \"%1\" --across LENGTH --down LENGTH")
+            .arg(printer),
+        QStringLiteral("giving each length as measured with its unit: %1mm on the mm scale, "
+                       "%2in on the inch scale.")
+            .arg(lengths.acrossMm - 0.6, 0, 'f', 1)
+            .arg(lengths.acrossIn - 0.02, 0, 'f', 2),
+    };
+    for (int i = 0; i < instructions.size(); ++i)
+        painter.drawText(QPointF(dots(downEdge + 25), dots(downStart + 16 + i * lineHeight)),
+                         instructions[i]);
 }
 
 } // namespace gridorra::calibration

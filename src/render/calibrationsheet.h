@@ -13,11 +13,13 @@ namespace gridorra {
 // area allows; beside each, one line that says what to measure.
 namespace calibration {
 
-// Where the rulers lie, in millimetres from the printable area's corner.
+// Where the rulers lie, in millimetres from the printable area's corner:
+// the across ruler along the top, the down ruler on the left below it.
 inline constexpr double acrossStart = 10; // the across ruler's 0
-inline constexpr double acrossEdge = 28;  // its edge: mm marks below, inch marks above
-inline constexpr double downStart = 50;   // the down ruler's 0
+inline constexpr double acrossEdge = 22;  // its edge: mm marks below, inch marks above
+inline constexpr double downStart = 34;   // the down ruler's 0
 inline constexpr double downEdge = 25;    // its edge: mm marks right, inch marks left
+inline constexpr double room = 5;         // left free beyond each ruler's end
 
 // The lengths the rulers run to on a printable area of this size (mm):
 // whole centimetres and whole inches.

@@ -4,6 +4,7 @@
 #include "settingsstore.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QUrl>
@@ -138,16 +139,35 @@ QList<StoredCorrection> Calibrations::all() const
     return out;
 }
 
-std::optional<Measured> measuredLength(const QString& text)
+std::optional<Measured> measuredLength(const QString& text, QString* why)
 {
+    const auto refuse = [why](const QString& reason) {
+        if (why)
+            *why = reason;
+        return std::nullopt;
+    };
     static const QRegularExpression form(QStringLiteral("^\\s*(.*?)\\s*(mm|cm|in)\\s*$"),
                                          QRegularExpression::CaseInsensitiveOption);
     const auto match = form.match(text);
     if (!match.hasMatch())
-        return std::nullopt;
-    const std::optional<double> n = number::parse(match.captured(1));
-    if (!n || !(*n > 0) || *n > 1e6)
-        return std::nullopt;
+        return refuse(QStringLiteral("give the length measured with its unit, mm, cm or in "
+                                     "(e.g. 179.3mm)"));
+    const QString figure = match.captured(1);
+    const std::optional<double> n = number::parse(figure);
+    if (!n) {
+        // The other decimal separator than the language's.
+        const QChar point = QLocale().decimalPoint().at(0);
+        const QChar other = point == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+        if (figure.count(other) == 1 && number::parse(QString(figure).replace(other, point)))
+            return refuse(QStringLiteral("write the decimal separator as \"%1\" (%2%3)")
+                              .arg(point)
+                              .arg(QString(figure).replace(other, point), match.captured(2)));
+        return refuse(QStringLiteral("\"%1\" is no number").arg(figure));
+    }
+    if (!(*n > 0))
+        return refuse(QStringLiteral("a length is more than 0"));
+    if (*n > 1e6)
+        return refuse(QStringLiteral("no ruler is that long"));
     const QString unit = match.captured(2).toLower();
     const double perUnit = unit == QStringLiteral("mm")   ? 1.0
                            : unit == QStringLiteral("cm") ? 10.0

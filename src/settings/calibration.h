@@ -49,11 +49,12 @@ public:
 
 // A length as the user measured it, with its unit: "179.3mm", "17,9 cm",
 // "7.02in", numbers read in the user's locale. In millimetres and whether
-// it was given in inches; nothing when it is no length.
+// it was given in inches; nothing when it is no length, and `why` says what
+// is wrong with it.
 struct Measured {
     double millimetres = 0;
     bool inches = false;
 };
-std::optional<Measured> measuredLength(const QString& text);
+std::optional<Measured> measuredLength(const QString& text, QString* why = nullptr);
 
 } // namespace gridorra

@@ -125,7 +125,7 @@ private slots:
             << QStringList{"--calibrate", "--printer", "Office", "--across",
                            "179mm",       "--down",    "abc mm"}
             << true << 2 << ""
-            << "gridorra: --down abc mm: give the length measured with its unit";
+            << "gridorra: --down abc mm: \"abc\" is no number";
         QTest::newRow("a ruler not measured")
             << QStringList{"--calibrate", "--printer", "Office", "--across", "179mm"} << true << 2
             << ""
@@ -301,7 +301,9 @@ private slots:
         using namespace gridorra::calibration;
         const double dpmm = 600 / 25.4, margin = 100; // 12 pt
         const Lengths lengths = lengthsFor(QSizeF(595.276 - 24, 841.89 - 24) / 72 * 25.4);
-        QCOMPARE(lengths.acrossMm, 180); // what the sheet's words say, on A4
+        // What the sheet's words say, on A4: as long as the page allows.
+        QCOMPARE(lengths.acrossMm, 180);
+        QCOMPARE(lengths.downMm, 240);
         // Just off the ruler's edge, on the side of the marks measured.
         const double edge = (across ? acrossEdge : downEdge) + (inches ? -1 : 1);
         const double start = across ? acrossStart : downStart;
@@ -326,6 +328,21 @@ private slots:
         for (int k = 0; k < count; ++k)
             QVERIFY2(qAbs(marks[k] - (margin + (start + k * step) * dpmm)) <= 1,
                      qPrintable(QString("mark %1 at %2").arg(k).arg(marks[k])));
+
+        // Between the longest marks (5 mm) and the labels, 6 mm from the
+        // edge, only the start mark crosses: no label touches a mark.
+        const int clear =
+            int(margin + ((across ? acrossEdge : downEdge) + (inches ? -6 : 6)) * dpmm);
+        line = across ? rasterisePdf(home.filePath("c.pdf"), 600, QRect(0, clear, 4960, 1))
+                      : rasterisePdf(home.filePath("c.pdf"), 600, QRect(clear, 0, 1, 7016))
+                            .transformed(QTransform().rotate(90));
+        marks = darkRunCentres(line);
+        if (!across)
+            marks.erase(
+                std::remove_if(marks.begin(), marks.end(),
+                               [&](double m) { return 7016 - m < margin + (start - 1) * dpmm; }),
+                marks.end());
+        QCOMPARE(marks.size(), 1);
     }
 
     // A stored value that fails a step: reported in the report's words, the

@@ -275,6 +275,48 @@ private slots:
         QCOMPARE(Calibrations().all().size(), 1);
         QCOMPARE(Calibrations().of("Office/draft")->across, 0.998);
     }
+
+    // A length as measured: its unit, and the language's numbers; what is
+    // wrong with one that is refused.
+    void measuredLengths_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("millimetres");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("mm") << "en_US"
+                            << "179.3mm" << 179.3 << "";
+        QTest::newRow("in, German") << "de_DE"
+                                    << " 7,05 in " << 179.07 << "";
+        QTest::newRow("no unit") << "en_US"
+                                 << "179.3" << 0.0 << "give the length measured";
+        QTest::newRow("a point in German")
+            << "de_DE"
+            << "179.1mm" << 0.0 << "write the decimal separator as \",\" (179,1mm)";
+        QTest::newRow("a comma in English")
+            << "en_US"
+            << "17,9cm" << 0.0 << "write the decimal separator as \".\" (17.9cm)";
+        QTest::newRow("negative") << "en_US"
+                                  << "-179mm" << 0.0 << "a length is more than 0";
+        QTest::newRow("zero") << "en_US"
+                              << "0 in" << 0.0 << "a length is more than 0";
+        QTest::newRow("no number") << "en_US"
+                                   << "abc mm" << 0.0 << "\"abc\" is no number";
+    }
+    void measuredLengths()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, text);
+        QFETCH(double, millimetres);
+        QFETCH(QString, why);
+        const QLocale before;
+        QLocale::setDefault(QLocale(language));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        QString said;
+        const std::optional<Measured> m = measuredLength(text, &said);
+        QCOMPARE(m ? qRound(m->millimetres * 100) / 100.0 : 0.0, millimetres);
+        QVERIFY2(why.isEmpty() ? said.isEmpty() : said.startsWith(why), qPrintable(said));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
