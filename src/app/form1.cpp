@@ -129,6 +129,13 @@ Form1::Form1(const Services& services, QWidget* parent)
     m_picture2 = place(new PreviewBox, "Picture2");
     m_combo1 = place(new QComboBox, "Combo1");
     m_combo1->setEditable(false);
+    // A calibrated printer says so where nothing shows at rest: in its
+    // tooltip and its description to assistive technology.
+    connect(m_combo1, &QComboBox::currentTextChanged, this, [this](const QString& name) {
+        const QString note = m_services.printers.note(name);
+        m_combo1->setToolTip(note);
+        m_combo1->setAccessibleDescription(note);
+    });
 
     m_pushButton2 =
         place(new PushButton(design::caption(design::control("PushButton2"))), "PushButton2");

@@ -491,11 +491,7 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
 {
     const WindowlessApplication app(program);
     Calibrations calibrations;
-    const auto factors = [](const Correction& c) {
-        return QStringLiteral("across \u00d7%1, down \u00d7%2")
-            .arg(c.across, 0, 'f', 4)
-            .arg(c.down, 0, 'f', 4);
-    };
+    const auto factors = describe;
     if (request.kind == CalibrateRequest::Kind::List) {
         bool unreadable = false;
         int listed = 0;

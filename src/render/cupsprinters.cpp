@@ -361,6 +361,15 @@ Canvas& CupsPrinters::canvas()
     return *m_canvas;
 }
 
+QString CupsPrinters::note(const QString& deviceName) const
+{
+    for (const Queue& queue : m_queues)
+        if (queue.deviceName == deviceName)
+            if (const auto correction = Calibrations().of(queue.name))
+                return QStringLiteral("Calibrated: ") + describe(*correction);
+    return {};
+}
+
 void CupsPrinters::setJobTitle(const QString& title)
 {
     m_jobTitle = title;

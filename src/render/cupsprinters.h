@@ -80,6 +80,7 @@ public:
     int printerScaleMode() const override;
     Canvas& canvas() override;
     void setJobTitle(const QString& title) override;
+    QString note(const QString& deviceName) const override;
 
     // The current queue's options that asked for scaling, which its jobs
     // override (see setUp).

@@ -31,6 +31,13 @@ public:
     virtual Canvas& canvas() = 0;
     // The title of the print jobs sent from now on.
     virtual void setJobTitle(const QString& title) = 0;
+    // A word about the printer of that DeviceName for its tooltip: the
+    // correction it prints with, where it has one. Never fails.
+    virtual QString note(const QString& deviceName) const
+    {
+        Q_UNUSED(deviceName);
+        return {};
+    }
 };
 
 } // namespace gridorra

@@ -80,6 +80,13 @@ QString unreadable(const QSettings& settings)
 
 } // namespace
 
+QString describe(const Correction& c)
+{
+    return QStringLiteral("across \u00d7%1, down \u00d7%2")
+        .arg(c.across, 0, 'f', 4)
+        .arg(c.down, 0, 'f', 4);
+}
+
 StoredCorrection Calibrations::find(const QString& queue) const
 {
     Group g;

@@ -14,6 +14,9 @@ struct Correction {
     double down = 1.0;
 };
 
+// "across ×1.0039, down ×0.9964".
+QString describe(const Correction& correction);
+
 // A correction as stored: whose it is (a queue, or an instance QUEUE/NAME),
 // and the correction, or why it cannot be used.
 struct StoredCorrection {

@@ -335,7 +335,7 @@ private slots:
         const auto restore = qScopeGuard([&] {
             runProgram({"--calibrate", "--printer", "US_Letter", "--reset"}, env);
         });
-        // Letter with margins of 18 and 36 points: rulers of 180 and 190 mm.
+        // Letter with margins of 18 and 36 points: rulers of 180 and 210 mm.
         const calibration::Lengths lengths = calibration::lengthsFor(QSizeF(576, 720) / 72 * 25.4);
         const double across = 180.0 / 179.1, down = 250.0 / 251.0;
         const QString acrossText = QString::number(lengths.acrossMm / across, 'f', 4) + "mm";
@@ -377,7 +377,12 @@ private slots:
         QCOMPARE(sheet.size(), 1);
         QCOMPARE(pagesOf(CupsQueues::documentOf(sheet[0].first)), 1);
 
+        // The window tells which printer is calibrated, where nothing shows
+        // at rest.
         start("US Letter Printer");
+        const QString note("Calibrated: across \u00d71.0050, down \u00d70.9960");
+        QCOMPARE(form->combo1()->toolTip(), note);
+        QCOMPARE(form->combo1()->accessibleDescription(), note);
         before = CupsQueues::lastJob();
         QCOMPARE(runProgram({"--print", "--printer", "US_Letter"}, env).status, 0);
         QVERIFY(CupsQueues::waitUntilIdle());
@@ -389,6 +394,7 @@ private slots:
             QVERIFY(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2);
         }
         form->combo1()->setCurrentText("Office");
+        QCOMPARE(form->combo1()->toolTip(), QString());
         const auto [x, y, wide, thin] = steps(CupsQueues::documentOf(print()[0].first));
         QVERIFY2(qAbs(x / 60 - 1) < 0.0005 && qAbs(y / 60 - 1) < 0.0005,
                  qPrintable(QString("steps %1 and %2 dots").arg(x).arg(y)));
@@ -446,6 +452,32 @@ private slots:
             QVERIFY(attributes.contains("cupsPrintQuality") && attributes.contains("High"));
         }
         QCOMPARE(services->boxes.said(), QStringList({"Done.", "Done.", "Done."}));
+
+        // On the command line by any of its names: a description that names
+        // one queue is that queue; a name that means none, or two, is
+        // refused with the names that could be meant.
+        const QString pdf = config.path() + "/named.pdf";
+        const QList<std::tuple<QStringList, int, QString>> names = {
+            {{"Lab Printer"}, 0, ""},
+            {{"Lab Printer (Lab_Upper/draft)"}, 0, ""},
+            {{"Twin Printer"},
+             2,
+             "gridorra: \"Twin Printer\" names more than one printer: \"Twin Printer (Twin_A)\", "
+             "\"Twin Printer (Twin_B)\"\n"},
+            {{"Lab"},
+             2,
+             "gridorra: no printer named \"Lab\"; the printers: \"lab printer\", \"Lab Printer "
+             "(Lab_Upper)\", \"Lab Printer (Lab_Upper/draft)\"\n"},
+            {{"Lab_Upper/draft", "--calibrated"},
+             2,
+             "gridorra: --calibrated: \"Lab Printer (Lab_Upper/draft)\" is not calibrated\n"}};
+        for (const auto& [name, status, err] : names) {
+            const ProgramRun run =
+                runProgram(QStringList{"--export", pdf, "--printer"} + name,
+                           withoutDisplay(QProcessEnvironment::systemEnvironment()));
+            QCOMPARE(run.status, status);
+            QCOMPARE(run.err, err);
+        }
     }
 
     // The command line draws what the button prints: --print sends one job
