@@ -22,7 +22,6 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 
 #include <cmath>
 #include <cstdio>
@@ -172,10 +171,10 @@ PageSetup pageFor(const QString& queue, const SheetRequest& request)
 {
     PageSetup page;
     if (!queue.isEmpty()) {
-        QPrinter printer(QPrinter::HighResolution);
-        CupsPrinters::setUp(printer, queue);
-        page.layout = printer.pageLayout();
-        page.dpi = printer.resolution();
+        PrintService service;
+        const QueuePage queuePage = CupsPrinters::pageOf(service, queue);
+        page.layout = queuePage.layout;
+        page.dpi = queuePage.dpi;
     } else {
         const bool inches = QLocale().measurementSystem() != QLocale::MetricSystem;
         page.layout =
@@ -302,8 +301,8 @@ int printCalibrationSheet(const Choice& printer, const QString& title)
         printers.makeCurrent(index);
         printers.setJobTitle(title);
         PrinterCanvas& canvas = printers.printerCanvas(); // set up on the queue
-        const QPrinter& device = printers.printer();
-        drawCalibrationSheet(canvas, device.pageLayout(), device.resolution(), printer.deviceName);
+        drawCalibrationSheet(canvas, printers.page().layout, printers.page().dpi,
+                             printer.deviceName);
         sayScalingOverridden(printer, printers);
     } catch (const Failure& failure) {
         say(QStringLiteral("%1: the calibration sheet could not be printed on \"%2\": %3")

@@ -8,17 +8,18 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QPrintEngine>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #ifndef Q_OS_WIN
 #include <cups/cups.h>
 #include <cups/ppd.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -26,37 +27,34 @@ namespace gridorra {
 
 namespace {
 
-// What a job on the queue (or instance) takes from the print service: the
-// dots it is rendered at (the PPD's marked choice, else the queue's default
-// resolution, else 0), the paper the page is put on, and the options the
-// user gave it in lpoptions, as names and values one after the other. Asked
-// in one conversation.
-struct JobSettings {
-    int dpi = 0;
-    QSizeF paper; // in points, as the queue's PPD gives it; none without one
-    QStringList options;
-};
-
 #ifndef Q_OS_WIN
+// A whole-point page of the paper's size: a standard one where it is one.
+QPageSize pageSizeOf(const QSizeF& points, const QString& name)
+{
+    const QPageSize::PageSizeId id = QPageSize::id(
+        QSize(qRound(points.width()), qRound(points.height())), QPageSize::FuzzyMatch);
+    return id != QPageSize::Custom ? QPageSize(id) : QPageSize(points, QPageSize::Point, name);
+}
+
 // From the queue's PPD, once the queue's defaults and the user's or the
 // instance's options are marked: the HWResolution of the marked print
-// quality (cupsPrintQuality), else of the marked Resolution, and the size of
-// the paper named `paperKey`. A driverless queue's PPD holds one resolution
-// per quality, while the queue reports its lowest as its default.
+// quality (cupsPrintQuality), else of the marked Resolution, and the marked
+// paper with its printable area. A driverless queue's PPD holds one
+// resolution per quality, while the queue reports its lowest as its
+// default. False where the queue has no PPD.
 // (libcups marks its PPD functions deprecated, with nothing yet in their
 // place for a queue's marked choices.)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-void readPpd(http_t* http, const cups_dest_t* dest, const QByteArray& paperKey,
-             JobSettings& settings)
+bool readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
 {
     const char* file = cupsGetPPD2(http, dest->name);
     if (!file)
-        return;
+        return false;
     ppd_file_t* ppd = ppdOpenFile(file);
     ::unlink(file);
     if (!ppd)
-        return;
+        return false;
     ppdMarkDefaults(ppd);
     cupsMarkOptions(ppd, dest->num_options, dest->options);
     static const QRegularExpression hw(QStringLiteral("HWResolution\\s*\\[\\s*(\\d+)"));
@@ -67,60 +65,98 @@ void readPpd(http_t* http, const cups_dest_t* dest, const QByteArray& paperKey,
             continue;
         if (const auto m = hw.match(QString::fromUtf8(choice->code ? choice->code : ""));
             m.hasMatch())
-            settings.dpi = m.captured(1).toInt();
+            page.dpi = m.captured(1).toInt();
         else if (const auto n = named.match(QString::fromUtf8(choice->choice)); n.hasMatch())
-            settings.dpi = n.captured(1).toInt();
-        if (settings.dpi > 0)
+            page.dpi = n.captured(1).toInt();
+        if (page.dpi > 0)
             break;
     }
-    if (const ppd_size_t* size = paperKey.isEmpty() ? nullptr : ppdPageSize(ppd, paperKey))
-        settings.paper = QSizeF(size->width, size->length);
+    if (const ppd_size_t* size = ppdPageSize(ppd, nullptr)) {
+        page.paper = QSizeF(size->width, size->length);
+        page.media = QString::fromUtf8(size->name);
+        page.layout = QPageLayout(pageSizeOf(page.paper, page.media), QPageLayout::Portrait,
+                                  QMarginsF(size->left, size->length - size->top,
+                                            size->width - size->right, size->bottom),
+                                  QPageLayout::Point);
+    }
     ppdClose(ppd);
+    return true;
 }
 #pragma GCC diagnostic pop
+
+// From the queue's own attributes, where it has no PPD: the default media
+// with its margins, and the default resolution.
+void readAttributes(http_t* http, cups_dest_t* dest, QueuePage& page)
+{
+    cups_dinfo_t* info = cupsCopyDestInfo(http, dest);
+    if (!info)
+        return;
+    if (page.dpi <= 0) {
+        if (ipp_attribute_t* attr = cupsFindDestDefault(http, dest, info, "printer-resolution")) {
+            int y = 0;
+            ipp_res_t units = IPP_RES_PER_INCH;
+            const int x = ippGetResolution(attr, 0, &y, &units);
+            page.dpi = units == IPP_RES_PER_CM ? int(x * 2.54 + 0.5) : x;
+        }
+    }
+    cups_size_t size{};
+    if (!page.layout.isValid() && cupsGetDestMediaDefault(http, dest, info, 0, &size)) {
+        constexpr double pointsPerHundredthMm = 72 / 2540.0;
+        page.paper = QSizeF(size.width, size.length) * pointsPerHundredthMm;
+        page.media = QString::fromUtf8(size.media);
+        page.layout = QPageLayout(pageSizeOf(page.paper, page.media), QPageLayout::Portrait,
+                                  QMarginsF(size.left, size.top, size.right, size.bottom) *
+                                      pointsPerHundredthMm,
+                                  QPageLayout::Point);
+    }
+    cupsFreeDestInfo(info);
+}
 #endif
 
-JobSettings jobSettings(const QString& queue, const QByteArray& paperKey)
+} // namespace
+
+QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
 {
-    JobSettings settings;
+    QueuePage page;
 #ifndef Q_OS_WIN
     const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
     const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
-    PrintService service;
     cups_dest_t* dest = service.reachable()
                             ? cupsGetNamedDest(service.connection(), name.constData(),
                                                instance.isEmpty() ? nullptr : instance.constData())
                             : nullptr;
-    if (!dest)
-        return settings;
-    for (int i = 0; i < dest->num_options; ++i)
-        settings.options << QString::fromUtf8(dest->options[i].name)
-                         << QString::fromUtf8(dest->options[i].value);
-    readPpd(service.connection(), dest, paperKey, settings);
-    if (cups_dinfo_t* info =
-            settings.dpi > 0 ? nullptr : cupsCopyDestInfo(service.connection(), dest)) {
-        if (ipp_attribute_t* attr =
-                cupsFindDestDefault(service.connection(), dest, info, "printer-resolution")) {
-            int y = 0;
-            ipp_res_t units = IPP_RES_PER_INCH;
-            const int x = ippGetResolution(attr, 0, &y, &units);
-            settings.dpi = units == IPP_RES_PER_CM ? int(x * 2.54 + 0.5) : x;
-        }
-        cupsFreeDestInfo(info);
+    if (!dest) { // the queue is gone, or the service did not answer
+        if (cupsLastError() >= IPP_STATUS_ERROR_INTERNAL || httpError(service.connection()))
+            service.requestFailed();
+        throw Failure(fail::printerError);
     }
+    QStringList options;
+    for (int i = 0; i < dest->num_options; ++i)
+        options << QString::fromUtf8(dest->options[i].name)
+                << QString::fromUtf8(dest->options[i].value);
+    if (!readPpd(service.connection(), dest, page) || page.dpi <= 0 || !page.layout.isValid())
+        readAttributes(service.connection(), dest, page);
     cupsFreeDests(1, dest);
+    if (!service.reachable())
+        throw Failure(fail::printerError);
+    // Dots are the queue's; a high resolution where the queue names none.
+    if (page.dpi <= 0)
+        page.dpi = 1200;
+    // A queue that says nothing of its paper prints on A4 without margins.
+    if (!page.layout.isValid())
+        page.layout = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+    // Every option of the chosen instance (or of the user's lpoptions
+    // default for the queue) goes with each job, as `lp -d QUEUE/INSTANCE`
+    // sends them; the sheet is never scaled, whatever the queue's defaults or
+    // the instance ask.
+    page.options = unscaled(options, &page.scalingAsked);
 #else
+    Q_UNUSED(service);
     Q_UNUSED(queue);
-    Q_UNUSED(paperKey);
+    throw Failure(fail::printerError);
 #endif
-    return settings;
+    return page;
 }
-
-// The toolkit's print engine takes the job's CUPS options under this key,
-// as a list of names and values one after the other.
-const auto cupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-
-} // namespace
 
 CupsPrinters::CupsPrinters() : m_queues(queues(true))
 {
@@ -131,11 +167,13 @@ CupsPrinters::CupsPrinters() : m_queues(queues(true))
 
 CupsPrinters::~CupsPrinters() = default;
 
-QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure* unreachable)
+QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure* unreachable,
+                                                PrintService* conversation)
 {
     QList<Queue> list;
 #ifndef Q_OS_WIN
-    PrintService service;
+    std::optional<PrintService> own;
+    PrintService& service = conversation ? *conversation : own.emplace();
     const auto gone = [&] {
         if (unreachable)
             *unreachable = {service.failure(), service.silent()};
@@ -325,36 +363,29 @@ int CupsPrinters::printerScaleMode() const
     return Canvas::twips;
 }
 
-QPrinter& CupsPrinters::printer()
+void CupsPrinters::refresh()
 {
-    if (!m_printer) {
-        // The toolkit asks the service for its default printer here, and
-        // would wait on a silent one without end.
-        if (!PrintService::answers())
-            throw Failure(fail::printerError);
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_canvas = std::make_unique<PrinterCanvas>(*m_printer);
-        m_canvas->setJobTitle(m_jobTitle);
-#ifndef Q_OS_WIN
-        // Qt hands the document to the service without looking at the answer:
-        // a queue that refuses the job must not pass for a printed copy.
-        m_canvas->setJobCheck([] {
-            if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
-                throw Failure(fail::printerError);
-        });
-        // Nor does it bound the wait when it hands the document over.
-        m_canvas->setSendCheck([] {
-            if (!PrintService::answers())
-                throw Failure(fail::printerError);
-        });
-#endif
-    }
-    return *m_printer;
+    // A job's conversation with the print service: the list, the queue's
+    // set-up and every copy.
+    m_service = std::make_unique<PrintService>();
+    m_queues = queues(false, nullptr, m_service.get());
+}
+
+PrintService& CupsPrinters::service()
+{
+    if (!m_service)
+        m_service = std::make_unique<PrintService>();
+    return *m_service;
 }
 
 Canvas& CupsPrinters::canvas()
 {
-    printer();
+    if (!m_canvas) {
+        m_writer = std::make_unique<QPdfWriter>(&m_document);
+        m_canvas = std::make_unique<PrinterCanvas>(*m_writer);
+        m_canvas->setJobTitle(m_jobTitle);
+        m_canvas->setSender(&m_document, [this](const QByteArray& pdf) { send(pdf); });
+    }
     // The current queue is set up on first use, and again after it failed.
     if (!m_configured && !m_current.name.isEmpty())
         select(m_current);
@@ -380,20 +411,76 @@ void CupsPrinters::setJobTitle(const QString& title)
 void CupsPrinters::select(const Queue& queue)
 {
     // The printer is set up on its queue once; choosing it again changes nothing.
-    const bool same = m_printer && m_configured && queue.name == m_current.name;
+    const bool same = m_canvas && m_configured && queue.name == m_current.name;
     m_current = queue;
-    if (!m_printer || same)
+    if (!m_canvas || same)
         return; // a new printer is set up when it is first used
     m_configured = false;
-    if (!PrintService::answers())
-        throw Failure(fail::printerError);
-    const PrinterSetUp setUp = CupsPrinters::setUp(*m_printer, queue.name);
-    m_scalingAsked = setUp.scalingAsked;
-    m_canvas->setPaper(setUp.paper);
+    m_page = pageOf(service(), queue.name);
+    m_writer->setPageLayout(m_page.layout);
+    m_writer->setResolution(m_page.dpi);
+    m_canvas->setPaper(m_page.paper);
     // A printer the user calibrated prints true to size.
     const Correction correction = Calibrations().of(queue.name).value_or(Correction());
     m_canvas->setCorrection(correction.across, correction.down);
     m_configured = true;
+}
+
+void CupsPrinters::send(const QByteArray& pdf)
+{
+#ifndef Q_OS_WIN
+    PrintService& conversation = service();
+    if (!conversation.reachable())
+        throw Failure(fail::printerError);
+    // One Print-Job request with the document, on the job's conversation:
+    // its answer bounded as every other. A queue that refuses the job fails
+    // the copy.
+    const QByteArray queue = m_current.name.section(QLatin1Char('/'), 0, 0).toUtf8();
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", queue.constData());
+    ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                 m_jobTitle.toUtf8().constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 "application/pdf");
+    cups_option_t* options = nullptr;
+    int count = 0;
+    if (!m_page.media.isEmpty())
+        count = cupsAddOption("media", m_page.media.toUtf8().constData(), count, &options);
+    for (int i = 0; i + 1 < m_page.options.size(); i += 2)
+        count = cupsAddOption(m_page.options[i].toUtf8().constData(),
+                              m_page.options[i + 1].toUtf8().constData(), count, &options);
+    cupsEncodeOptions2(request, count, options, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(request, count, options, IPP_TAG_JOB);
+    cupsFreeOptions(count, options);
+    const QByteArray resource = "/printers/" + queue;
+    http_t* http = conversation.connection();
+    // The document from memory: cupsDoIORequest sends it as libcups sends
+    // any file, authentication and retries included.
+    const int fd = ::memfd_create("gridorra-copy", MFD_CLOEXEC);
+    const bool written = fd >= 0 &&
+                         ::write(fd, pdf.constData(), size_t(pdf.size())) == pdf.size() &&
+                         ::lseek(fd, 0, SEEK_SET) == 0;
+    ipp_t* response =
+        written ? cupsDoIORequest(http, request, resource.constData(), fd, -1) : nullptr;
+    if (!written)
+        ippDelete(request);
+    if (fd >= 0)
+        ::close(fd);
+    const bool taken = response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    ippDelete(response);
+    if (!response && httpError(http))
+        conversation.requestFailed();
+    if (!taken)
+        throw Failure(fail::printerError);
+#else
+    Q_UNUSED(pdf);
+    throw Failure(fail::printerError);
+#endif
 }
 
 QStringList CupsPrinters::unscaled(const QStringList& options, QStringList* asked)
@@ -433,34 +520,6 @@ QStringList CupsPrinters::unscaled(const QStringList& options, QStringList* aske
     for (const auto& [name, value] : trueSize)
         out << name << value;
     return out;
-}
-
-PrinterSetUp CupsPrinters::setUp(QPrinter& printer, const QString& queue)
-{
-    printer.setPrinterName(queue);
-    // Qt ignores a queue it does not know.
-    if (printer.printerName() != queue)
-        throw Failure(fail::printerError);
-    // Qt starts every printer on A4: the queue's own default media counts.
-    // Its margins are the queue's too: Qt keeps the margins of the page it had
-    // before wherever they are wider than the new page's.
-    const QPageSize size = QPrinterInfo::printerInfo(queue).defaultPageSize();
-    if (size.isValid())
-        printer.setPageSize(size);
-    const QPageLayout layout = printer.pageLayout();
-    printer.setPageMargins(layout.minimumMargins(), layout.units());
-    // Dots are the queue's; Qt's high resolution where the queue names none.
-    const JobSettings job = jobSettings(queue, layout.pageSize().key().toUtf8());
-    printer.setResolution(job.dpi > 0 ? job.dpi : 1200);
-    // Every option of the chosen instance (or of the user's lpoptions
-    // default for the queue) goes with each job, as `lp -d QUEUE/INSTANCE`
-    // sends them: Qt itself passes on only those it has a setting for. The
-    // sheet is never scaled, whatever the queue's defaults or the instance
-    // ask: each job says so.
-    PrinterSetUp setUp;
-    setUp.paper = job.paper;
-    printer.printEngine()->setProperty(cupsOptionsKey, unscaled(job.options, &setUp.scalingAsked));
-    return setUp;
 }
 
 } // namespace gridorra

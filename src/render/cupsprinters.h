@@ -3,33 +3,35 @@
 #include "printers.h"
 #include "printservice.h"
 
+#include <QBuffer>
 #include <QList>
+#include <QPageLayout>
 #include <QSizeF>
 #include <QStringList>
 
 #include <memory>
 
-class QPrinter;
+class QPdfWriter;
 
 namespace gridorra {
 
 class PrinterCanvas;
 
-// What setting a printer up on a queue found: the paper the print service
-// puts the page on (none where the queue does not say), and the options of
-// the instance or the user that asked for the sheet to be scaled, as
-// NAME=VALUE, which the jobs override.
-struct PrinterSetUp {
+// A job on a queue (or instance) as its print service sets it up: the page
+// (the marked paper and its printable area, in points), the dots it is
+// rendered at, the paper the service puts the page on (where the page is
+// whole points and the paper is not), the media asked for, and every option
+// of the instance or the user, with no scaling; those that asked for
+// scaling as NAME=VALUE.
+struct QueuePage {
+    QPageLayout layout;
+    int dpi = 0;
     QSizeF paper;
+    QString media;
+    QStringList options;
     QStringList scalingAsked;
 };
 
-// The printers of the system's print service (CUPS on Linux), in the order
-// the service lists them. The list comes from one request to the service, at
-// start and at each refresh();
-// the QPrinter that does the printing is made when the first job needs it and
-// then serves for the whole run. Making a printer current selects its queue
-// with the queue's own default page size and resolution.
 class CupsPrinters : public Printers {
 public:
     CupsPrinters();
@@ -45,7 +47,9 @@ public:
     // Every queue and instance, in the order Qt lists them; which one is the
     // user's default only when asked. None when the print service cannot be
     // reached; `unreachable` then says why.
-    static QList<Queue> queues(bool findDefault = false, ServiceFailure* unreachable = nullptr);
+    // Asked in `conversation` where one is given.
+    static QList<Queue> queues(bool findDefault = false, ServiceFailure* unreachable = nullptr,
+                               PrintService* conversation = nullptr);
     // Gives each printer its DeviceName: the description, else the queue's
     // name; printers that share one get their queue's name in parentheses.
     static void nameDevices(QList<Queue>& list);
@@ -63,18 +67,17 @@ public:
     static Match match(const QList<Queue>& list, const QString& name);
     // The instances ("QUEUE/INSTANCE") named in the lpoptions files.
     static QStringList lpoptionsInstances();
-    // Sets the printer up on a queue: the queue's default paper and its
-    // margins, and its default resolution (1200 dpi where it names none).
-    // Every job asks for the sheet unscaled. Fails when the queue is gone,
-    // or the print service does not answer.
-    static PrinterSetUp setUp(QPrinter& printer, const QString& queue);
+    // How a job on the queue is set up (see QueuePage): from its PPD, else
+    // from its attributes. Fails when the queue is gone, or the service does
+    // not answer.
+    static QueuePage pageOf(PrintService& service, const QString& queue);
     // A job's options (names and values one after the other) with every
     // request to scale the page replaced by its value for none; those that
     // asked for scaling are added to `asked` as NAME=VALUE.
     static QStringList unscaled(const QStringList& options, QStringList* asked = nullptr);
 
     QStringList deviceNames() const override;
-    void refresh() override { m_queues = queues(false); }
+    void refresh() override;
     QString currentDeviceName() const override;
     void makeCurrent(int index) override;
     int printerScaleMode() const override;
@@ -83,11 +86,11 @@ public:
     QString note(const QString& deviceName) const override;
 
     // The current queue's options that asked for scaling, which its jobs
-    // override (see setUp).
-    QStringList scalingAsked() const { return m_scalingAsked; }
+    // override.
+    QStringList scalingAsked() const { return m_page.scalingAsked; }
+    // The current queue's page, once set up.
+    const QueuePage& page() const { return m_page; }
 
-    // The printer that prints, made on first use.
-    QPrinter& printer();
     // The current printer's canvas, set up on its queue.
     PrinterCanvas& printerCanvas()
     {
@@ -97,14 +100,19 @@ public:
 
 private:
     void select(const Queue& queue);
+    PrintService& service();
+    // Hands one copy's document to the current queue.
+    void send(const QByteArray& pdf);
 
-    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<PrintService> m_service;
+    QBuffer m_document;
+    std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<PrinterCanvas> m_canvas;
     QString m_jobTitle;
     QList<Queue> m_queues;
     Queue m_current;           // empty name: none
     bool m_configured = false; // the printer is set up on m_current's queue
-    QStringList m_scalingAsked;
+    QueuePage m_page;
 };
 
 } // namespace gridorra

@@ -3,22 +3,20 @@
 #include "core/failure.h"
 #include "systemcolours.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QPrinter>
 
 #include <cmath>
 
 namespace gridorra {
 
-PrinterCanvas::PrinterCanvas(QPrinter& printer) : m_device(printer), m_printer(&printer) {}
-
-PrinterCanvas::PrinterCanvas(QPdfWriter& writer) : m_device(writer), m_writer(&writer) {}
+PrinterCanvas::PrinterCanvas(QPdfWriter& writer) : m_writer(writer) {}
 
 PrinterCanvas::~PrinterCanvas()
 {
-    // A document left open at exit is abandoned, not printed.
+    // A document left open at exit is abandoned, not sent.
     abandon();
 }
 
@@ -26,8 +24,6 @@ void PrinterCanvas::abandon()
 {
     if (m_painter.isActive()) {
         m_pending.clear();
-        if (m_printer)
-            m_printer->abort();
         m_painter.end();
     }
 }
@@ -48,17 +44,17 @@ void PrinterCanvas::setScaleMode(int mode)
 // rounds the area to 0.01 inch, up to 7 twips short.)
 double PrinterCanvas::scaleWidth() const
 {
-    return m_device.pageLayout().paintRect(QPageLayout::Point).width() * 20.0 / m_across;
+    return m_writer.pageLayout().paintRect(QPageLayout::Point).width() * 20.0 / m_across;
 }
 
 double PrinterCanvas::scaleHeight() const
 {
-    return m_device.pageLayout().paintRect(QPageLayout::Point).height() * 20.0 / m_down;
+    return m_writer.pageLayout().paintRect(QPageLayout::Point).height() * 20.0 / m_down;
 }
 
 double PrinterCanvas::dotsPerTwip() const
 {
-    return (m_printer ? m_printer->resolution() : m_writer->resolution()) / 1440.0;
+    return m_writer.resolution() / 1440.0;
 }
 
 void PrinterCanvas::setDrawWidth(qint16 width)
@@ -72,15 +68,13 @@ bool PrinterCanvas::beginDocument()
         return true;
     if (m_documentFailed)
         return false;
-    if (m_printer && !m_printer->isValid()) {
-        m_documentFailed = true;
-        throw Failure(fail::printerError);
+    m_writer.setTitle(m_jobTitle);
+    if (m_document) {
+        m_document->close();
+        m_document->setData(QByteArray());
+        m_document->open(QIODevice::WriteOnly);
     }
-    if (m_printer)
-        m_printer->setDocName(m_jobTitle);
-    else
-        m_writer->setTitle(m_jobTitle);
-    if (!m_painter.begin(&m_device)) {
+    if (!m_painter.begin(&m_writer)) {
         m_documentFailed = true;
         throw Failure(fail::printerError);
     }
@@ -89,7 +83,7 @@ bool PrinterCanvas::beginDocument()
     // whole device pixels taken from margins rounded to whole points (a
     // printer's 9.64 pt margin becomes 10 pt, 3.5 dots off at 600 dpi). The
     // sheet begins at the exact corner: the difference is made up here.
-    const QPageLayout layout = m_device.pageLayout();
+    const QPageLayout layout = m_writer.pageLayout();
     const double dotsPerPoint = m_dotsPerTwip * 20.0;
     const QPointF exact = layout.paintRect(QPageLayout::Point).topLeft() * dotsPerPoint;
     const QPoint placed = layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft();
@@ -188,19 +182,11 @@ void PrinterCanvas::endDoc()
     if (!m_painter.isActive())
         return; // nothing drawn: no job
     flushLines();
-    if (m_sendCheck) {
-        try {
-            m_sendCheck();
-        } catch (const Failure&) {
-            abandon();
-            throw;
-        }
-    }
-    if (!m_painter.end() || (m_printer && m_printer->printerState() == QPrinter::Error))
+    if (!m_painter.end())
         throw Failure(fail::printerError);
     ++m_documentsEnded;
-    if (m_jobCheck)
-        m_jobCheck();
+    if (m_send)
+        m_send(m_document->data());
 }
 
 } // namespace gridorra

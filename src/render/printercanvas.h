@@ -11,30 +11,30 @@
 
 #include <functional>
 
-class QPagedPaintDevice;
+class QBuffer;
 class QPdfWriter;
-class QPrinter;
 
 namespace gridorra {
 
-// The current printer as a canvas. It works in twips (1440 are resolution()
-// dots), its origin is the printable area's top-left corner, its extent the
-// printable area, and its pens are cosmetic, in printer dots. The first
-// drawing call after an EndDoc begins a document; EndDoc sends it as one job.
+// A printer as a canvas, drawing a PDF. It works in twips (1440 are
+// resolution() dots), its origin is the printable area's top-left corner, its
+// extent the printable area, and its pens are cosmetic, in printer dots. The
+// first drawing call after an EndDoc begins a document; EndDoc ends it, and
+// hands it over as one job where the canvas has a sender.
 class PrinterCanvas : public Canvas {
 public:
-    explicit PrinterCanvas(QPrinter& printer);
-    // A PDF writer as the printer: its pages are the documents.
     explicit PrinterCanvas(QPdfWriter& writer);
     ~PrinterCanvas() override;
 
-    // The title of the jobs this canvas sends.
+    // The title of the documents.
     void setJobTitle(const QString& title) { m_jobTitle = title; }
-    // Asks the print service whether it took the job just sent; throws a
-    // Failure when it did not. Qt itself does not tell.
-    void setJobCheck(std::function<void()> check) { m_jobCheck = std::move(check); }
-    // Asked before a document is handed over; a Failure abandons it.
-    void setSendCheck(std::function<void()> check) { m_sendCheck = std::move(check); }
+    // Each document is written afresh into `document` (the writer's device),
+    // and handed to `send` when whole; a Failure it throws fails the EndDoc.
+    void setSender(QBuffer* document, std::function<void(const QByteArray&)> send)
+    {
+        m_document = document;
+        m_send = std::move(send);
+    }
 
     // The printer's correction, across and down: the drawing is stretched by
     // these factors, its extent shrunk by them (so it still fills the
@@ -72,13 +72,11 @@ private:
     void flushLines();
     double dotsPerTwip() const;
 
-    QPagedPaintDevice& m_device;
-    QPrinter* m_printer = nullptr;
-    QPdfWriter* m_writer = nullptr;
+    QPdfWriter& m_writer;
+    QBuffer* m_document = nullptr;
+    std::function<void(const QByteArray&)> m_send;
     QPainter m_painter;
     QString m_jobTitle;
-    std::function<void()> m_jobCheck;
-    std::function<void()> m_sendCheck;
     qint16 m_drawWidth = 1;
     double m_dotsPerTwip = 1.0;
     double m_across = 1.0;

@@ -7,7 +7,7 @@
 
 #include <QFileInfo>
 #include <QPageLayout>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,10 +20,8 @@ constexpr GridLabels labels{{1, 2, 3, 4, 5, 6, 7}, {8, 9, 10, 11, 12, 13, 14}};
 
 // A printer writing a PDF file on Letter paper with margins of a quarter inch
 // at the sides and half an inch at top and bottom.
-void setUpPdfPrinter(QPrinter& printer, const QString& file)
+void setUpPdfPrinter(QPdfWriter& printer)
 {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
                                       QMarginsF(0.25, 0.5, 0.25, 0.5), QPageLayout::Inch));
 }
@@ -70,9 +68,7 @@ private slots:
         QFETCH(double, width);
         QFETCH(double, height);
         QTemporaryDir dir;
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath("x.pdf"));
+        QPdfWriter printer(dir.filePath("x.pdf"));
         QVERIFY(printer.setPageLayout(layout));
         PrinterCanvas canvas(printer);
         QCOMPARE(canvas.scaleWidth(), width);
@@ -85,8 +81,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString pdf = dir.filePath("sheet.pdf");
-        QPrinter printer(QPrinter::HighResolution);
-        setUpPdfPrinter(printer, pdf);
+        QPdfWriter printer(pdf);
+        setUpPdfPrinter(printer);
         QCOMPARE(printer.resolution(), 1200);
         PrinterCanvas canvas(printer);
         RecordingBoxes boxes;
@@ -123,8 +119,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString pdf = dir.filePath("empty.pdf");
-        QPrinter printer(QPrinter::HighResolution);
-        setUpPdfPrinter(printer, pdf);
+        QPdfWriter printer(pdf);
+        setUpPdfPrinter(printer);
         PrinterCanvas canvas(printer);
         canvas.setDrawWidth(3);
         canvas.endDoc();
@@ -134,8 +130,8 @@ private slots:
     void aDocumentThatCannotBeginIsReportedOncePerDocument()
     {
         // A PDF file in a folder that does not exist cannot be opened.
-        QPrinter printer(QPrinter::HighResolution);
-        setUpPdfPrinter(printer, "/nonexistent-folder/sheet.pdf");
+        QPdfWriter printer("/nonexistent-folder/sheet.pdf");
+        setUpPdfPrinter(printer);
         PrinterCanvas canvas(printer);
         RecordingBoxes boxes;
         ErrorReport report(boxes);
