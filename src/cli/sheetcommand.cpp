@@ -254,20 +254,34 @@ int unknownPrinter(const QString& name, const CupsPrinters::Match& match)
     return 2;
 }
 
+// Said when the print service stopped answering and an export of the
+// default printer's paper goes on with the locale's.
+void sayLocalePaper(const QString& why)
+{
+    say(QStringLiteral("%1: the print service does not answer: %2; the sheet is on the paper of "
+                       "the locale")
+            .arg(programName(), why));
+}
+
 // The page the request draws on (see pageFor); nothing, once said why,
-// when the print service or the printer gives none.
+// when the print service or the printer gives none. An export on the
+// default printer's paper goes on with the locale's paper when the service
+// stops answering.
 std::optional<PageSetup> printerPage(const Choice& printer, const SheetRequest& request)
 {
     try {
-        QString why;
-        if (!printer.queue.isEmpty() && !PrintService::answers(&why)) {
-            unreachable(why);
-            return std::nullopt;
-        }
         return pageFor(printer.queue, request);
     } catch (const Failure& failure) {
-        say(QStringLiteral("%1: the printer \"%2\" gives no page: %3")
-                .arg(programName(), printer.deviceName, failure.description()));
+        QString why;
+        if (!PrintService::wentSilent(&why)) {
+            say(QStringLiteral("%1: the printer \"%2\" gives no page: %3")
+                    .arg(programName(), printer.deviceName, failure.description()));
+        } else if (request.kind == SheetRequest::Kind::Export && request.printer.isEmpty()) {
+            sayLocalePaper(why);
+            return pageFor(QString(), request);
+        } else {
+            unreachable(why);
+        }
         return std::nullopt;
     }
 }
@@ -408,6 +422,8 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     PrintJobContext job{window, printers, registry, boxes, report, title, busy};
     printJob(job);
     sayScalingOverridden(printer, printers);
+    if (QString why; PrintService::wentSilent(&why))
+        unreachable(why);
     // As in the window, a negative count prints nothing; a script is told.
     try {
         if (const qint16 copies = number::toInt16(window.fieldText(6)); copies < 0)
@@ -476,9 +492,7 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& request)
         // With no print service at all the locale's paper is the page; one
         // that is there and does not answer is worth a word.
         if (printer.unreachable->silent)
-            say(QStringLiteral("%1: the print service does not answer: %2; the sheet is on "
-                               "the paper of the locale")
-                    .arg(programName(), printer.unreachable->why));
+            sayLocalePaper(printer.unreachable->why);
     }
     if (printer.unknown)
         return unknownPrinter(request.printer, printer.match);

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -48,11 +50,17 @@ QPageSize pageSizeOf(const QSizeF& points, const QString& name)
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 bool readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
 {
-    const char* file = cupsGetPPD2(http, dest->name);
-    if (!file)
+    // Fetched in this conversation (cupsGetPPD2 would open one of its own,
+    // which waits without a bound), into memory.
+    const int fd = ::memfd_create("gridorra-ppd", MFD_CLOEXEC);
+    if (fd < 0)
         return false;
-    ppd_file_t* ppd = ppdOpenFile(file);
-    ::unlink(file);
+    const QByteArray resource = QByteArray("/printers/") + dest->name + ".ppd";
+    ppd_file_t* ppd = cupsGetFd(http, resource.constData(), fd) == HTTP_STATUS_OK &&
+                              ::lseek(fd, 0, SEEK_SET) == 0
+                          ? ppdOpenFd(fd)
+                          : nullptr;
+    ::close(fd);
     if (!ppd)
         return false;
     ppdMarkDefaults(ppd);
@@ -113,6 +121,71 @@ void readAttributes(http_t* http, cups_dest_t* dest, QueuePage& page)
 }
 #endif
 
+// The lines of the lpoptions files, where the print library keeps them: the
+// system's file, then the user's. Each is "Dest QUEUE[/INSTANCE] OPTIONS" or
+// "Default ..."; as (name, options).
+QList<QPair<QString, QString>> lpoptionsLines()
+{
+    QList<QPair<QString, QString>> lines;
+    const QString serverRoot = qEnvironmentVariableIsSet("CUPS_SERVERROOT")
+                                   ? qEnvironmentVariable("CUPS_SERVERROOT")
+                                   : QStringLiteral("/etc/cups");
+    const QStringList files = {serverRoot + QStringLiteral("/lpoptions"),
+                               QDir::homePath() + QStringLiteral("/.cups/lpoptions")};
+    for (const QString& path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        while (!file.atEnd()) {
+            const QString line = QString::fromUtf8(file.readLine()).trimmed();
+            const QString word = line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+            if (word.compare(QStringLiteral("Dest"), Qt::CaseInsensitive) &&
+                word.compare(QStringLiteral("Default"), Qt::CaseInsensitive))
+                continue;
+            const QString name = line.section(QLatin1Char(' '), 1, 1, QString::SectionSkipEmpty);
+            if (!name.isEmpty())
+                lines.append({name, line.section(QLatin1Char(' '), 2, -1,
+                                                 QString::SectionSkipEmpty)});
+        }
+    }
+    return lines;
+}
+
+// The queue (or instance) as libcups' cupsGetNamedDest gives it, asked in
+// this conversation only: that function looks for a queue it cannot get
+// among every printer on the network, through connections of its own that
+// wait without a bound. Its options are those of the lpoptions files (the
+// queue's line, then the instance's), its URI the queue's. Nothing when the
+// queue is gone or the service did not answer.
+cups_dest_t* namedDest(http_t* http, const QByteArray& name, const QByteArray& instance)
+{
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", name.constData());
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    const bool found = response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    ippDelete(response);
+    if (!found)
+        return nullptr;
+    auto* dest = static_cast<cups_dest_t*>(calloc(1, sizeof(cups_dest_t)));
+    dest->name = strdup(name.constData());
+    dest->instance = instance.isEmpty() ? nullptr : strdup(instance.constData());
+    dest->num_options =
+        cupsAddOption("printer-uri-supported", uri, dest->num_options, &dest->options);
+    const QString queue = QString::fromUtf8(name);
+    const QString full = instance.isEmpty() ? queue : queue + QLatin1Char('/') +
+                                                          QString::fromUtf8(instance);
+    for (const QString& which : instance.isEmpty() ? QStringList{queue} : QStringList{queue, full})
+        for (const auto& [line, options] : lpoptionsLines())
+            if (line == which)
+                dest->num_options = cupsParseOptions(options.toUtf8().constData(),
+                                                     dest->num_options, &dest->options);
+    return dest;
+}
 } // namespace
 
 QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
@@ -121,10 +194,8 @@ QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
 #ifndef Q_OS_WIN
     const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
     const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
-    cups_dest_t* dest = service.reachable()
-                            ? cupsGetNamedDest(service.connection(), name.constData(),
-                                               instance.isEmpty() ? nullptr : instance.constData())
-                            : nullptr;
+    cups_dest_t* dest =
+        service.reachable() ? namedDest(service.connection(), name, instance) : nullptr;
     if (!dest) { // the queue is gone, or the service did not answer
         if (cupsLastError() >= IPP_STATUS_ERROR_INTERNAL || httpError(service.connection()))
             service.requestFailed();
@@ -132,8 +203,9 @@ QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
     }
     QStringList options;
     for (int i = 0; i < dest->num_options; ++i)
-        options << QString::fromUtf8(dest->options[i].name)
-                << QString::fromUtf8(dest->options[i].value);
+        if (qstrcmp(dest->options[i].name, "printer-uri-supported") != 0)
+            options << QString::fromUtf8(dest->options[i].name)
+                    << QString::fromUtf8(dest->options[i].value);
     if (!readPpd(service.connection(), dest, page) || page.dpi <= 0 || !page.layout.isValid())
         readAttributes(service.connection(), dest, page);
     cupsFreeDests(1, dest);
@@ -310,30 +382,9 @@ QStringList CupsPrinters::lpoptionsInstances()
 {
     QStringList instances;
 #ifndef Q_OS_WIN
-    // Where the print library keeps them: the system's file, then the user's.
-    const QString serverRoot = qEnvironmentVariableIsSet("CUPS_SERVERROOT")
-                                   ? qEnvironmentVariable("CUPS_SERVERROOT")
-                                   : QStringLiteral("/etc/cups");
-    const QStringList files = {serverRoot + QStringLiteral("/lpoptions"),
-                               QDir::homePath() + QStringLiteral("/.cups/lpoptions")};
-    for (const QString& path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            continue;
-        // Lines of "Dest QUEUE[/INSTANCE] options" or "Default ...".
-        while (!file.atEnd()) {
-            const QStringList words =
-                QString::fromUtf8(file.readLine()).simplified().split(QLatin1Char(' '));
-            if (words.size() < 2 ||
-                (words[0].compare(QStringLiteral("Dest"), Qt::CaseInsensitive) &&
-                 words[0].compare(QStringLiteral("Default"), Qt::CaseInsensitive)))
-                continue;
-            const QString& name = words[1];
-            if (name.section(QLatin1Char('/'), 1).isEmpty() || instances.contains(name))
-                continue;
+    for (const auto& [name, options] : lpoptionsLines())
+        if (!name.section(QLatin1Char('/'), 1).isEmpty() && !instances.contains(name))
             instances << name;
-        }
-    }
 #endif
     return instances;
 }

@@ -20,10 +20,37 @@ QString serverName()
     return QString::fromLocal8Bit(cupsServer());
 }
 
+// A service that just let a request wait out its bound is not asked again
+// for a while: a job or a command against it fails within one wait.
+struct Silence {
+    QString server;
+    QString why;
+    QDeadlineTimer until;
+};
+Silence& silence()
+{
+    static Silence s;
+    return s;
+}
+
 } // namespace
+
+bool PrintService::wentSilent(QString* why)
+{
+    const Silence& s = silence();
+    if (s.server != serverName() || s.until.hasExpired())
+        return false;
+    if (why)
+        *why = s.why;
+    return true;
+}
 
 PrintService::PrintService()
 {
+    if (wentSilent(&m_failure)) {
+        m_silent = true;
+        return;
+    }
     m_http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                           timeoutSeconds * 1000, nullptr);
     if (!m_http) {
@@ -54,20 +81,12 @@ void PrintService::requestFailed()
                                                     serverName());
     httpClose(m_http);
     m_http = nullptr;
+    if (m_silent)
+        silence() = {serverName(), m_failure, QDeadlineTimer(30000)};
 }
 
 bool PrintService::answers(QString* why)
 {
-    // A service that just let a request wait out its bound is not asked
-    // again for a while: a print job against it fails within one wait.
-    static QString silentServer;
-    static QString silentWhy;
-    static QDeadlineTimer silentFor;
-    if (silentServer == serverName() && !silentFor.hasExpired()) {
-        if (why)
-            *why = silentWhy;
-        return false;
-    }
     PrintService service;
     if (service.reachable()) {
         ipp_t* response =
@@ -79,11 +98,6 @@ bool PrintService::answers(QString* why)
     }
     if (why)
         *why = service.failure();
-    if (service.silent()) {
-        silentServer = serverName();
-        silentWhy = service.failure();
-        silentFor.setRemainingTime(30000);
-    }
     return service.reachable();
 }
 
@@ -95,6 +109,10 @@ void PrintService::requestFailed() {}
 bool PrintService::answers(QString*)
 {
     return true;
+}
+bool PrintService::wentSilent(QString*)
+{
+    return false;
 }
 
 #endif

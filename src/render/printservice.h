@@ -10,8 +10,8 @@ namespace gridorra {
 // request waits without end: the connection and every answer are bounded,
 // so that a scheduler that is stuck, or a remote one behind a firewall,
 // costs seconds instead of minutes. After the first request that gets no
-// answer the service counts as unreachable, and the conversation asks
-// nothing more.
+// answer the service counts as unreachable: the conversation asks nothing
+// more, and for 30 seconds no new conversation with it begins.
 class PrintService {
 public:
     // How long the connection and each answer may take.
@@ -35,9 +35,11 @@ public:
     void requestFailed();
 
     // Whether the service answers one small request in time; `why` says
-    // why not. Asked before the toolkit's own printer calls, which wait on
-    // the service without a bound of their own.
+    // why not.
     static bool answers(QString* why = nullptr);
+    // Whether a request to the service went unanswered in the last 30
+    // seconds; `why` says what happened.
+    static bool wentSilent(QString* why = nullptr);
 
 private:
     http_t* m_http = nullptr;
