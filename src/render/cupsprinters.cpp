@@ -56,10 +56,10 @@ bool readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
     if (fd < 0)
         return false;
     const QByteArray resource = QByteArray("/printers/") + dest->name + ".ppd";
-    ppd_file_t* ppd = cupsGetFd(http, resource.constData(), fd) == HTTP_STATUS_OK &&
-                              ::lseek(fd, 0, SEEK_SET) == 0
-                          ? ppdOpenFd(fd)
-                          : nullptr;
+    ppd_file_t* ppd =
+        cupsGetFd(http, resource.constData(), fd) == HTTP_STATUS_OK && ::lseek(fd, 0, SEEK_SET) == 0
+            ? ppdOpenFd(fd)
+            : nullptr;
     ::close(fd);
     if (!ppd)
         return false;
@@ -144,8 +144,8 @@ QList<QPair<QString, QString>> lpoptionsLines()
                 continue;
             const QString name = line.section(QLatin1Char(' '), 1, 1, QString::SectionSkipEmpty);
             if (!name.isEmpty())
-                lines.append({name, line.section(QLatin1Char(' '), 2, -1,
-                                                 QString::SectionSkipEmpty)});
+                lines.append(
+                    {name, line.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty)});
         }
     }
     return lines;
@@ -157,7 +157,7 @@ QList<QPair<QString, QString>> lpoptionsLines()
 // wait without a bound. Its options are those of the lpoptions files (the
 // queue's line, then the instance's), its URI the queue's. Nothing when the
 // queue is gone or the service did not answer.
-cups_dest_t* namedDest(http_t* http, const QByteArray& name, const QByteArray& instance)
+cups_dest_t* namedDest(PrintService& service, const QByteArray& name, const QByteArray& instance)
 {
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", ippPort(),
@@ -166,7 +166,7 @@ cups_dest_t* namedDest(http_t* http, const QByteArray& name, const QByteArray& i
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                  "printer-name");
-    ipp_t* response = cupsDoRequest(http, request, "/");
+    ipp_t* response = service.request(request, "/");
     const bool found = response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
     ippDelete(response);
     if (!found)
@@ -177,8 +177,8 @@ cups_dest_t* namedDest(http_t* http, const QByteArray& name, const QByteArray& i
     dest->num_options =
         cupsAddOption("printer-uri-supported", uri, dest->num_options, &dest->options);
     const QString queue = QString::fromUtf8(name);
-    const QString full = instance.isEmpty() ? queue : queue + QLatin1Char('/') +
-                                                          QString::fromUtf8(instance);
+    const QString full =
+        instance.isEmpty() ? queue : queue + QLatin1Char('/') + QString::fromUtf8(instance);
     for (const QString& which : instance.isEmpty() ? QStringList{queue} : QStringList{queue, full})
         for (const auto& [line, options] : lpoptionsLines())
             if (line == which)
@@ -194,8 +194,7 @@ QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
 #ifndef Q_OS_WIN
     const QByteArray name = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
     const QByteArray instance = queue.section(QLatin1Char('/'), 1).toUtf8();
-    cups_dest_t* dest =
-        service.reachable() ? namedDest(service.connection(), name, instance) : nullptr;
+    cups_dest_t* dest = service.reachable() ? namedDest(service, name, instance) : nullptr;
     if (!dest) { // the queue is gone, or the service did not answer
         if (cupsLastError() >= IPP_STATUS_ERROR_INTERNAL || httpError(service.connection()))
             service.requestFailed();
@@ -260,11 +259,9 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure
     static const char* const wanted[] = {"printer-name", "printer-info"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr,
                   wanted);
-    ipp_t* response = cupsDoRequest(service.connection(), request, "/");
-    if (!response) {
-        service.requestFailed();
+    ipp_t* response = service.request(request, "/");
+    if (!response)
         return gone();
-    }
     Queue queue;
     const auto finish = [&] {
         if (!queue.name.isEmpty())
@@ -509,23 +506,9 @@ void CupsPrinters::send(const QByteArray& pdf)
     cupsEncodeOptions2(request, count, options, IPP_TAG_JOB);
     cupsFreeOptions(count, options);
     const QByteArray resource = "/printers/" + queue;
-    http_t* http = conversation.connection();
-    // The document from memory: cupsDoIORequest sends it as libcups sends
-    // any file, authentication and retries included.
-    const int fd = ::memfd_create("gridorra-copy", MFD_CLOEXEC);
-    const bool written = fd >= 0 &&
-                         ::write(fd, pdf.constData(), size_t(pdf.size())) == pdf.size() &&
-                         ::lseek(fd, 0, SEEK_SET) == 0;
-    ipp_t* response =
-        written ? cupsDoIORequest(http, request, resource.constData(), fd, -1) : nullptr;
-    if (!written)
-        ippDelete(request);
-    if (fd >= 0)
-        ::close(fd);
+    ipp_t* response = conversation.request(request, resource.constData(), pdf);
     const bool taken = response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
     ippDelete(response);
-    if (!response && httpError(http))
-        conversation.requestFailed();
     if (!taken)
         throw Failure(fail::printerError);
 #else

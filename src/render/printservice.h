@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 typedef struct _http_s http_t;
+typedef struct _ipp_s ipp_t;
 
 namespace gridorra {
 
@@ -34,6 +36,14 @@ public:
     // unreachable from then on.
     void requestFailed();
 
+    // Sends the request (which it frees), with `document` as its data, and
+    // returns the answer; nothing when no answer came (the service is then
+    // unreachable). An answer to a request without a document (a list of
+    // printers can be long) is read whole, in large pieces with one bounded
+    // wait for each, where libcups reads it a field at a time, waiting
+    // before each.
+    ipp_t* request(ipp_t* request, const char* resource, const QByteArray& document = {});
+
     // Whether the service answers one small request in time; `why` says
     // why not.
     static bool answers(QString* why = nullptr);
@@ -42,6 +52,8 @@ public:
     static bool wentSilent(QString* why = nullptr);
 
 private:
+    ipp_t* withDocument(ipp_t* request, const char* resource, const QByteArray& document);
+
     http_t* m_http = nullptr;
     QString m_failure;
     bool m_silent = false;
