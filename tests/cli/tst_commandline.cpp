@@ -592,9 +592,15 @@ private slots:
                 }
             }
         });
-        for (int i = 0; i < 5; ++i)
-            runProgram({"--export", "t.pdf", "--page-size", "A4"}, environment(home.path()), 30000,
-                       shared);
+        // The rename held back (by strace) for a fifth of a second: time for
+        // the attacker to put a link under the hidden name.
+        QList<int> statuses;
+        for (int i = 0; i < 3; ++i)
+            statuses << runProgram({"-f", "-qq", "-o", "/dev/null", "-e",
+                                    "inject=renameat,renameat2:delay_enter=200000", "--",
+                                    GRIDORRA_EXE, "--export", "t.pdf", "--page-size", "A4"},
+                                   environment(home.path()), 30000, shared, "strace")
+                            .status;
         done = true;
         attacker.join();
         ::close(folder);
@@ -604,6 +610,11 @@ private slots:
         struct stat st {};
         QCOMPARE(::stat(victim.constData(), &st), 0);
         QCOMPARE(st.st_mode & 07777, 0600u);
+        // The target never became the attacker's link: a swapped name is
+        // refused (the first export made the file, with no hidden name).
+        QCOMPARE(statuses, QList<int>({0, 1, 1}));
+        QVERIFY(swapped >= 2);
+        QVERIFY(!QFileInfo(shared + "/t.pdf").isSymLink());
     }
 
     // A print service that takes the connection and never answers: the waits
