@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "cli/standardoutput.h"
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #endif
@@ -29,9 +31,14 @@ namespace {
 void holdStandardDescriptors()
 {
 #ifdef Q_OS_UNIX
-    for (int fd = 0; fd <= 2; ++fd)
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF && ::open("/dev/null", O_RDWR) != fd)
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        if (fd == 1)
+            gridorra::standardOutput::noteClosed();
+        if (::open("/dev/null", O_RDWR) != fd)
             std::_Exit(1);
+    }
 #endif
 }
 

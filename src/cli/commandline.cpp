@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "standardoutput.h"
+
 #include "core/colour.h"
 #include "core/failure.h"
 #include "core/number.h"
@@ -15,6 +17,8 @@
 #include <cstring>
 #include <functional>
 #include <tuple>
+
+#include <unistd.h>
 
 namespace gridorra {
 
@@ -181,7 +185,9 @@ QString setPrint(const QString&, SheetRequest& sheet)
 QString setPrinter(const QString& text, SheetRequest& sheet)
 {
     sheet.printer = text;
-    return {};
+    return text.isEmpty() ? QStringLiteral("give a printer's name (without --printer, the default "
+                                           "printer)")
+                          : QString();
 }
 
 QString setCalibrationSheet(const QString&, SheetRequest& sheet)
@@ -286,6 +292,15 @@ QString typedName(const QString& argument)
         .section(QLatin1Char('='), 0, 0);
 }
 
+// A negative number, or a value a number cannot take that reads like one
+// ("-inf"), is refused as a value, not as an option.
+bool numberLike(const QString& argument)
+{
+    static const QRegularExpression special(QStringLiteral("^[+-]?(inf(inity)?|nan)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return number::parse(argument) || special.match(argument.trimmed()).hasMatch();
+}
+
 bool looksLikeOption(const QString& argument)
 {
     static const QRegularExpression option(QStringLiteral("^--?[A-Za-z]"));
@@ -386,10 +401,9 @@ CommandLine readCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments))
         return refuse(parser.errorText() + QStringLiteral(" (see %1 --help)").arg(name));
     const auto answer = [&](const QString& text) {
-        if (write(stdout, text))
+        if (standardOutput::write(text))
             return CommandLine{0, std::nullopt, std::nullopt};
-        write(stderr, QStringLiteral("%1: cannot write to standard output: %2\n")
-                          .arg(name, QString::fromLocal8Bit(std::strerror(errno))));
+        write(stderr, QStringLiteral("%1: %2\n").arg(name, standardOutput::failure()));
         return CommandLine{1, std::nullopt, std::nullopt};
     };
     if (parser.isSet(help) || parser.isSet(helpAll))
@@ -407,7 +421,7 @@ CommandLine readCommandLine(const QStringList& arguments)
         if (argument == QStringLiteral("--"))
             break;
         if (!argument.contains(QLatin1Char('=')) && valueOptions.contains(typedName(argument)) &&
-            looksLikeOption(arguments[i + 1]))
+            looksLikeOption(arguments[i + 1]) && !numberLike(arguments[i + 1]))
             return refuse(QStringLiteral("%1 %2: a value that looks like an option (write "
                                          "--%3=%2 if it is meant)")
                               .arg(argument, arguments[i + 1], typedName(argument)));
@@ -453,6 +467,20 @@ CommandLine readCommandLine(const QStringList& arguments)
     if (sheet.calibrated && sheet.printer.isEmpty())
         return refuse(QStringLiteral("--calibrated: name the printer whose correction to use "
                                      "with --printer"));
+    // The calibration sheet is the same for every grid, and never corrected.
+    if (sheet.calibrationSheet) {
+        for (const char* option : {"lines-down", "lines-across", "wide-across", "wide-down",
+                                   "thickness", "unit", "colour", "calibrated"})
+            if (parser.isSet(QString::fromLatin1(option)))
+                return refuse(QStringLiteral("%1 has no place on the calibration sheet, which is "
+                                             "the same for every grid and never corrected")
+                                  .arg(optionName(option)));
+    }
+    // A PDF on a terminal is a screenful of noise.
+    if (sheet.kind == SheetRequest::Kind::Export && sheet.file == QStringLiteral("-") &&
+        !standardOutput::wasClosed() && ::isatty(STDOUT_FILENO))
+        return refuse(QStringLiteral("--export -: not writing a PDF to a terminal; use a file "
+                                     "name or a pipe"));
     return {std::nullopt, sheet, std::nullopt};
 }
 

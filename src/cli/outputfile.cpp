@@ -181,11 +181,12 @@ public:
         // In a folder where others may write, another user could put
         // something else under the hidden name: it is renamed only while it
         // is still this file.
-        struct stat ours {}, there {};
-        const bool swapped = !error && (::fstat(fd, &ours) != 0 ||
-                                        ::fstatat(dir, name.constData(), &there,
-                                                  AT_SYMLINK_NOFOLLOW) != 0 ||
-                                        ours.st_dev != there.st_dev || ours.st_ino != there.st_ino);
+        struct stat ours {
+        }, there{};
+        const bool swapped =
+            !error && (::fstat(fd, &ours) != 0 ||
+                       ::fstatat(dir, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+                       ours.st_dev != there.st_dev || ours.st_ino != there.st_ino);
         if (!error && !swapped && ::renameat(dir, name.constData(), dir, base.constData()) != 0) {
             error = errno;
             ::unlinkat(dir, name.constData(), 0);

@@ -9,6 +9,7 @@
 #include "render/calibrationsheet.h"
 #include "render/canvas.h"
 #include "render/cupsprinters.h"
+#include "render/gridgeometry.h"
 #include "render/gridwindow.h"
 #include "render/printercanvas.h"
 #include "render/printjob.h"
@@ -17,14 +18,18 @@
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
 #include "settings/userregistry.h"
+#include "standardoutput.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <tuple>
 
 #ifndef Q_OS_WIN
@@ -230,6 +235,12 @@ QString programName()
     return QCoreApplication::applicationName();
 }
 
+int cannotWriteOutput()
+{
+    say(QStringLiteral("%1: %2").arg(programName(), standardOutput::failure()));
+    return 1;
+}
+
 int unreachable(const QString& why)
 {
     say(QStringLiteral("%1: cannot reach the print service: %2").arg(programName(), why));
@@ -307,7 +318,7 @@ void sayScalingOverridden(const Choice& printer, const CupsPrinters& printers)
                 .arg(programName(), printer.deviceName, asked.join(QStringLiteral(", "))));
 }
 
-int printCalibrationSheet(const Choice& printer, const QString& title)
+int printCalibrationSheet(const Choice& printer, const QString& title, int copies)
 {
     CupsPrinters printers;
     try {
@@ -315,8 +326,9 @@ int printCalibrationSheet(const Choice& printer, const QString& title)
         printers.makeCurrent(index);
         printers.setJobTitle(title);
         PrinterCanvas& canvas = printers.printerCanvas(); // set up on the queue
-        drawCalibrationSheet(canvas, printers.page().layout, printers.page().dpi,
-                             printer.deviceName);
+        for (int copy = 0; copy < copies; ++copy)
+            drawCalibrationSheet(canvas, printers.page().layout, printers.page().dpi,
+                                 printer.deviceName);
         sayScalingOverridden(printer, printers);
     } catch (const Failure& failure) {
         say(QStringLiteral("%1: the calibration sheet could not be printed on \"%2\": %3")
@@ -324,6 +336,27 @@ int printCalibrationSheet(const Choice& printer, const QString& title)
         return 1;
     }
     return 0;
+}
+
+// Lines closer than a twip cannot be drawn: as in the window, one line is
+// drawn in that direction, the first. Said, so that no such sheet passes
+// for the grid asked for.
+void sayTooDense(const GridWindow& window)
+{
+    const qint16 unit = window.inchesSelected() ? grid::twipsPerInch : grid::twipsPerCentimetre;
+    for (const auto& [field, direction] : {std::pair{1, "horizontal"}, std::pair{2, "vertical"}}) {
+        try {
+            if (number::toInt16(window.fieldText(field)) != 0 &&
+                grid::spacing(unit, window.fieldText(field)) == 0)
+                say(QStringLiteral("%1: %2 %3 lines per %4 are closer than a twip (1/1440 inch) "
+                                   "and cannot be drawn; one %3 line is drawn, the first")
+                        .arg(programName(), window.fieldText(field), QLatin1String(direction),
+                             window.inchesSelected() ? QStringLiteral("inch")
+                                                     : QStringLiteral("centimetre")));
+        } catch (const Failure&) {
+            // reported by the job
+        }
+    }
 }
 
 // A stored correction that cannot be used, and why.
@@ -364,20 +397,28 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
         return 2;
     }
 
+    const QString target =
+        request.file == QStringLiteral("-") ? QStringLiteral("standard output") : request.file;
     const auto cannotWrite = [&](const QString& why) {
-        say(QStringLiteral("%1: cannot write %2: %3").arg(programName(), request.file, why));
+        say(QStringLiteral("%1: cannot write %2: %3").arg(programName(), target, why));
         return 1;
     };
+    if (request.file == QStringLiteral("-") && standardOutput::wasClosed())
+        return cannotWrite(QString::fromLocal8Bit(std::strerror(EBADF)));
     OutputFile file;
     if (!file.open(request.file))
         return cannotWrite(file.errorString());
+    // The sheet is drawn whole in memory first: a run that fails leaves the
+    // target as it was.
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
     StderrReport report;
     StoredWindow window(store, request, QString(), report);
     NoBoxes boxes;
     UserRegistry registry;
     bool busy = false;
     {
-        QPdfWriter writer(&file.device());
+        QPdfWriter writer(&document);
         writer.setResolution(page.dpi);
         writer.setPageLayout(page.layout);
         PdfWriterPrinters pdf(writer);
@@ -395,9 +436,17 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
         }
         pdf.blankPageIfNothingWasDrawn();
     }
+    if (!request.calibrationSheet)
+        sayTooDense(window);
+    if (report.failures() > 0) {
+        say(QStringLiteral("%1: nothing was written to %2").arg(programName(), target));
+        return 1;
+    }
+    // A failed write is kept by the device, and told by the commit.
+    file.device().write(document.data());
     if (!file.commit())
         return cannotWrite(file.errorString());
-    return report.failures() > 0 ? 1 : 0;
+    return 0;
 }
 
 int printSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
@@ -407,8 +456,20 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
         say(QStringLiteral("%1: no default printer: name one with --printer").arg(programName()));
         return 1;
     }
-    if (request.calibrationSheet)
-        return printCalibrationSheet(printer, title);
+    if (request.calibrationSheet) {
+        // As many copies as asked, one job each; one where none are.
+        int copies = 1;
+        if (request.fields.contains(6)) {
+            try {
+                copies = std::max<int>(1, number::toInt16(request.fields.value(6)));
+            } catch (const Failure& failure) {
+                say(QStringLiteral("%1: --copies %2: %3")
+                        .arg(programName(), request.fields.value(6), failure.description()));
+                return 2;
+            }
+        }
+        return printCalibrationSheet(printer, title, copies);
+    }
     if (const StoredCorrection stored = Calibrations().find(printer.queue);
         !stored.problem.isEmpty()) {
         sayUnreadable(stored, QStringLiteral("; printed without it"));
@@ -421,6 +482,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     bool busy = false;
     PrintJobContext job{window, printers, registry, boxes, report, title, busy};
     printJob(job);
+    sayTooDense(window);
     sayScalingOverridden(printer, printers);
     if (QString why; PrintService::wentSilent(&why))
         unreachable(why);
@@ -508,6 +570,7 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
     if (request.kind == CalibrateRequest::Kind::List) {
         bool unreadable = false;
         int listed = 0;
+        QStringList lines;
         for (const StoredCorrection& entry : calibrations.all()) {
             if (entry.correction) {
                 ++listed;
@@ -521,8 +584,10 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
             }
         }
         if (listed == 0 && !unreadable)
-            std::fputs("no printer is calibrated\n", stdout);
-        return std::fflush(stdout) == 0 && !unreadable ? 0 : 1;
+            lines << QStringLiteral("no printer is calibrated\n");
+        if (!standardOutput::write(lines.join(QString())))
+            return cannotWriteOutput();
+        return unreadable ? 1 : 0;
     }
     const Choice printer = choosePrinter(request.printer);
     if (printer.unreachable)
@@ -531,12 +596,12 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
         return unknownPrinter(request.printer, printer.match);
     if (request.kind == CalibrateRequest::Kind::Reset) {
         const bool removed = calibrations.remove(printer.queue);
-        std::fputs(qPrintable(QStringLiteral("%1: %2\n")
-                                  .arg(printer.deviceName,
-                                       removed ? QStringLiteral("correction removed")
-                                               : QStringLiteral("no correction was stored"))),
-                   stdout);
-        return 0;
+        return standardOutput::write(QStringLiteral("%1: %2\n")
+                                         .arg(printer.deviceName,
+                                              removed ? QStringLiteral("correction removed")
+                                                      : QStringLiteral("no correction was stored")))
+                   ? 0
+                   : cannotWriteOutput();
     }
     // The rulers this printer's sheet has, and what was measured of them.
     const std::optional<PageSetup> page = printerPage(printer, SheetRequest());
@@ -563,9 +628,10 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
         }
     }
     calibrations.store(printer.queue, correction);
-    std::fputs(qPrintable(QStringLiteral("%1: %2\n").arg(printer.deviceName, factors(correction))),
-               stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return standardOutput::write(
+               QStringLiteral("%1: %2\n").arg(printer.deviceName, factors(correction)))
+               ? 0
+               : cannotWriteOutput();
 }
 
 } // namespace gridorra

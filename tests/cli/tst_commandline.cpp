@@ -144,6 +144,17 @@ private slots:
             << QStringList{"--calibrate", "--printer", "Office", "--reset", "--down", "250mm"}
             << true << 2 << ""
             << "gridorra: --reset removes the correction";
+        QTest::newRow("an empty printer name")
+            << QStringList{"--export", "x.pdf", "--printer", ""} << true << 2 << ""
+            << "gridorra: --printer : give a printer's name";
+        QTest::newRow("--calibrated with the calibration sheet")
+            << QStringList{"--export",     "x.pdf",     "--calibration-sheet",
+                           "--calibrated", "--printer", "Office"}
+            << true << 2 << ""
+            << "gridorra: --calibrated has no place on the calibration sheet";
+        QTest::newRow("margins -inf")
+            << QStringList{"--export", "x.pdf", "--margins", "-inf"} << true << 2 << ""
+            << "gridorra: --margins -inf: give points, 0 or more";
         QTest::newRow("--calibrated without a printer")
             << QStringList{"--export", "x.pdf", "--calibrated"} << true << 2 << ""
             << "gridorra: --calibrated: name the printer";
@@ -357,10 +368,8 @@ private slots:
         ProgramRun run = runIn(home.path(), {"--export", "sheet.pdf"}, true);
         QCOMPARE(run.status, 1);
         QCOMPARE(run.err, QString("gridorra: Type mismatch in "
-                                  "Gridorra2021/08/31.Form1.PushButton2_Click at line 120\n"));
-        QVERIFY(
-            !darkRunCentres(rasterisePdf(home.filePath("sheet.pdf"), 600, QRect(0, 300, 4960, 1)))
-                 .isEmpty());
+                                  "Gridorra2021/08/31.Form1.PushButton2_Click at line 120\n"
+                                  "gridorra: nothing was written to sheet.pdf\n"));
 
         QDir(home.path()).mkdir("folder");
         run = runIn(home.path(), {"--export", "folder"}, true);
@@ -370,7 +379,7 @@ private slots:
         run = runIn(home.path(), {"--export", "missing/sheet.pdf"}, true);
         QCOMPARE(run.status, 1);
         QCOMPARE(QDir(home.path()).entryList({"*.pdf", ".*"}, QDir::Files | QDir::Hidden),
-                 QStringList({"sheet.pdf"}));
+                 QStringList());
     }
 
     // What stands at the target's name, and how the program is started: in a
@@ -406,6 +415,44 @@ private slots:
             << ""
             << "\"$G\" --export - --page-size A4 > got" << 0 << ""
             << "head -c 5 got | grep -q %PDF- && tail -c 7 got | grep -q %%EOF && test ! -e ./-";
+        // A run that fails leaves the target as it was; output that cannot be
+        // written fails; no PDF onto a terminal.
+        const QString failedStep = "gridorra: Type mismatch in "
+                                   "Gridorra2021/08/31.Form1.PushButton2_Click at line 136\n";
+        QTest::newRow("a failed step keeps the file")
+            << "echo old > t.pdf" << exportT + " --lines-down ''" << 1
+            << failedStep + "gridorra: nothing was written to t.pdf\n"
+            << "test \"$(cat t.pdf)\" = old";
+        QTest::newRow("a failed step makes no file")
+            << ""
+            << "\"$G\" --export - --page-size A4 --lines-down '' > got" << 1
+            << failedStep + "gridorra: nothing was written to standard output\n"
+            << "test ! -s got";
+        QTest::newRow("standard output closed")
+            << ""
+            << "\"$G\" --export - --page-size A4 >&-" << 1
+            << "gridorra: cannot write standard output: Bad file descriptor\n"
+            << "true";
+        QTest::newRow("--help, standard output closed")
+            << ""
+            << "\"$G\" --help >&-" << 1
+            << "gridorra: cannot write to standard output: Bad file descriptor\n"
+            << "true";
+        QTest::newRow("--calibration on a full disk")
+            << ""
+            << "\"$G\" --calibration > /dev/full" << 1
+            << "gridorra: cannot write to standard output: No space left on device\n"
+            << "true";
+        QTest::newRow("standard output a terminal")
+            << ""
+            << "script -qec '\"$G\" --export - --page-size A4' /dev/null > got" << 2 << ""
+            << "grep -q 'not writing a PDF to a terminal; use a file name or a pipe' got && "
+               "! grep -q %PDF got";
+        QTest::newRow("lines closer than a twip")
+            << "" << exportT + " --unit cm --lines-down 1200" << 0
+            << "gridorra: 1200 horizontal lines per centimetre are closer than a twip (1/1440 "
+               "inch) and cannot be drawn; one horizontal line is drawn, the first\n"
+            << isPdf;
         QTest::newRow("/dev/stdout")
             << ""
             << "\"$G\" --export /dev/stdout --page-size A4 > got" << 0 << ""
@@ -427,20 +474,23 @@ private slots:
         // (A count of 1 on this page overflows while the lines are drawn.)
         QTest::newRow("closed standard descriptors")
             << "printf '[Gridorra%%20Software]\\nText1=1\\n' > ../Marnova.conf"
-            << "\"$G\" --export t.pdf --page-size A2 --margins 24 <&- >&- 2>&-" << 1 << "" << isPdf;
-        // The store read as the start-up reads it: its reports, black, inches.
+            << "\"$G\" --export t.pdf --page-size A2 --margins 24 <&- >&- 2>&-" << 1 << ""
+            << "test ! -e t.pdf";
+        // The store read as the start-up reads it: its reports; a sheet
+        // that was not drawn as asked is not written.
         QTest::newRow("a stored colour and unit the start-up reports")
             << "printf '[Gridorra%%20Software]\\nColor=blue\\nScale=x\\n' > ../Marnova.conf"
             << exportT << 1
             << "gridorra: Type mismatch in Gridorra2021/08/31.Form1.Form_Load at line 140\n"
                "gridorra: Type mismatch in Gridorra2021/08/31.Form1.Form_Load at line 146\n"
-            << isPdf;
+               "gridorra: nothing was written to t.pdf\n"
+            << "test ! -e t.pdf";
         // An empty field passes, as the window's does; the job reports it.
         QTest::newRow("an empty field")
             << "" << exportT + " --thickness ''" << 1
             << "gridorra: Type mismatch in Gridorra2021/08/31.Form1.PushButton2_Click at line "
-               "120\n"
-            << isPdf;
+               "120\ngridorra: nothing was written to t.pdf\n"
+            << "test ! -e t.pdf";
         // Numbers are read in the user's locale, every one of them.
         QTest::newRow("decimal commas")
             << ""

@@ -368,14 +368,18 @@ private slots:
                               widths[0].second - widths[0].first + 1,
                               widths[1].second - widths[1].first + 1};
         };
-        // The sheet itself is one job of one page, never corrected.
+        // The sheet itself is a job of one page a copy, never corrected.
         int before = CupsQueues::lastJob();
-        QCOMPARE(runProgram({"--calibration-sheet", "--printer", "US Letter Printer"}, env).status,
-                 0);
+        QCOMPARE(
+            runProgram({"--calibration-sheet", "--printer", "US Letter Printer", "--copies", "3"},
+                       env)
+                .status,
+            0);
         QVERIFY(CupsQueues::waitUntilIdle());
         const auto sheet = CupsQueues::jobsAfter(before);
-        QCOMPARE(sheet.size(), 1);
-        QCOMPARE(pagesOf(CupsQueues::documentOf(sheet[0].first)), 1);
+        QCOMPARE(sheet.size(), 3);
+        for (const auto& job : sheet)
+            QCOMPARE(pagesOf(CupsQueues::documentOf(job.first)), 1);
 
         // The window tells which printer is calibrated, where nothing shows
         // at rest.
