@@ -4,9 +4,13 @@
 #include "render/systemcolours.h"
 
 #include <QAccessible>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 
 namespace gridorra {
 
@@ -36,15 +40,49 @@ void ColourSwatch::paintEvent(QPaintEvent* event)
     }
     QFrame::paintEvent(event);
     if (hasFocus()) {
-        // Two rings inside the frame, white then black: one of them stands
-        // out from any line colour, and the white one from the frame.
+        // Two rings inside the frame: the outer one black or white, whichever
+        // stands out more from the frame as the palette or a skin draws it,
+        // the inner one likewise from the line colour. Either of the two
+        // stands out at least 4.5:1 from any colour.
+        const QColor fill = toQColor(m_backColor, palette());
         QPainter painter(this);
         const QRect inside = contentsRect();
-        painter.setPen(QPen(Qt::white, 1));
+        painter.setPen(QPen(ringAgainst(frameColour()), 1));
         painter.drawRect(inside.adjusted(0, 0, -1, -1));
-        painter.setPen(QPen(Qt::black, 1));
+        painter.setPen(QPen(ringAgainst(fill), 1));
         painter.drawRect(inside.adjusted(1, 1, -2, -2));
     }
+}
+
+QColor ColourSwatch::frameColour()
+{
+    // The frame drawn alone, as it is drawn on screen, and read back.
+    QImage frame(size(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(palette().color(backgroundRole()));
+    QPainter painter(&frame);
+    drawFrame(&painter);
+    painter.end();
+    return frame.pixelColor(0, height() / 2);
+}
+
+QColor ColourSwatch::ringAgainst(const QColor& colour)
+{
+    return contrast(Qt::white, colour) >= contrast(Qt::black, colour) ? QColor(Qt::white)
+                                                                      : QColor(Qt::black);
+}
+
+double ColourSwatch::contrast(const QColor& a, const QColor& b)
+{
+    // The relative luminance of each (sRGB), lighter over darker.
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 void ColourSwatch::mouseReleaseEvent(QMouseEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 
 namespace gridorra {
@@ -24,6 +25,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QColor frameColour();
+    static QColor ringAgainst(const QColor& colour);
+    // The contrast ratio of two colours (1 to 21), as accessibility
+    // guidelines count it.
+    static double contrast(const QColor& a, const QColor& b);
+
     quint32 m_backColor = 0;
 };
 
