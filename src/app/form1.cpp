@@ -79,7 +79,8 @@ QLabel* Form1::placeLabel(std::string_view name, Qt::Alignment alignment)
 }
 
 Form1::Form1(const Services& services, QWidget* parent)
-    : QWidget(parent), m_services(services), m_report(services.boxes)
+    : QWidget(parent), m_services(services), m_boxes(services.boxes, m_closing),
+      m_report(m_boxes)
 {
     initResources();
     // Before any control exists: a control's interface is made when it is
@@ -286,9 +287,13 @@ void Form1::PreviewGraph()
 
 void Form1::PushButton2_Click()
 {
-    PrintJobContext job{*this,    m_services.printers, m_services.registry, m_services.boxes,
+    PrintJobContext job{*this,    m_services.printers, m_services.registry, m_boxes,
                         m_report, m_appTitle,          m_printBusy};
     printJob(job);
+    // Closed while the copies were handed over: all of them went, and the
+    // program ends now.
+    if (m_closing)
+        QCoreApplication::exit(0);
 }
 
 QString Form1::printerChoice() const
@@ -327,6 +332,10 @@ bool Form1::centimetresSelected() const
 void Form1::setProgressValue(double value)
 {
     m_progressBar1->setValue(value);
+    // Between copies the window repaints and hears a close; input waits
+    // for the job's end.
+    if (m_printBusy)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void Form1::setProgressText(const QString& text)
@@ -349,9 +358,14 @@ void Form1::showEvent(QShowEvent* event)
 void Form1::closeEvent(QCloseEvent* event)
 {
     // Form_Unload: the program ends at once. Every setting was stored when it
-    // changed, so there is nothing to save and nothing to ask.
+    // changed, so there is nothing to save and nothing to ask. A print job
+    // cannot be cancelled: it hands over its copies, and the program ends
+    // when it has.
     event->accept();
-    QCoreApplication::exit(0);
+    if (m_printBusy)
+        m_closing = true;
+    else
+        QCoreApplication::exit(0);
 }
 
 } // namespace gridorra

@@ -106,7 +106,27 @@ private:
     // Names and descriptions for assistive technology; nothing on screen.
     void describeControls();
 
+    // The boxes, silent once the window was closed during a job: nobody is
+    // there to read them.
+    class UnlessClosing : public MessageBoxes {
+    public:
+        UnlessClosing(MessageBoxes& boxes, const bool& closing)
+            : m_boxes(boxes), m_closing(closing)
+        {}
+        void show(const QString& text, const QString& title, Icon icon) override
+        {
+            if (!m_closing)
+                m_boxes.show(text, title, icon);
+        }
+
+    private:
+        MessageBoxes& m_boxes;
+        const bool& m_closing;
+    };
+
+    bool m_closing = false; // closed while a job runs: the program ends after it
     Services m_services;
+    UnlessClosing m_boxes;
     ErrorReport m_report;
     HandlerQueue m_handlers;
     ParameterPanel* m_panel = nullptr;

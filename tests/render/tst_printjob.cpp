@@ -673,6 +673,24 @@ private slots:
         QCOMPARE(form->mousePointer(), pointer::normal);
         QVERIFY(!form->printBusy());
     }
+
+    // The window closed while a job hands over its copies: every copy still
+    // leaves, then the program ends, with no "Done." for nobody. (Last: the
+    // program's end leaves the application quitting.)
+    void aCloseDuringAJobEndsTheProgramAfterIt()
+    {
+        start("Office");
+        form->show();
+        form->textField(6)->setText("20");
+        connect(form->progressBar1(), &ProgressBar::valueChanged, form.get(), [this](double v) {
+            if (v > 0 && v < 10) // the first copy: a close comes from the window manager
+                QMetaObject::invokeMethod(form.get(), &QWidget::close, Qt::QueuedConnection);
+        });
+        QCOMPARE(print().size(), 20);
+        QCOMPARE(services->boxes.said(), QStringList());
+        QVERIFY(!form->isVisible());
+        QVERIFY(!form->printBusy());
+    }
 };
 
 QTEST_MAIN(TestPrintJob)
