@@ -1,5 +1,7 @@
 #include "accessibleform.h"
 
+#include "announcer.h"
+
 #include "panel/colourswatch.h"
 #include "progressbar.h"
 #include "render/previewbox.h"
@@ -68,12 +70,28 @@ public:
     }
 };
 
+// The announcer is a notification whose name is what it announces.
+class AnnouncerInterface : public QAccessibleWidget {
+public:
+    explicit AnnouncerInterface(Announcer* announcer)
+        : QAccessibleWidget(announcer, QAccessible::Notification)
+    {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<Announcer*>(object())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 // Combo1 keeps Qt's own interface: the chosen printer is its name and its
 // value, its items are its children, and its frame ("Select Printer")
 // labels it through a labelled-by relation, so that a screen reader speaks
-// both on focus and the new printer on every change.
+// both on focus. A change of printer is told by the window's announcer.
 QAccessibleInterface* factory(const QString&, QObject* object)
 {
+    if (auto* announcer = qobject_cast<Announcer*>(object))
+        return new AnnouncerInterface(announcer);
     if (auto* swatch = qobject_cast<ColourSwatch*>(object))
         return new SwatchInterface(swatch);
     if (auto* box = qobject_cast<PreviewBox*>(object))

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "accessibleform.h"
+#include "announcer.h"
 #include "core/colour.h"
 #include "core/failure.h"
 #include "core/number.h"
@@ -19,6 +20,7 @@
 #include "render/systemcolours.h"
 #include "settings/keys.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -79,8 +81,7 @@ QLabel* Form1::placeLabel(std::string_view name, Qt::Alignment alignment)
 }
 
 Form1::Form1(const Services& services, QWidget* parent)
-    : QWidget(parent), m_services(services), m_boxes(services.boxes, m_closing),
-      m_report(m_boxes)
+    : QWidget(parent), m_services(services), m_boxes(services.boxes, m_closing), m_report(m_boxes)
 {
     initResources();
     // Before any control exists: a control's interface is made when it is
@@ -133,9 +134,16 @@ Form1::Form1(const Services& services, QWidget* parent)
     // A calibrated printer says so where nothing shows at rest: in its
     // tooltip and its description to assistive technology.
     connect(m_combo1, &QComboBox::currentTextChanged, this, [this](const QString& name) {
-        const QString note = m_services.printers.note(name);
-        m_combo1->setToolTip(note);
-        m_combo1->setAccessibleDescription(note);
+        if (const QString note = m_services.printers.note(name); note != m_combo1->toolTip()) {
+            m_combo1->setToolTip(note);
+            m_combo1->setAccessibleDescription(note);
+        }
+        // A screen reader does not speak a closed list's new choice (the
+        // toolkit's bridge offers no selection to read it from): the
+        // printer chosen from the keyboard is announced. An open list's
+        // items speak for themselves.
+        if (m_announcer && m_combo1->hasFocus() && !m_combo1->view()->isVisible())
+            m_announcer->announce(name);
     });
 
     m_pushButton2 =
@@ -157,8 +165,11 @@ Form1::Form1(const Services& services, QWidget* parent)
         m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));
 
     // The handlers come last: the design's texts are not changes.
+    m_announcer = new Announcer(this);
     m_panel = new ParameterPanel(services.settings, services.boxes, m_handlers,
-                                 {[this] { PreviewGraph(); }, [this] { return m_appTitle; }}, this);
+                                 {[this] { PreviewGraph(); }, [this] { return m_appTitle; },
+                                  [this](const QString& text) { m_announcer->announce(text); }},
+                                 this);
     for (int i = 0; i < 6; ++i)
         m_panel->attachField(m_text[std::size_t(i)], keys::name(keys::text[i]));
     m_panel->attachUnits(m_option1, m_option2);

@@ -21,6 +21,8 @@ class QRadioButton;
 
 namespace gridorra {
 
+class Announcer;
+
 class ColourSwatch;
 class NumericField;
 class ParameterPanel;
@@ -110,8 +112,7 @@ private:
     // there to read them.
     class UnlessClosing : public MessageBoxes {
     public:
-        UnlessClosing(MessageBoxes& boxes, const bool& closing)
-            : m_boxes(boxes), m_closing(closing)
+        UnlessClosing(MessageBoxes& boxes, const bool& closing) : m_boxes(boxes), m_closing(closing)
         {}
         void show(const QString& text, const QString& title, Icon icon) override
         {
@@ -131,6 +132,7 @@ private:
     HandlerQueue m_handlers;
     ParameterPanel* m_panel = nullptr;
     PointerFeedback* m_pointerFeedback = nullptr;
+    Announcer* m_announcer = nullptr;
     std::array<QWidget*, 27> m_byTabIndex{};
     std::array<NumericField*, 6> m_text{};
     QRadioButton* m_option1 = nullptr;

@@ -181,6 +181,10 @@ void ParameterPanel::tellReset(NumericField* field, const QString& from)
 {
     QAccessibleTextUpdateEvent reset(field, 0, from, field->text());
     QAccessible::updateAccessibility(&reset);
+    // A screen reader speaks a field's text only while it has the focus,
+    // and by now the focus is elsewhere: the reset is announced.
+    if (m_window.announce)
+        m_window.announce(field->accessibleName() + QStringLiteral(" set to ") + field->text());
 }
 
 void ParameterPanel::unitClick(const QString& scale)

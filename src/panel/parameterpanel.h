@@ -26,6 +26,8 @@ public:
     struct Window {
         std::function<void()> previewGraph;
         std::function<QString()> appTitle;
+        // Tells assistive technology a text whatever has the focus.
+        std::function<void(const QString&)> announce;
     };
 
     // Every handler runs through `handlers`, one at a time.

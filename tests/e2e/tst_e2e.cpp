@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -389,6 +390,57 @@ private slots:
         QVERIFY2(activated >= 0 &&
                      heard.mid(activated).contains("text Number Of Lines, Horizotal: 0"),
                  qPrintable(heard.join('\n')));
+    }
+
+    // What Orca itself says, read from its debug log (its speech, as no
+    // audio is there): the printer chosen with the arrow keys on the closed
+    // list, and a field's reset to "0" once the box is gone, while the
+    // focus is elsewhere.
+    void whatOrcaSays()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable("orca").isEmpty(),
+                 "orca is not installed (scripts/install-deps)");
+        startProgram(true);
+        const QString log = home.filePath("orca.log");
+        QProcess orca;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("orca-config"));
+        env.insert("XDG_DATA_HOME", home.filePath("orca-data"));
+        orca.setProcessEnvironment(env);
+        orca.start("orca", {"--debug-file=" + log, "--replace"});
+        QVERIFY(orca.waitForStarted());
+        QTest::qWait(10000); // Orca finds the program's window
+        xdotool({"windowactivate", "--sync", window});
+        xdotool({"key", "--delay", "300", "shift+Tab", "shift+Tab"});
+        QTest::qWait(2000);
+        xdotool({"key", "Down"});
+        QTest::qWait(2000);
+        xdotool({"key", "Up"});
+        QTest::qWait(2000);
+        clickAt(text1);
+        xdotool({"key", "--delay", "30", "ctrl+a", "a", "b", "c", "Tab"});
+        dismissBox("no \"Must be a numeric value.\" box");
+        QTest::qWait(5000);
+        // Orca writes its log whole when it ends.
+        ::kill(pid_t(orca.processId()), SIGINT);
+        if (!orca.waitForFinished(15000)) {
+            orca.kill();
+            orca.waitForFinished();
+        }
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList said;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
+                said << QString::fromUtf8(line.mid(at + 16)).section(QLatin1Char('\''), 0, 0);
+        const qsizetype focused = said.indexOf("Office combo box.");
+        const qsizetype down = said.indexOf("notification US Letter Printer.", focused);
+        const qsizetype up = said.indexOf("notification Office.", down);
+        const qsizetype reset =
+            said.indexOf("notification Number Of Lines, Horizotal: set to 0.", up);
+        QVERIFY2(focused >= 0 && down > focused && up > down && reset > up,
+                 qPrintable(said.join('\n')));
     }
 
     void killedRightAfterTypingLosesNothing()
