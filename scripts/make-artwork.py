@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's own artwork: the 32 x 32 icon (PNG and SVG) and the hand
+"""Draws the program's own artwork: the 32 x 32 icon (PNG and SVG), the icon
+drawn for 16, 22 and 24 pixels, and the hand
 pointer shown over "Start Printing" (a Windows cursor file, HAND-M.CUR).
 Run it again only to change the pictures; its output is committed."""
 import struct
@@ -65,15 +66,18 @@ def cursor_file(pixels, hot):
     return directory + entry + image
 
 
-def icon_pixels():
-    """Graph paper: white, blue lines every 4 pixels, a wide one every 16."""
+def icon_pixels(size=32):
+    """Graph paper: white, blue lines every 4 pixels, a wide one every 16; at
+    the small sizes (16, 22, 24) drawn for the size, on whole pixels: lines
+    every 3 pixels, every fourth one dark and a pixel wide."""
+    step, wide_width = (4, 2) if size >= 32 else (3, 1)
     rows = []
-    for y in range(32):
+    for y in range(size):
         row = []
-        for x in range(32):
-            edge = x in (0, 31) or y in (0, 31)
-            wide = (x - 2) % 16 in (0, 1) or (y - 2) % 16 in (0, 1)
-            thin = (x - 2) % 4 == 0 or (y - 2) % 4 == 0
+        for x in range(size):
+            edge = x in (0, size - 1) or y in (0, size - 1)
+            wide = (x - 2) % (4 * step) < wide_width or (y - 2) % (4 * step) < wide_width
+            thin = (x - 2) % step == 0 or (y - 2) % step == 0
             if edge:
                 row.append((40, 40, 40, 255))
             elif wide:
@@ -118,3 +122,6 @@ if __name__ == "__main__":
     (OUT / "HAND-M.CUR").write_bytes(cursor_file(hand_pixels(), HOT_SPOT))
     (OUT / "gridorra.png").write_bytes(png_file(icon_pixels()))
     (OUT / "gridorra.svg").write_text(icon_svg())
+    (OUT / "icons").mkdir(exist_ok=True)
+    for size in (16, 22, 24):
+        (OUT / "icons" / f"gridorra-{size}.png").write_bytes(png_file(icon_pixels(size)))
