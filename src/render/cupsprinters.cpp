@@ -151,6 +151,19 @@ QList<QPair<QString, QString>> lpoptionsLines()
     return lines;
 }
 
+// A request about the queue, addressed by its URI (given back in `uri`).
+ipp_t* printerRequest(ipp_op_t operation, const QByteArray& queue, QByteArray* uri = nullptr)
+{
+    char address[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, address, sizeof(address), "ipp", nullptr, "localhost",
+                     ippPort(), "/printers/%s", queue.constData());
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, address);
+    if (uri)
+        *uri = address;
+    return request;
+}
+
 // The queue (or instance) as libcups' cupsGetNamedDest gives it, asked in
 // this conversation only: that function looks for a queue it cannot get
 // among every printer on the network, through connections of its own that
@@ -159,11 +172,8 @@ QList<QPair<QString, QString>> lpoptionsLines()
 // queue is gone or the service did not answer.
 cups_dest_t* namedDest(PrintService& service, const QByteArray& name, const QByteArray& instance)
 {
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", name.constData());
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    QByteArray uri;
+    ipp_t* request = printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, name, &uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                  "printer-name");
     ipp_t* response = service.request(request, "/");
@@ -175,7 +185,7 @@ cups_dest_t* namedDest(PrintService& service, const QByteArray& name, const QByt
     dest->name = strdup(name.constData());
     dest->instance = instance.isEmpty() ? nullptr : strdup(instance.constData());
     dest->num_options =
-        cupsAddOption("printer-uri-supported", uri, dest->num_options, &dest->options);
+        cupsAddOption("printer-uri-supported", uri.constData(), dest->num_options, &dest->options);
     const QString queue = QString::fromUtf8(name);
     const QString full =
         instance.isEmpty() ? queue : queue + QLatin1Char('/') + QString::fromUtf8(instance);
@@ -484,11 +494,7 @@ void CupsPrinters::send(const QByteArray& pdf)
     // its answer bounded as every other. A queue that refuses the job fails
     // the copy.
     const QByteArray queue = m_current.name.section(QLatin1Char('/'), 0, 0).toUtf8();
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", queue.constData());
-    ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ipp_t* request = printerRequest(IPP_OP_PRINT_JOB, queue);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
