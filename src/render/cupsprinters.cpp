@@ -164,6 +164,14 @@ ipp_t* printerRequest(ipp_op_t operation, const QByteArray& queue, QByteArray* u
     return request;
 }
 
+void freeNamedDest(cups_dest_t* dest)
+{
+    free(dest->name);
+    free(dest->instance);
+    cupsFreeOptions(dest->num_options, dest->options);
+    free(dest);
+}
+
 // The queue (or instance) as libcups' cupsGetNamedDest gives it, asked in
 // this conversation only: that function looks for a queue it cannot get
 // among every printer on the network, through connections of its own that
@@ -181,6 +189,8 @@ cups_dest_t* namedDest(PrintService& service, const QByteArray& name, const QByt
     ippDelete(response);
     if (!found)
         return nullptr;
+    // Freed by freeNamedDest: libcups' own cupsFreeDests frees names from a
+    // string pool of its own.
     auto* dest = static_cast<cups_dest_t*>(calloc(1, sizeof(cups_dest_t)));
     dest->name = strdup(name.constData());
     dest->instance = instance.isEmpty() ? nullptr : strdup(instance.constData());
@@ -217,7 +227,7 @@ QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
                     << QString::fromUtf8(dest->options[i].value);
     if (!readPpd(service.connection(), dest, page) || page.dpi <= 0 || !page.layout.isValid())
         readAttributes(service.connection(), dest, page);
-    cupsFreeDests(1, dest);
+    freeNamedDest(dest);
     if (!service.reachable())
         throw Failure(fail::printerError);
     // Dots are the queue's; a high resolution where the queue names none.
