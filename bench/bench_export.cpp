@@ -69,6 +69,15 @@ int main(int argc, char* argv[])
     };
     const double floor = time({"--version"});
     const double exportMs = time(exportArgs);
+    // The same sheet as an SVG (a named paper: no resolution, exact
+    // places), and as a PNG at 300 dpi.
+    QStringList svgArgs = exportArgs.mid(0, 6) + exportArgs.mid(8);
+    svgArgs[1] = home.filePath("sheet.svg");
+    QStringList pngArgs = exportArgs;
+    pngArgs[1] = home.filePath("sheet.png");
+    pngArgs[7] = "300";
+    const double svgMs = time(svgArgs);
+    const double pngMs = time(pngArgs);
     // Letter with margins of 12 points: 11760 x 15360 twips; lines 14 twips
     // apart from a margin of 4.
     const int lines = linesUpTo(15360, 4, 14) + linesUpTo(11760, 4, 14);
@@ -79,5 +88,9 @@ int main(int argc, char* argv[])
                 exportMs, exportMs / floor);
     std::printf("PDF bytes per line   %.1f (%d lines, %.0f bytes; target <= 10)\n", bytes / lines,
                 lines, bytes);
-    return exportMs <= 1.5 * floor ? 0 : 3;
+    std::printf("--export .svg        %.1f ms (%.2f x the floor; target <= 1.5 x), %lld bytes\n",
+                svgMs, svgMs / floor, static_cast<long long>(QFileInfo(svgArgs[1]).size()));
+    std::printf("--export .png        %.1f ms (%.2f x the floor; target <= 2 x), %lld bytes\n",
+                pngMs, pngMs / floor, static_cast<long long>(QFileInfo(pngArgs[1]).size()));
+    return exportMs <= 1.5 * floor && svgMs <= 1.5 * floor && pngMs <= 2 * floor ? 0 : 3;
 }

@@ -176,6 +176,18 @@ QString setFile(const QString& text, SheetRequest& sheet)
     return text.isEmpty() ? QStringLiteral("give the file to write") : QString();
 }
 
+QString setFormat(const QString& text, SheetRequest& sheet)
+{
+    static const QMap<QString, SheetRequest::Format> formats = {
+        {QStringLiteral("pdf"), SheetRequest::Format::Pdf},
+        {QStringLiteral("svg"), SheetRequest::Format::Svg},
+        {QStringLiteral("png"), SheetRequest::Format::Png}};
+    if (!formats.contains(text.toLower()))
+        return QStringLiteral("give pdf, svg or png");
+    sheet.format = formats.value(text.toLower());
+    return {};
+}
+
 QString setPrint(const QString&, SheetRequest& sheet)
 {
     sheet.kind = SheetRequest::Kind::Print;
@@ -269,8 +281,14 @@ constexpr SheetOption sheetOptions[] = {
     {"reset", nullptr, "With --calibrate: removes the printer's correction.",
      SheetOption::Calibrate, nullptr},
     {"calibration", nullptr, "Lists the stored corrections.", SheetOption::Calibrate, nullptr},
-    {"resolution", "dpi", "Dots per inch of an export (72 to 4800), e.g. --resolution 600.",
+    {"resolution", "dpi",
+     "Dots per inch of an export (72 to 4800; a PNG's pixels, 300 by default), e.g. "
+     "--resolution 600.",
      SheetOption::ExportOnly, setResolution},
+    {"format", "pdf|svg|png",
+     "What an export writes, where its name does not say (.pdf, .svg, .png), e.g. --export - "
+     "--format svg.",
+     SheetOption::ExportOnly, setFormat},
 };
 
 QCommandLineOption optionOf(const char* name, const char* value, const char* help)
@@ -476,11 +494,30 @@ CommandLine readCommandLine(const QStringList& arguments)
                                              "the same for every grid and never corrected")
                                   .arg(optionName(option)));
     }
+    // The format by the file's extension, where --format does not name it.
+    if (sheet.kind == SheetRequest::Kind::Export && !parser.isSet(QStringLiteral("format"))) {
+        const QString name = sheet.file.section(QLatin1Char('/'), -1);
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString extension = dot > 0 ? name.mid(dot).toLower() : QString();
+        if (extension == QStringLiteral(".svg"))
+            sheet.format = SheetRequest::Format::Svg;
+        else if (extension == QStringLiteral(".png"))
+            sheet.format = SheetRequest::Format::Png;
+        else if (!extension.isEmpty() && extension != QStringLiteral(".pdf") &&
+                 !sheet.file.startsWith(QStringLiteral("/dev/")) &&
+                 !sheet.file.startsWith(QStringLiteral("/proc/")))
+            return refuse(QStringLiteral("unknown format %1: use .pdf, .svg or .png, or --format")
+                              .arg(name.mid(dot)));
+    }
     // A PDF on a terminal is a screenful of noise.
     if (sheet.kind == SheetRequest::Kind::Export && sheet.file == QStringLiteral("-") &&
         !standardOutput::wasClosed() && ::isatty(STDOUT_FILENO))
-        return refuse(QStringLiteral("--export -: not writing a PDF to a terminal; use a file "
-                                     "name or a pipe"));
+        return refuse(QStringLiteral("--export -: not writing a %1 to a terminal; use a file "
+                                     "name or a pipe")
+                          .arg(sheet.format == SheetRequest::Format::Svg ? QStringLiteral("SVG")
+                               : sheet.format == SheetRequest::Format::Png
+                                   ? QStringLiteral("PNG")
+                                   : QStringLiteral("PDF")));
     return {std::nullopt, sheet, std::nullopt};
 }
 

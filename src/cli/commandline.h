@@ -28,6 +28,10 @@ struct SheetRequest {
     std::optional<int> resolution; // dots per inch
     bool calibrationSheet = false; // the calibration sheet, not the grid
     bool calibrated = false;       // an export drawn with --printer's correction
+    // What an export writes: by --format, else by the file's extension; a
+    // PDF for standard output and names without one.
+    enum class Format { Pdf, Svg, Png };
+    Format format = Format::Pdf;
 };
 
 // The printer's correction: stored from what the user measured on the

@@ -6,6 +6,7 @@
 #include "core/product.h"
 #include "core/programinfo.h"
 #include "outputfile.h"
+#include "render/bitpage.h"
 #include "render/calibrationsheet.h"
 #include "render/canvas.h"
 #include "render/cupsprinters.h"
@@ -14,6 +15,7 @@
 #include "render/printercanvas.h"
 #include "render/printjob.h"
 #include "render/printservice.h"
+#include "render/systemcolours.h"
 #include "settings/calibration.h"
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
@@ -22,9 +24,13 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
 
 #include <cerrno>
 #include <cmath>
@@ -140,9 +146,12 @@ public:
 };
 
 // A PDF writer as the current printer: the one printer of an export.
-class PdfWriterPrinters : public Printers {
+// The page of an export as the current printer: the one printer of an
+// export, drawing a PDF, an SVG or an image.
+class PagePrinters : public Printers {
 public:
-    explicit PdfWriterPrinters(QPdfWriter& writer) : m_writer(writer), m_canvas(writer) {}
+    PagePrinters(QPaintDevice& device, PrinterCanvas& canvas) : m_device(device), m_canvas(canvas)
+    {}
 
     QStringList deviceNames() const override { return {}; }
     void refresh() override {}
@@ -157,12 +166,12 @@ public:
     void blankPageIfNothingWasDrawn()
     {
         if (m_canvas.documentsEnded() == 0)
-            QPainter(&m_writer).end();
+            QPainter(&m_device).end();
     }
 
 private:
-    QPdfWriter& m_writer;
-    PrinterCanvas m_canvas;
+    QPaintDevice& m_device;
+    PrinterCanvas& m_canvas;
 };
 
 struct PageSetup {
@@ -200,6 +209,8 @@ PageSetup pageFor(const QString& queue, const SheetRequest& request)
     }
     if (request.resolution)
         page.dpi = *request.resolution;
+    else if (request.format == SheetRequest::Format::Png)
+        page.dpi = 300; // pixels, not a printer's dots
     return page;
 }
 
@@ -370,6 +381,35 @@ void sayUnreadable(const StoredCorrection& entry, const QString& after = QString
                 .arg(programName(), entry.printer, entry.problem, after));
 }
 
+// Qt writes an SVG's width and height from its whole pixels; the page is
+// given its exact physical size instead, in millimetres.
+QByteArray exactSvgSize(QByteArray svg, const QPageLayout& layout)
+{
+    const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
+    const qsizetype from = svg.indexOf("width=\"");
+    const qsizetype heightAt = svg.indexOf("height=\"", from);
+    const qsizetype to = svg.indexOf('"', heightAt + 8);
+    if (from < 0 || heightAt < 0 || to < 0 || to > 512)
+        return svg;
+    return svg.replace(from, to + 1 - from,
+                       QStringLiteral("width=\"%1mm\" height=\"%2mm\"")
+                           .arg(mm.width(), 0, 'f', 3)
+                           .arg(mm.height(), 0, 'f', 3)
+                           .toUtf8());
+}
+
+// The calibration sheet as a PNG of two colours, white and black, that
+// says its resolution (pHYs).
+void writePng(const QImage& page, int dpi, QRgb ink, QBuffer& document)
+{
+    QImage twoColours = page.convertToFormat(QImage::Format_Mono, {qRgb(255, 255, 255), ink},
+                                             Qt::ThresholdDither | Qt::AvoidDither);
+    const int perMetre = qRound(dpi / 0.0254);
+    twoColours.setDotsPerMeterX(perMetre);
+    twoColours.setDotsPerMeterY(perMetre);
+    QImageWriter(&document, "png").write(twoColours);
+}
+
 int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
                 const QString& title)
 {
@@ -397,6 +437,19 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
         return 2;
     }
 
+    if (request.format == SheetRequest::Format::Png) {
+        const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
+        if (pixels.width() > 20000 || pixels.height() > 20000 ||
+            qint64(pixels.width()) * pixels.height() > 400'000'000) {
+            say(QStringLiteral("%1: a PNG of %2 x %3 pixels (%4 dpi) is too large: at most 20000 "
+                               "on a side and 400 megapixels")
+                    .arg(programName())
+                    .arg(pixels.width())
+                    .arg(pixels.height())
+                    .arg(page.dpi));
+            return 2;
+        }
+    }
     const QString target =
         request.file == QStringLiteral("-") ? QStringLiteral("standard output") : request.file;
     const auto cannotWrite = [&](const QString& why) {
@@ -418,23 +471,81 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
     UserRegistry registry;
     bool busy = false;
     {
-        QPdfWriter writer(&document);
-        writer.setResolution(page.dpi);
-        writer.setPageLayout(page.layout);
-        PdfWriterPrinters pdf(writer);
-        pdf.setJobTitle(title);
+        // The page in the format asked for: a PDF as a printer has it; an
+        // SVG of the page's physical size with the lines at their exact
+        // places (on dots with --resolution); a PNG with the lines on whole
+        // pixels, as on a printer's dots.
+        std::unique_ptr<QPdfWriter> pdf;
+        std::unique_ptr<QSvgGenerator> svg;
+        QImage image;
+        std::unique_ptr<BitPage> bits;
+        QPaintDevice* device = nullptr;
+        std::unique_ptr<PrinterCanvas> canvas;
+        const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
+        switch (request.format) {
+        case SheetRequest::Format::Pdf:
+            pdf = std::make_unique<QPdfWriter>(&document);
+            pdf->setResolution(page.dpi);
+            pdf->setPageLayout(page.layout);
+            device = pdf.get();
+            canvas = std::make_unique<PrinterCanvas>(*pdf);
+            break;
+        case SheetRequest::Format::Svg:
+            svg = std::make_unique<QSvgGenerator>();
+            svg->setOutputDevice(&document);
+            svg->setResolution(page.dpi);
+            svg->setSize(pixels);
+            svg->setViewBox(QRectF(QPointF(), page.layout.fullRect(QPageLayout::Point).size() *
+                                                  (page.dpi / 72.0)));
+            svg->setTitle(title + QStringLiteral(": graph paper"));
+            device = svg.get();
+            canvas = std::make_unique<PrinterCanvas>(*svg, page.layout, page.dpi,
+                                                     request.resolution.has_value());
+            break;
+        case SheetRequest::Format::Png:
+            // The grid straight into two-colour pixels; the calibration
+            // sheet, with its words, painted on an image.
+            if (request.calibrationSheet) {
+                image = QImage(pixels, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                device = &image;
+                canvas = std::make_unique<PrinterCanvas>(image, page.layout, page.dpi, true);
+            } else {
+                bits = std::make_unique<BitPage>(pixels.width(), pixels.height());
+                image = QImage(1, 1, QImage::Format_RGB32);
+                device = &image;
+                canvas = std::make_unique<PrinterCanvas>(*bits, image, page.layout, page.dpi);
+            }
+            break;
+        }
+        PagePrinters sheet(*device, *canvas);
+        sheet.setJobTitle(title);
         if (request.calibrationSheet) {
-            drawCalibrationSheet(pdf.printerCanvas(), writer.pageLayout(), writer.resolution(),
+            drawCalibrationSheet(sheet.printerCanvas(), page.layout, page.dpi,
                                  printer.deviceName.isEmpty() ? QStringLiteral("PRINTER")
                                                               : printer.deviceName);
         } else {
             if (stored.correction)
-                pdf.printerCanvas().setCorrection(stored.correction->across,
-                                                  stored.correction->down);
-            PrintJobContext job{window, pdf, registry, boxes, report, title, busy};
+                sheet.printerCanvas().setCorrection(stored.correction->across,
+                                                    stored.correction->down);
+            PrintJobContext job{window, sheet, registry, boxes, report, title, busy};
             printJob(job);
         }
-        pdf.blankPageIfNothingWasDrawn();
+        if (!bits)
+            sheet.blankPageIfNothingWasDrawn();
+        canvas.reset();
+        if (svg) {
+            svg.reset();
+            const QByteArray text = exactSvgSize(document.data(), page.layout);
+            document.close();
+            document.setData(text);
+            document.open(QIODevice::WriteOnly | QIODevice::Append);
+        }
+        const QColor ink = toQColor(window.lineColour(), QGuiApplication::palette());
+        if (bits)
+            document.write(bits->png(ink.rgb(), page.dpi));
+        else if (!image.isNull())
+            writePng(image, page.dpi, ink.rgb(), document);
     }
     if (!request.calibrationSheet)
         sayTooDense(window);

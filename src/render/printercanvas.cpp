@@ -1,5 +1,6 @@
 #include "printercanvas.h"
 
+#include "bitpage.h"
 #include "core/failure.h"
 #include "systemcolours.h"
 
@@ -12,7 +13,20 @@
 
 namespace gridorra {
 
-PrinterCanvas::PrinterCanvas(QPdfWriter& writer) : m_writer(writer) {}
+PrinterCanvas::PrinterCanvas(QPdfWriter& writer) : m_device(writer), m_writer(&writer) {}
+
+PrinterCanvas::PrinterCanvas(BitPage& page, QPaintDevice& none, const QPageLayout& layout, int dpi)
+    : m_device(none), m_layout(layout), m_dpi(dpi), m_bits(&page)
+{}
+
+PrinterCanvas::PrinterCanvas(QPaintDevice& device, const QPageLayout& layout, int dpi, bool onDots)
+    : m_device(device), m_layout(layout), m_dpi(dpi), m_onDots(onDots), m_cosmetic(false)
+{}
+
+QPageLayout PrinterCanvas::layout() const
+{
+    return m_writer ? m_writer->pageLayout() : m_layout;
+}
 
 PrinterCanvas::~PrinterCanvas()
 {
@@ -44,17 +58,17 @@ void PrinterCanvas::setScaleMode(int mode)
 // rounds the area to 0.01 inch, up to 7 twips short.)
 double PrinterCanvas::scaleWidth() const
 {
-    return m_writer.pageLayout().paintRect(QPageLayout::Point).width() * 20.0 / m_across;
+    return layout().paintRect(QPageLayout::Point).width() * 20.0 / m_across;
 }
 
 double PrinterCanvas::scaleHeight() const
 {
-    return m_writer.pageLayout().paintRect(QPageLayout::Point).height() * 20.0 / m_down;
+    return layout().paintRect(QPageLayout::Point).height() * 20.0 / m_down;
 }
 
 double PrinterCanvas::dotsPerTwip() const
 {
-    return m_writer.resolution() / 1440.0;
+    return (m_writer ? m_writer->resolution() : m_dpi) / 1440.0;
 }
 
 void PrinterCanvas::setDrawWidth(qint16 width)
@@ -64,17 +78,20 @@ void PrinterCanvas::setDrawWidth(qint16 width)
 
 bool PrinterCanvas::beginDocument()
 {
-    if (m_painter.isActive())
+    if (m_painter.isActive() || m_bitsOpen)
         return true;
     if (m_documentFailed)
         return false;
-    m_writer.setTitle(m_jobTitle);
+    if (m_writer)
+        m_writer->setTitle(m_jobTitle);
     if (m_document) {
         m_document->close();
         m_document->setData(QByteArray());
         m_document->open(QIODevice::WriteOnly);
     }
-    if (!m_painter.begin(&m_writer)) {
+    if (m_bits) {
+        m_bitsOpen = true;
+    } else if (!m_painter.begin(&m_device)) {
         m_documentFailed = true;
         throw Failure(fail::printerError);
     }
@@ -83,10 +100,13 @@ bool PrinterCanvas::beginDocument()
     // whole device pixels taken from margins rounded to whole points (a
     // printer's 9.64 pt margin becomes 10 pt, 3.5 dots off at 600 dpi). The
     // sheet begins at the exact corner: the difference is made up here.
-    const QPageLayout layout = m_writer.pageLayout();
+    const QPageLayout layout = this->layout();
     const double dotsPerPoint = m_dotsPerTwip * 20.0;
     const QPointF exact = layout.paintRect(QPageLayout::Point).topLeft() * dotsPerPoint;
-    const QPoint placed = layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft();
+    // A device of a whole page (an image, an SVG) has its origin at the
+    // page's corner.
+    const QPoint placed =
+        m_writer ? layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft() : QPoint();
     m_origin = exact - QPointF(placed);
     // The page Qt writes is whole points; the print service centres it on
     // paper that is not (CUPS's pdftopdf, 0.14 pt across and 0.06 pt up on
@@ -99,7 +119,9 @@ bool PrinterCanvas::beginDocument()
         centring = QPointF(m_paper.width() - page.width(), page.height() - m_paper.height()) / 2 *
                    dotsPerPoint;
     }
-    m_painter.translate(m_origin - centring);
+    m_shift = m_origin - centring;
+    if (!m_bits)
+        m_painter.translate(m_shift);
     return true;
 }
 
@@ -120,6 +142,8 @@ void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
     // paints exactly its width, as one that paints the dots whose centres
     // it covers (poppler) does. The line moves by half a dot at the most.
     const auto onDots = [this](double at, double origin) {
+        if (!m_onDots)
+            return at;
         const double half = m_drawWidth / 2.0;
         return std::round(origin + at - half) + half - origin;
     };
@@ -140,7 +164,8 @@ void PrinterCanvas::flushLines()
     // the rectangle exactly. A 1-dot line stays a stroke, which stroke
     // adjustment keeps at one dot wherever a filter places the page.
     for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
-        const QColor colour = toQColor(m_pendingColour, QGuiApplication::palette());
+        const QColor colour =
+            m_ink.isValid() ? m_ink : toQColor(m_pendingColour, QGuiApplication::palette());
         const double w = it.key();
         QList<QRectF> rects;
         QList<QLineF> strokes;
@@ -152,11 +177,26 @@ void PrinterCanvas::flushLines()
             else
                 strokes << l;
         }
+        if (m_bits) {
+            // Straight into the pixels: each line its pen wide about its
+            // place, on whole pixels.
+            for (const QLineF& l : strokes)
+                rects << (l.x1() == l.x2() ? QRectF(l.x1() - w / 2, std::min(l.y1(), l.y2()), w,
+                                                    std::abs(l.dy()))
+                                           : QRectF(std::min(l.x1(), l.x2()), l.y1() - w / 2,
+                                                    std::abs(l.dx()), w));
+            for (const QRectF& r : rects) {
+                const QRectF at = r.translated(m_shift);
+                m_bits->fill(qRound(at.left()), qRound(at.top()), qRound(at.right()),
+                             qRound(at.bottom()));
+            }
+            continue;
+        }
         m_painter.setPen(Qt::NoPen);
         m_painter.setBrush(colour);
         m_painter.drawRects(rects);
         QPen pen(colour, w);
-        pen.setCosmetic(true);
+        pen.setCosmetic(m_cosmetic);
         pen.setCapStyle(Qt::FlatCap);
         m_painter.setPen(pen);
         m_painter.setBrush(Qt::NoBrush);
@@ -179,6 +219,12 @@ void PrinterCanvas::drawPage(const std::function<void(QPainter&)>& draw)
 void PrinterCanvas::endDoc()
 {
     m_documentFailed = false;
+    if (m_bitsOpen) {
+        flushLines();
+        m_bitsOpen = false;
+        ++m_documentsEnded;
+        return;
+    }
     if (!m_painter.isActive())
         return; // nothing drawn: no job
     flushLines();

@@ -5,6 +5,7 @@
 #include <QLineF>
 #include <QList>
 #include <QMap>
+#include <QPageLayout>
 #include <QPainter>
 #include <QSizeF>
 #include <QString>
@@ -16,6 +17,8 @@ class QPdfWriter;
 
 namespace gridorra {
 
+class BitPage;
+
 // A printer as a canvas, drawing a PDF. It works in twips (1440 are
 // resolution() dots), its origin is the printable area's top-left corner, its
 // extent the printable area, and its pens are cosmetic, in printer dots. The
@@ -24,6 +27,13 @@ namespace gridorra {
 class PrinterCanvas : public Canvas {
 public:
     explicit PrinterCanvas(QPdfWriter& writer);
+    // A device of one whole page (an image, an SVG), its origin at the
+    // page's corner, `dpi` device units to the inch; lines on whole units
+    // with `onDots`, else at their exact places; pens in device units.
+    PrinterCanvas(QPaintDevice& device, const QPageLayout& layout, int dpi, bool onDots);
+    // A page of two colours drawn into directly, lines on whole pixels
+    // (`none` is never painted on; drawPage needs a real device).
+    PrinterCanvas(BitPage& page, QPaintDevice& none, const QPageLayout& layout, int dpi);
     ~PrinterCanvas() override;
 
     // The title of the documents.
@@ -54,6 +64,10 @@ public:
     // it leaves as one job.
     void drawPage(const std::function<void(QPainter&)>& draw);
 
+    // Every line in this colour, whatever its own (a two-colour image
+    // draws in its ink's index and is given the line colour after).
+    void setInk(const QColor& ink) { m_ink = ink; }
+
     // How many documents EndDoc has sent.
     int documentsEnded() const { return m_documentsEnded; }
 
@@ -72,7 +86,18 @@ private:
     void flushLines();
     double dotsPerTwip() const;
 
-    QPdfWriter& m_writer;
+    QPageLayout layout() const;
+
+    QPaintDevice& m_device;
+    QPdfWriter* m_writer = nullptr; // a PDF: its origin as Qt's engine places it
+    QPageLayout m_layout;           // of a device of one whole page
+    int m_dpi = 0;
+    bool m_onDots = true;
+    bool m_cosmetic = true;
+    QColor m_ink;
+    BitPage* m_bits = nullptr;
+    bool m_bitsOpen = false;
+    QPointF m_shift; // the drawing's place on the device
     QBuffer* m_document = nullptr;
     std::function<void(const QByteArray&)> m_send;
     QPainter m_painter;

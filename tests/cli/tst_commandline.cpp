@@ -4,6 +4,7 @@
 #include "support/programrun.h"
 #include "support/silentsocket.h"
 
+#include <QImageReader>
 #include <QSettings>
 #include <QtTest>
 
@@ -354,6 +355,92 @@ private slots:
                                [&](double m) { return 7016 - m < margin + (start - 1) * dpmm; }),
                 marks.end());
         QCOMPARE(marks.size(), 1);
+    }
+
+    // An SVG or a PNG of the sheet where the name or --format asks for one,
+    // at true size: the SVG's lines where the PDF's are, the PNG's on the
+    // dots of the PDF at the PNG's resolution; refused where it cannot be.
+    void otherFormats_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        const QStringList sheet{"--page-size", "Letter",         "--lines-down",
+                                "10",          "--lines-across", "10"};
+        QTest::newRow("svg") << QStringList{"--export", "s.SVG"} + sheet << 0 << "";
+        QTest::newRow("png") << QStringList{"--export", "s.png"} + sheet << 0 << "";
+        QTest::newRow("png at 600 dpi")
+            << QStringList{"--export", "s.png", "--resolution", "600"} + sheet << 0 << "";
+        QTest::newRow("another extension")
+            << QStringList{"--export", "s.jpg"} + sheet << 2
+            << "gridorra: unknown format .jpg: use .pdf, .svg or .png, or --format\n";
+        QTest::newRow("another format") << QStringList{"--export", "s", "--format", "gif"} << 2
+                                        << "gridorra: --format gif: give pdf, svg or png\n";
+        QTest::newRow("a PNG too large")
+            << QStringList{"--export", "s.png", "--page-size", "A0", "--resolution", "1200"} << 2
+            << "gridorra: a PNG of 39733 x 56167 pixels (1200 dpi) is too large: at most 20000 "
+               "on a side and 400 megapixels\n";
+    }
+    void otherFormats()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        QTemporaryDir home;
+        const ProgramRun run = runIn(home.path(), args, true);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.err, err);
+        if (status != 0) {
+            QVERIFY(QDir(home.path()).entryList(QDir::Files).isEmpty());
+            return;
+        }
+        // The PDF of the same sheet at the same resolution (600 dpi where
+        // none is given, as the SVG's), and a row an inch down in both.
+        const QString file = home.filePath(args[1]);
+        const bool png = file.endsWith(".png");
+        const int dpi = args.contains("600") ? 600 : png ? 300 : 720;
+        QCOMPARE(runIn(home.path(),
+                       QStringList{"--export", "s.pdf", "--resolution",
+                                   QString::number(dpi == 720 ? 600 : dpi)} +
+                           args.mid(2).filter(QRegularExpression("^(?!--resolution|600)")),
+                       true)
+                     .status,
+                 0);
+        QImageReader::setAllocationLimit(1024); // a page at 720 dpi
+        QImage page;
+        if (png) {
+            QVERIFY(page.load(file));
+            QCOMPARE(page.size(), QSize(8.5 * dpi, 11 * dpi));
+            QCOMPARE(page.dotsPerMeterX(), qRound(dpi / 0.0254));
+        } else {
+            QFile svg(file);
+            QVERIFY(svg.open(QIODevice::ReadOnly));
+            const QByteArray text = svg.readAll();
+            QVERIFY(text.contains("width=\"215.900mm\" height=\"279.400mm\""));
+            QVERIFY(text.contains("<title>Gridorra"));
+            QProcess rsvg;
+            rsvg.start("rsvg-convert", {"-b", "white", "-d", "720", "-p", "720", "-o",
+                                        home.filePath("svg.png"), file});
+            QVERIFY(rsvg.waitForFinished(30000) && rsvg.exitCode() == 0);
+            QVERIFY(page.load(home.filePath("svg.png")));
+            QCOMPARE(page.size(), QSize(8.5 * dpi, 11 * dpi));
+        }
+        const QImage row = page.copy(0, dpi, page.width(), 1);
+        const QImage pdfRow =
+            rasterisePdf(home.filePath("s.pdf"), dpi, QRect(0, dpi, page.width(), 1));
+        const Runs lines = darkRunsInRow(row, 0), pdfLines = darkRunsInRow(pdfRow, 0);
+        QCOMPARE(lines.size(), pdfLines.size());
+        for (qsizetype k = 0; k < lines.size(); ++k) {
+            const int tolerance = png ? 0 : 1;
+            QVERIFY2(qAbs(lines[k].first - pdfLines[k].first) <= tolerance &&
+                         qAbs(lines[k].second - pdfLines[k].second) <= tolerance,
+                     qPrintable(QString("line %1 at %2..%3, the PDF's at %4..%5")
+                                    .arg(k)
+                                    .arg(lines[k].first)
+                                    .arg(lines[k].second)
+                                    .arg(pdfLines[k].first)
+                                    .arg(pdfLines[k].second)));
+        }
     }
 
     // A stored value that fails a step: reported in the report's words, the
