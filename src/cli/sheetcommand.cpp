@@ -15,6 +15,7 @@
 #include "render/printercanvas.h"
 #include "render/printjob.h"
 #include "render/printservice.h"
+#include "render/svgpaths.h"
 #include "render/systemcolours.h"
 #include "settings/calibration.h"
 #include "settings/keys.h"
@@ -479,6 +480,7 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
         std::unique_ptr<QSvgGenerator> svg;
         QImage image;
         std::unique_ptr<BitPage> bits;
+        std::unique_ptr<SvgPaths> paths;
         QPaintDevice* device = nullptr;
         std::unique_ptr<PrinterCanvas> canvas;
         const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
@@ -491,13 +493,24 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             canvas = std::make_unique<PrinterCanvas>(*pdf);
             break;
         case SheetRequest::Format::Svg:
+            // The grid written as text, a path a pen width; the calibration
+            // sheet, with its words, painted by Qt's SVG generator.
+            if (!request.calibrationSheet) {
+                paths = std::make_unique<SvgPaths>(page.layout.fullRect(QPageLayout::Point).size(),
+                                                   page.dpi);
+                image = QImage(1, 1, QImage::Format_RGB32);
+                canvas = std::make_unique<PrinterCanvas>(*paths, image, page.layout, page.dpi,
+                                                         request.resolution.has_value());
+                device = &image;
+                break;
+            }
             svg = std::make_unique<QSvgGenerator>();
             svg->setOutputDevice(&document);
             svg->setResolution(page.dpi);
             svg->setSize(pixels);
             svg->setViewBox(QRectF(QPointF(), page.layout.fullRect(QPageLayout::Point).size() *
                                                   (page.dpi / 72.0)));
-            svg->setTitle(title + QStringLiteral(": graph paper"));
+            svg->setTitle(title + QStringLiteral(": calibration sheet"));
             device = svg.get();
             canvas = std::make_unique<PrinterCanvas>(*svg, page.layout, page.dpi,
                                                      request.resolution.has_value());
@@ -531,7 +544,7 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             PrintJobContext job{window, sheet, registry, boxes, report, title, busy};
             printJob(job);
         }
-        if (!bits)
+        if (!bits && !paths)
             sheet.blankPageIfNothingWasDrawn();
         canvas.reset();
         if (svg) {
@@ -542,7 +555,9 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             document.open(QIODevice::WriteOnly | QIODevice::Append);
         }
         const QColor ink = toQColor(window.lineColour(), QGuiApplication::palette());
-        if (bits)
+        if (paths)
+            document.write(paths->svg(title + QStringLiteral(": graph paper")));
+        else if (bits)
             document.write(bits->png(ink.rgb(), page.dpi));
         else if (!image.isNull())
             writePng(image, page.dpi, ink.rgb(), document);

@@ -2,6 +2,7 @@
 
 #include "bitpage.h"
 #include "core/failure.h"
+#include "svgpaths.h"
 #include "systemcolours.h"
 
 #include <QBuffer>
@@ -17,6 +18,11 @@ PrinterCanvas::PrinterCanvas(QPdfWriter& writer) : m_device(writer), m_writer(&w
 
 PrinterCanvas::PrinterCanvas(BitPage& page, QPaintDevice& none, const QPageLayout& layout, int dpi)
     : m_device(none), m_layout(layout), m_dpi(dpi), m_bits(&page)
+{}
+
+PrinterCanvas::PrinterCanvas(SvgPaths& paths, QPaintDevice& none, const QPageLayout& layout,
+                             int dpi, bool onDots)
+    : m_device(none), m_layout(layout), m_dpi(dpi), m_onDots(onDots), m_paths(&paths)
 {}
 
 PrinterCanvas::PrinterCanvas(QPaintDevice& device, const QPageLayout& layout, int dpi, bool onDots)
@@ -78,7 +84,7 @@ void PrinterCanvas::setDrawWidth(qint16 width)
 
 bool PrinterCanvas::beginDocument()
 {
-    if (m_painter.isActive() || m_bitsOpen)
+    if (m_painter.isActive() || m_directOpen)
         return true;
     if (m_documentFailed)
         return false;
@@ -89,8 +95,8 @@ bool PrinterCanvas::beginDocument()
         m_document->setData(QByteArray());
         m_document->open(QIODevice::WriteOnly);
     }
-    if (m_bits) {
-        m_bitsOpen = true;
+    if (m_bits || m_paths) {
+        m_directOpen = true;
     } else if (!m_painter.begin(&m_device)) {
         m_documentFailed = true;
         throw Failure(fail::printerError);
@@ -120,7 +126,7 @@ bool PrinterCanvas::beginDocument()
                    dotsPerPoint;
     }
     m_shift = m_origin - centring;
-    if (!m_bits)
+    if (!m_bits && !m_paths)
         m_painter.translate(m_shift);
     return true;
 }
@@ -177,6 +183,14 @@ void PrinterCanvas::flushLines()
             else
                 strokes << l;
         }
+        if (m_paths) {
+            // Straight into the SVG's text, at their places.
+            QList<QLineF> lines = it.value();
+            for (QLineF& l : lines)
+                l.translate(m_shift);
+            m_paths->add(w, colour.name(), lines);
+            continue;
+        }
         if (m_bits) {
             // Straight into the pixels: each line its pen wide about its
             // place, on whole pixels.
@@ -219,9 +233,9 @@ void PrinterCanvas::drawPage(const std::function<void(QPainter&)>& draw)
 void PrinterCanvas::endDoc()
 {
     m_documentFailed = false;
-    if (m_bitsOpen) {
+    if (m_directOpen) {
         flushLines();
-        m_bitsOpen = false;
+        m_directOpen = false;
         ++m_documentsEnded;
         return;
     }

@@ -18,6 +18,7 @@ class QPdfWriter;
 namespace gridorra {
 
 class BitPage;
+class SvgPaths;
 
 // A printer as a canvas, drawing a PDF. It works in twips (1440 are
 // resolution() dots), its origin is the printable area's top-left corner, its
@@ -34,6 +35,10 @@ public:
     // A page of two colours drawn into directly, lines on whole pixels
     // (`none` is never painted on; drawPage needs a real device).
     PrinterCanvas(BitPage& page, QPaintDevice& none, const QPageLayout& layout, int dpi);
+    // An SVG's lines written as text, at their exact places (on whole
+    // units with `onDots`).
+    PrinterCanvas(SvgPaths& paths, QPaintDevice& none, const QPageLayout& layout, int dpi,
+                  bool onDots);
     ~PrinterCanvas() override;
 
     // The title of the documents.
@@ -96,8 +101,9 @@ private:
     bool m_cosmetic = true;
     QColor m_ink;
     BitPage* m_bits = nullptr;
-    bool m_bitsOpen = false;
-    QPointF m_shift; // the drawing's place on the device
+    SvgPaths* m_paths = nullptr;
+    bool m_directOpen = false; // a document drawn into m_bits or m_paths
+    QPointF m_shift;           // the drawing's place on the device
     QBuffer* m_document = nullptr;
     std::function<void(const QByteArray&)> m_send;
     QPainter m_painter;

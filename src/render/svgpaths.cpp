@@ -1,0 +1,43 @@
+#include "svgpaths.h"
+
+namespace gridorra {
+
+namespace {
+
+QByteArray number(double v)
+{
+    return QByteArray::number(v, 'f', 3);
+}
+
+} // namespace
+
+void SvgPaths::add(double width, const QString& colour, const QList<QLineF>& lines)
+{
+    QByteArray& d = m_paths[{colour, width}];
+    for (const QLineF& l : lines) {
+        d += 'M' + number(l.x1()) + ' ' + number(l.y1());
+        if (l.y1() == l.y2())
+            d += 'H' + number(l.x2());
+        else if (l.x1() == l.x2())
+            d += 'V' + number(l.y2());
+        else
+            d += 'L' + number(l.x2()) + ' ' + number(l.y2());
+    }
+}
+
+QByteArray SvgPaths::svg(const QString& title) const
+{
+    const QSizeF units = m_points * (m_dpi / 72.0);
+    QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+                     number(m_points.width() * 25.4 / 72) + "mm\" height=\"" +
+                     number(m_points.height() * 25.4 / 72) + "mm\" viewBox=\"0 0 " +
+                     number(units.width()) + ' ' + number(units.height()) + "\">\n<title>" +
+                     title.toHtmlEscaped().toUtf8() + "</title>\n";
+    for (auto it = m_paths.cbegin(); it != m_paths.cend(); ++it)
+        out += "<path fill=\"none\" stroke=\"" + it.key().first.toUtf8() + "\" stroke-width=\"" +
+               number(it.key().second) + "\" d=\"" + it.value() + "\"/>\n";
+    return out + "</svg>\n";
+}
+
+} // namespace gridorra
