@@ -65,31 +65,39 @@ void BitPage::fill(int x0, int y0, int x1, int y1)
     y1 = std::min(y1, m_height);
     if (x0 >= x1 || y0 >= y1)
         return;
-    // Whole bytes at once between the partial ones at either end.
-    const int firstWhole = (x0 + 7) / 8, endWhole = x1 / 8;
-    char* bits = m_bits.data();
-    for (int y = y0; y < y1; ++y) {
-        char* row = bits + qsizetype(y) * m_stride;
-        if (firstWhole >= endWhole) {
-            for (int x = x0; x < x1; ++x)
-                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
-            continue;
-        }
-        for (int x = x0; x < firstWhole * 8; ++x)
-            row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
-        std::memset(row + firstWhole, 0xFF, size_t(endWhole - firstWhole));
-        for (int x = endWhole * 8; x < x1; ++x)
-            row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+    // The bits of each byte the span touches; spans of one height (the
+    // vertical lines of a grid) gather in one row, laid over their rows once.
+    const int first = x0 / 8, last = (x1 - 1) / 8;
+    QByteArray& row = m_spans[{y0, y1}];
+    if (row.isEmpty())
+        row = QByteArray(m_stride, '\0');
+    for (int i = first; i <= last; ++i) {
+        quint8 mask = 0xFF;
+        if (i == first)
+            mask &= quint8(0xFF >> (x0 % 8));
+        if (i == last)
+            mask &= quint8(0xFF << (7 - (x1 - 1) % 8));
+        row[i] = char(quint8(row[i]) | mask);
     }
 }
 
-bool BitPage::inked(int x, int y) const
+void BitPage::lay() const
 {
-    return m_bits[qsizetype(y) * m_stride + x / 8] & (0x80 >> (x % 8));
+    char* bits = m_bits.data();
+    for (auto it = m_spans.cbegin(); it != m_spans.cend(); ++it) {
+        const char* span = it.value().constData();
+        for (int y = it.key().first; y < it.key().second; ++y) {
+            char* row = bits + qsizetype(y) * m_stride;
+            for (int i = 0; i < m_stride; ++i)
+                row[i] = char(row[i] | span[i]);
+        }
+    }
+    m_spans.clear();
 }
 
 QByteArray BitPage::png(quint32 ink, int dpi) const
 {
+    lay();
     QByteArray raw;
     raw.reserve(qsizetype(m_stride + 1) * m_height);
     for (int y = 0; y < m_height; ++y)

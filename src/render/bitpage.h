@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QPair>
 #include <QtGlobal>
 
 namespace gridorra {
@@ -17,7 +19,6 @@ public:
     int height() const { return m_height; }
     // Inks the pixels of [x0, x1) x [y0, y1) (whole pixels; clipped).
     void fill(int x0, int y0, int x1, int y1);
-    bool inked(int x, int y) const;
 
     // The page as a PNG: 1 bit a pixel, a palette of white and `ink`
     // (0xRRGGBB), and
@@ -25,10 +26,13 @@ public:
     QByteArray png(quint32 ink, int dpi) const;
 
 private:
+    void lay() const;
+
     int m_width;
     int m_height;
     int m_stride;
-    QByteArray m_bits;
+    mutable QByteArray m_bits;
+    mutable QHash<QPair<int, int>, QByteArray> m_spans; // rows y0..y1: bits to lay
 };
 
 } // namespace gridorra
