@@ -729,7 +729,7 @@ private slots:
                 }
             }
         });
-        // The hidden name held (by strace) for a fifth of a second after it
+        // The hidden name held (by strace) for half a second after it
         // is made: time for the attacker to put a link under it. (The leak
         // checker of a sanitizer build does not run under a tracer.)
         QProcessEnvironment traced = environment(home.path());
@@ -737,7 +737,7 @@ private slots:
         QList<int> statuses;
         for (int i = 0; i < 3; ++i)
             statuses << runProgram({"-f", "-qq", "-o", "/dev/null", "-e",
-                                    "inject=linkat:delay_exit=200000", "--", GRIDORRA_EXE,
+                                    "inject=linkat:delay_exit=500000", "--", GRIDORRA_EXE,
                                     "--export", "t.pdf", "--page-size", "A4"},
                                    traced, 30000, shared, "strace")
                             .status;
