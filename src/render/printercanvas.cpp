@@ -173,13 +173,17 @@ void PrinterCanvas::flushLines()
         const QColor colour =
             m_ink.isValid() ? m_ink : toQColor(m_pendingColour, QGuiApplication::palette());
         const double w = it.key();
+        // A line across or down the page as the rectangle its pen covers.
+        const auto covered = [w](const QLineF& l) {
+            return l.x1() == l.x2()
+                       ? QRectF(l.x1() - w / 2, std::min(l.y1(), l.y2()), w, std::abs(l.dy()))
+                       : QRectF(std::min(l.x1(), l.x2()), l.y1() - w / 2, std::abs(l.dx()), w);
+        };
         QList<QRectF> rects;
         QList<QLineF> strokes;
         for (const QLineF& l : it.value()) {
-            if (w >= 2 && l.x1() == l.x2())
-                rects << QRectF(l.x1() - w / 2, std::min(l.y1(), l.y2()), w, std::abs(l.dy()));
-            else if (w >= 2 && l.y1() == l.y2())
-                rects << QRectF(std::min(l.x1(), l.x2()), l.y1() - w / 2, std::abs(l.dx()), w);
+            if (w >= 2 && (l.x1() == l.x2() || l.y1() == l.y2()))
+                rects << covered(l);
             else
                 strokes << l;
         }
@@ -195,10 +199,7 @@ void PrinterCanvas::flushLines()
             // Straight into the pixels: each line its pen wide about its
             // place, on whole pixels.
             for (const QLineF& l : strokes)
-                rects << (l.x1() == l.x2() ? QRectF(l.x1() - w / 2, std::min(l.y1(), l.y2()), w,
-                                                    std::abs(l.dy()))
-                                           : QRectF(std::min(l.x1(), l.x2()), l.y1() - w / 2,
-                                                    std::abs(l.dx()), w));
+                rects << covered(l);
             for (const QRectF& r : rects) {
                 const QRectF at = r.translated(m_shift);
                 m_bits->fill(qRound(at.left()), qRound(at.top()), qRound(at.right()),

@@ -168,31 +168,11 @@ ipp_t* PrintService::withDocument(ipp_t* request, const char* resource, const QB
     return response;
 }
 
-bool PrintService::answers(QString* why)
-{
-    PrintService service;
-    if (service.reachable()) {
-        ipp_t* response =
-            cupsDoRequest(service.connection(), ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
-        if (response)
-            ippDelete(response);
-        else
-            service.requestFailed();
-    }
-    if (why)
-        *why = service.failure();
-    return service.reachable();
-}
-
 #else
 
 PrintService::PrintService() = default;
 PrintService::~PrintService() = default;
 void PrintService::requestFailed() {}
-bool PrintService::answers(QString*)
-{
-    return true;
-}
 bool PrintService::wentSilent(QString*)
 {
     return false;

@@ -44,9 +44,6 @@ public:
     // before each.
     ipp_t* request(ipp_t* request, const char* resource, const QByteArray& document = {});
 
-    // Whether the service answers one small request in time; `why` says
-    // why not.
-    static bool answers(QString* why = nullptr);
     // Whether a request to the service went unanswered in the last 30
     // seconds; `why` says what happened.
     static bool wentSilent(QString* why = nullptr);
