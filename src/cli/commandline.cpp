@@ -210,6 +210,92 @@ QString setCalibrationSheet(const QString&, SheetRequest& sheet)
     return {};
 }
 
+QString setPattern(const QString& text, SheetRequest& sheet)
+{
+    if (!patterns::names().contains(text))
+        return QStringLiteral("no such pattern; the patterns: ") +
+               patterns::names().join(QStringLiteral(", "));
+    sheet.pattern.name = text;
+    return {};
+}
+
+// A whole number from `low` to `high`, into `into`.
+template <int low, int high> QString wholeInto(const QString& text, std::optional<int>& into)
+{
+    const std::optional<double> n = number::parse(text);
+    if (!n || *n != std::floor(*n) || *n < low || *n > high)
+        return QStringLiteral("give a whole number from %1 to %2").arg(low).arg(high);
+    into = int(*n);
+    return {};
+}
+
+// A length in the sheet's unit, more than 0 (or 0 with `orNone`).
+QString lengthInto(const QString& text, std::optional<double>& into, bool orNone = false)
+{
+    const std::optional<double> n = number::parse(text);
+    if (!n || !std::isfinite(*n) || *n < 0 || (*n == 0 && !orNone))
+        return orNone ? QStringLiteral("give a length, 0 or more, in the unit (--unit)")
+                      : QStringLiteral("give a length more than 0, in the unit (--unit)");
+    into = *n;
+    return {};
+}
+
+QString setHeavyEvery(const QString& t, SheetRequest& s)
+{
+    return wholeInto<1, 1000>(t, s.heavyEvery);
+}
+QString setDotSize(const QString& t, SheetRequest& s)
+{
+    return wholeInto<1, 100>(t, s.pattern.dotSize);
+}
+QString setWideDotSize(const QString& t, SheetRequest& s)
+{
+    return wholeInto<1, 100>(t, s.pattern.wideDotSize);
+}
+QString setDecades(const QString& t, SheetRequest& s)
+{
+    return wholeInto<1, 20>(t, s.pattern.decades);
+}
+QString setDecadesAcross(const QString& t, SheetRequest& s)
+{
+    return wholeInto<1, 20>(t, s.pattern.decadesAcross);
+}
+QString setRays(const QString& t, SheetRequest& s)
+{
+    return wholeInto<1, 720>(t, s.pattern.rays);
+}
+QString setPages(const QString& t, SheetRequest& s)
+{
+    std::optional<int> pages;
+    const QString why = wholeInto<1, 10000>(t, pages);
+    s.pages = pages.value_or(1);
+    return why;
+}
+QString setMarginLine(const QString& t, SheetRequest& s)
+{
+    return lengthInto(t, s.pattern.marginLine);
+}
+QString setSide(const QString& t, SheetRequest& s)
+{
+    return lengthInto(t, s.pattern.side);
+}
+QString setHexSize(const QString& t, SheetRequest& s)
+{
+    return lengthInto(t, s.pattern.hexSize);
+}
+QString setRingSpacing(const QString& t, SheetRequest& s)
+{
+    return lengthInto(t, s.pattern.ringSpacing);
+}
+QString setLineGap(const QString& t, SheetRequest& s)
+{
+    return lengthInto(t, s.pattern.lineGap);
+}
+QString setStaffGap(const QString& t, SheetRequest& s)
+{
+    return lengthInto(t, s.pattern.staffGap, true);
+}
+
 QString setCalibrated(const QString&, SheetRequest& sheet)
 {
     sheet.calibrated = true;
@@ -229,8 +315,8 @@ struct SheetOption {
 };
 constexpr SheetOption sheetOptions[] = {
     {"export", "file",
-     "Writes the sheet of one copy to a PDF file (- for standard output), e.g. --export "
-     "sheet.pdf.",
+     "Writes the sheet of one copy to a file (- for standard output): a PDF, or an SVG or PNG "
+     "by its extension or --format, e.g. --export sheet.pdf.",
      SheetOption::ExportOnly, setFile},
     {"print", nullptr, "Prints the copies, one job each, as \"Start Printing\" does.",
      SheetOption::PrintOnly, setPrint},
@@ -285,6 +371,50 @@ constexpr SheetOption sheetOptions[] = {
      "Dots per inch of an export (72 to 4800; a PNG's pixels, 300 by default), e.g. "
      "--resolution 600.",
      SheetOption::ExportOnly, setResolution},
+    {"pattern", "name",
+     "The kind of paper: grid (the window's), dots, lined, isometric, isodots, hex, semilog, "
+     "loglog, polar or staff, e.g. --pattern dots. Each takes the options below that name it.",
+     SheetOption::Sheet, setPattern},
+    {"heavy-every", "m",
+     "grid: a third, heavier line every m wide lines (millimetre paper: --unit cm --lines-down "
+     "10 --lines-across 10 --wide-down 5 --wide-across 5 --heavy-every 2).",
+     SheetOption::Sheet, setHeavyEvery},
+    {"dot-size", "dots",
+     "dots, isodots: a dot's diameter in printer dots (4 by default), e.g. --dot-size 5.",
+     SheetOption::Sheet, setDotSize},
+    {"wide-dot-size", "dots",
+     "dots: the diameter of the dots where wide lines would cross, e.g. --wide-dot-size 8.",
+     SheetOption::Sheet, setWideDotSize},
+    {"margin-line", "length",
+     "lined: a wide vertical margin line this far from the left, e.g. --margin-line 1.25.",
+     SheetOption::Sheet, setMarginLine},
+    {"side", "length",
+     "isometric, isodots: the triangles' side (else one over --lines-across), e.g. --side 0.5.",
+     SheetOption::Sheet, setSide},
+    {"hex-size", "length",
+     "hex: a hexagon's width across the flats (else one over --lines-across), e.g. "
+     "--hex-size 1.",
+     SheetOption::Sheet, setHexSize},
+    {"decades", "n",
+     "semilog, loglog: decades on the vertical log axis (2 by default), e.g. --decades 3.",
+     SheetOption::Sheet, setDecades},
+    {"decades-across", "n",
+     "loglog: decades on the horizontal axis (else as --decades), e.g. --decades-across 2.",
+     SheetOption::Sheet, setDecadesAcross},
+    {"ring-spacing", "length",
+     "polar: between rings (else one over --lines-down), e.g. --ring-spacing 0.5.",
+     SheetOption::Sheet, setRingSpacing},
+    {"rays", "n", "polar: rays from the centre (36 by default), e.g. --rays 24.",
+     SheetOption::Sheet, setRays},
+    {"line-gap", "length",
+     "staff: between a staff's five lines (else one over --lines-down), e.g. --unit cm "
+     "--line-gap 0.2.",
+     SheetOption::Sheet, setLineGap},
+    {"staff-gap", "length",
+     "staff: between one staff and the next (8 line gaps by default), e.g. --staff-gap 1.",
+     SheetOption::Sheet, setStaffGap},
+    {"pages", "n", "A PDF notebook of n pages of the sheet, sharing one drawing, e.g. --pages 100.",
+     SheetOption::ExportOnly, setPages},
     {"format", "pdf|svg|png",
      "What an export writes, where its name does not say (.pdf, .svg, .png), e.g. --export - "
      "--format svg.",
@@ -326,6 +456,36 @@ bool looksLikeOption(const QString& argument)
 }
 
 } // namespace
+
+// Every option given that belongs to a kind of paper is one the chosen kind
+// takes; the calibration sheet has none.
+QString patternFits(const QCommandLineParser& parser, const SheetRequest& sheet)
+{
+    const QString kind = sheet.pattern.name.isEmpty() ? QStringLiteral("grid") : sheet.pattern.name;
+    QStringList own; // the options that belong to some kind
+    for (const QString& name : patterns::names())
+        for (const QString& option : patterns::optionsOf(name))
+            if (!own.contains(option))
+                own << option;
+    if (sheet.calibrationSheet) {
+        for (const QString& option :
+             own + QStringList{QStringLiteral("pattern"), QStringLiteral("pages")})
+            if (parser.isSet(option))
+                return QStringLiteral("--%1 has no place on the calibration sheet").arg(option);
+        return {};
+    }
+    const QStringList takes = patterns::optionsOf(kind);
+    for (const QString& option : own) {
+        if (!parser.isSet(option) || takes.contains(option))
+            continue;
+        QStringList named;
+        for (const QString& o : takes)
+            named << QStringLiteral("--") + o;
+        return QStringLiteral("--%1 has no place in the pattern %2, which takes %3")
+            .arg(option, kind, named.join(QStringLiteral(", ")));
+    }
+    return {};
+}
 
 // --calibrate and --calibration, which take --printer and their own options
 // and nothing else.
@@ -494,6 +654,8 @@ CommandLine readCommandLine(const QStringList& arguments)
                                              "the same for every grid and never corrected")
                                   .arg(optionName(option)));
     }
+    if (const QString why = patternFits(parser, sheet); !why.isEmpty())
+        return refuse(why);
     // The format by the file's extension, where --format does not name it.
     if (sheet.kind == SheetRequest::Kind::Export && !parser.isSet(QStringLiteral("format"))) {
         const QString name = sheet.file.section(QLatin1Char('/'), -1);
@@ -518,6 +680,8 @@ CommandLine readCommandLine(const QStringList& arguments)
                                : sheet.format == SheetRequest::Format::Png
                                    ? QStringLiteral("PNG")
                                    : QStringLiteral("PDF")));
+    if (sheet.pages > 1 && sheet.format != SheetRequest::Format::Pdf)
+        return refuse(QStringLiteral("--pages: a notebook is a PDF; an SVG or PNG is one page"));
     return {std::nullopt, sheet, std::nullopt};
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "render/patterns.h"
 #include "settings/calibration.h"
 
 #include <optional>
@@ -32,6 +33,18 @@ struct SheetRequest {
     // PDF for standard output and names without one.
     enum class Format { Pdf, Svg, Png };
     Format format = Format::Pdf;
+    // The kind of paper (--pattern, empty for the window's grid) and the
+    // values of its own options; the grid's values come from the fields.
+    PatternParameters pattern;
+    std::optional<int> heavyEvery; // the grid's third weight
+    int pages = 1;                 // a PDF notebook's pages
+    // Drawn from marks, not by the window's procedure: another kind, the
+    // three-weight grid or a notebook.
+    bool drawsMarks() const
+    {
+        return (!pattern.name.isEmpty() && pattern.name != QStringLiteral("grid")) || heavyEvery ||
+               pages > 1;
+    }
 };
 
 // The printer's correction: stored from what the user measured on the

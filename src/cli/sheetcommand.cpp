@@ -11,7 +11,9 @@
 #include "render/canvas.h"
 #include "render/cupsprinters.h"
 #include "render/gridgeometry.h"
+#include "render/gridmarks.h"
 #include "render/gridwindow.h"
+#include "render/patterns.h"
 #include "render/printercanvas.h"
 #include "render/printjob.h"
 #include "render/printservice.h"
@@ -38,6 +40,7 @@
 #include <cstdio>
 #include <cstring>
 #include <tuple>
+#include <type_traits>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -411,6 +414,58 @@ void writePng(const QImage& page, int dpi, QRgb ink, QBuffer& document)
     QImageWriter(&document, "png").write(twoColours);
 }
 
+// The marks of the sheet the request asks for, on the canvas's printable
+// area at `dpi`: the window's grid read by its job's steps (a failed step
+// reported as the job reports it), another kind from the fields' values
+// and its own options. Where the values make no sheet, no marks and why.
+struct SheetMarks {
+    Marks marks;
+    QString refusal;
+};
+SheetMarks marksFor(const SheetRequest& request, const GridWindow& window, const Canvas& canvas,
+                    int dpi, ErrorReporter& report)
+{
+    if (request.pattern.name.isEmpty() || request.pattern.name == QStringLiteral("grid")) {
+        StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.PushButton2_Click "), report);
+        GridGeometry g;
+        readPrintedGrid(run, window, canvas, g);
+        return {gridMarks(run, g, printedGridLabels, request.heavyEvery.value_or(0)), {}};
+    }
+    PatternParameters p = request.pattern;
+    p.unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
+    // The fields' values, given or stored.
+    QString refusal;
+    const auto field = [&](int number, const char* option, auto& into) {
+        const QString text = window.fieldText(number);
+        const QString as =
+            QStringLiteral("--%1 %2%3: ")
+                .arg(QLatin1String(option), text,
+                     request.fields.contains(number) ? QString() : QStringLiteral(" (stored)"));
+        try {
+            if constexpr (std::is_same_v<std::decay_t<decltype(into)>, double>) {
+                const std::optional<double> n = number::parse(text);
+                if (!n)
+                    throw Failure(fail::typeMismatch);
+                into = *n;
+            } else {
+                into = number::toInt16(text);
+            }
+        } catch (const Failure& failure) {
+            if (refusal.isEmpty())
+                refusal = as + failure.description();
+        }
+    };
+    field(1, "lines-down", p.linesDown);
+    field(2, "lines-across", p.linesAcross);
+    field(3, "wide-across", p.wideAcross);
+    field(4, "wide-down", p.wideDown);
+    field(5, "thickness", p.thickness);
+    if (!refusal.isEmpty())
+        return {{}, refusal};
+    PatternSheet sheet = patterns::make(p, {canvas.scaleWidth(), canvas.scaleHeight(), dpi});
+    return {std::move(sheet.marks), sheet.refusal};
+}
+
 int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
                 const QString& title)
 {
@@ -541,8 +596,19 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             if (stored.correction)
                 sheet.printerCanvas().setCorrection(stored.correction->across,
                                                     stored.correction->down);
-            PrintJobContext job{window, sheet, registry, boxes, report, title, busy};
-            printJob(job);
+            if (request.drawsMarks()) {
+                const SheetMarks marks =
+                    marksFor(request, window, sheet.printerCanvas(), page.dpi, report);
+                if (!marks.refusal.isEmpty()) {
+                    say(QStringLiteral("%1: %2").arg(programName(), marks.refusal));
+                    return 2;
+                }
+                document.write(sheet.printerCanvas().drawMarks(marks.marks, window.lineColour(),
+                                                               request.pages));
+            } else {
+                PrintJobContext job{window, sheet, registry, boxes, report, title, busy};
+                printJob(job);
+            }
         }
         if (!bits && !paths)
             sheet.blankPageIfNothingWasDrawn();
@@ -562,7 +628,8 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
         else if (!image.isNull())
             writePng(image, page.dpi, ink.rgb(), document);
     }
-    if (!request.calibrationSheet)
+    if (!request.calibrationSheet &&
+        (request.pattern.name.isEmpty() || request.pattern.name == QStringLiteral("grid")))
         sayTooDense(window);
     if (report.failures() > 0) {
         say(QStringLiteral("%1: nothing was written to %2").arg(programName(), target));
@@ -573,6 +640,61 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
     if (!file.commit())
         return cannotWrite(file.errorString());
     return 0;
+}
+
+// Said when a negative number of copies prints nothing.
+void sayNoCopies(const SheetRequest& request, qint16 copies)
+{
+    say(QStringLiteral("%1: nothing printed: %2 is %3")
+            .arg(programName(), request.fields.contains(6)
+                                    ? QStringLiteral("--copies")
+                                    : QStringLiteral("the stored number of copies"))
+            .arg(copies));
+}
+
+// The copies of a sheet of marks, one job each, as the window's job sends
+// them: the marks made once, on the chosen printer's page and dots.
+int printMarks(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
+               const QString& title)
+{
+    StderrReport report;
+    StoredWindow window(store, request, printer.deviceName, report);
+    qint16 copies = 1;
+    try {
+        copies = number::toInt16(window.fieldText(6));
+    } catch (const Failure& failure) {
+        say(QStringLiteral("%1: --copies %2: %3")
+                .arg(programName(), window.fieldText(6), failure.description()));
+        return 2;
+    }
+    if (copies < 0) {
+        sayNoCopies(request, copies);
+        return 0;
+    }
+    CupsPrinters printers;
+    try {
+        printers.makeCurrent(int(printers.deviceNames().indexOf(printer.deviceName)));
+        printers.setJobTitle(title);
+        PrinterCanvas& canvas = printers.printerCanvas();
+        const SheetMarks marks = marksFor(request, window, canvas, printers.page().dpi, report);
+        if (!marks.refusal.isEmpty()) {
+            say(QStringLiteral("%1: %2").arg(programName(), marks.refusal));
+            return 2;
+        }
+        for (int copy = 1; copy <= std::max<int>(copies, 1); ++copy) {
+            window.setProgressValue(copy * 100.0 / std::max<int>(copies, 1));
+            canvas.drawMarks(marks.marks, window.lineColour());
+        }
+        sayScalingOverridden(printer, printers);
+    } catch (const Failure& failure) {
+        QString why;
+        if (PrintService::wentSilent(&why))
+            return unreachable(why);
+        say(QStringLiteral("%1: the sheet could not be printed on \"%2\": %3")
+                .arg(programName(), printer.deviceName, failure.description()));
+        return 1;
+    }
+    return report.failures() > 0 ? 1 : 0;
 }
 
 int printSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
@@ -600,6 +722,8 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
         !stored.problem.isEmpty()) {
         sayUnreadable(stored, QStringLiteral("; printed without it"));
     }
+    if (request.drawsMarks())
+        return printMarks(request, printer, store, title);
     StderrReport report;
     StoredWindow window(store, request, printer.deviceName, report);
     NoBoxes boxes;
@@ -615,11 +739,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     // As in the window, a negative count prints nothing; a script is told.
     try {
         if (const qint16 copies = number::toInt16(window.fieldText(6)); copies < 0)
-            say(QStringLiteral("%1: nothing printed: %2 is %3")
-                    .arg(programName(), request.fields.contains(6)
-                                            ? QStringLiteral("--copies")
-                                            : QStringLiteral("the stored number of copies"))
-                    .arg(copies));
+            sayNoCopies(request, copies);
     } catch (const Failure&) {
         // reported by the job
     }

@@ -81,6 +81,64 @@ void BitPage::fill(int x0, int y0, int x1, int y1)
     }
 }
 
+namespace {
+
+// The pixels whose centres lie in [a, b): the first and one past the last.
+std::pair<int, int> centresIn(double a, double b)
+{
+    return {int(std::ceil(a - 0.5)), int(std::ceil(b - 0.5))};
+}
+
+} // namespace
+
+void BitPage::fillConvex(const QList<QPointF>& corners)
+{
+    double top = corners.first().y(), bottom = top;
+    for (const QPointF& p : corners) {
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    const auto [first, end] = centresIn(top, bottom);
+    for (int y = std::max(first, 0); y < std::min(end, m_height); ++y) {
+        // The row's centre line crosses the polygon between two edges.
+        const double at = y + 0.5;
+        double left = 1e300, right = -1e300;
+        for (qsizetype i = 0; i < corners.size(); ++i) {
+            const QPointF a = corners[i], b = corners[(i + 1) % corners.size()];
+            if ((a.y() <= at) == (b.y() <= at))
+                continue;
+            const double x = a.x() + (at - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+        if (left < right) {
+            const auto [x0, x1] = centresIn(left, right);
+            fill(x0, y, x1, y + 1);
+        }
+    }
+}
+
+void BitPage::fillRing(const QPointF& c, double rx, double ry, double width)
+{
+    const double h = width / 2;
+    const double oy = ry + h, ox = rx + h, iy = ry - h, ix = rx - h;
+    const auto [first, end] = centresIn(c.y() - oy, c.y() + oy);
+    for (int y = std::max(first, 0); y < std::min(end, m_height); ++y) {
+        const double dy = y + 0.5 - c.y();
+        const double outer = ox * std::sqrt(std::max(0.0, 1 - dy * dy / (oy * oy)));
+        if (iy <= 0 || std::abs(dy) >= iy) {
+            const auto [x0, x1] = centresIn(c.x() - outer, c.x() + outer);
+            fill(x0, y, x1, y + 1);
+            continue;
+        }
+        const double inner = ix * std::sqrt(1 - dy * dy / (iy * iy));
+        const auto [l0, l1] = centresIn(c.x() - outer, c.x() - inner);
+        fill(l0, y, l1, y + 1);
+        const auto [r0, r1] = centresIn(c.x() + inner, c.x() + outer);
+        fill(r0, y, r1, y + 1);
+    }
+}
+
 void BitPage::lay() const
 {
     char* bits = m_bits.data();

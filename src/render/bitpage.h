@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QPair>
+#include <QPointF>
 #include <QtGlobal>
 
 namespace gridorra {
@@ -19,6 +21,12 @@ public:
     int height() const { return m_height; }
     // Inks the pixels of [x0, x1) x [y0, y1) (whole pixels; clipped).
     void fill(int x0, int y0, int x1, int y1);
+    // Inks the pixels whose centres lie inside the convex polygon (a
+    // slanted line as the quadrilateral its pen covers).
+    void fillConvex(const QList<QPointF>& corners);
+    // Inks the pixels whose centres lie between the ellipses of radii
+    // (rx -+ width/2, ry -+ width/2) about the centre: a ring its pen wide.
+    void fillRing(const QPointF& centre, double rx, double ry, double width);
 
     // The page as a PNG: 1 bit a pixel, a palette of white and `ink`
     // (0xRRGGBB), and

@@ -2,6 +2,8 @@
 
 #include "bitpage.h"
 #include "core/failure.h"
+#include "pdfsheet.h"
+#include "placedmarks.h"
 #include "svgpaths.h"
 #include "systemcolours.h"
 
@@ -101,6 +103,14 @@ bool PrinterCanvas::beginDocument()
         m_documentFailed = true;
         throw Failure(fail::printerError);
     }
+    placeOnPage(m_writer != nullptr);
+    if (!m_bits && !m_paths)
+        m_painter.translate(m_shift);
+    return true;
+}
+
+void PrinterCanvas::placeOnPage(bool qtOrigin)
+{
     m_dotsPerTwip = dotsPerTwip();
     // Qt's PDF engine puts the origin at the printable area's corner in
     // whole device pixels taken from margins rounded to whole points (a
@@ -112,7 +122,7 @@ bool PrinterCanvas::beginDocument()
     // A device of a whole page (an image, an SVG) has its origin at the
     // page's corner.
     const QPoint placed =
-        m_writer ? layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft() : QPoint();
+        qtOrigin ? layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft() : QPoint();
     m_origin = exact - QPointF(placed);
     // The page Qt writes is whole points; the print service centres it on
     // paper that is not (CUPS's pdftopdf, 0.14 pt across and 0.06 pt up on
@@ -126,9 +136,75 @@ bool PrinterCanvas::beginDocument()
                    dotsPerPoint;
     }
     m_shift = m_origin - centring;
-    if (!m_bits && !m_paths)
-        m_painter.translate(m_shift);
-    return true;
+}
+
+QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int pages)
+{
+    placeOnPage(false);
+    const PlacedMarks placed = place(marks, {m_dotsPerTwip, m_across, m_down, m_origin, m_onDots});
+    const QColor ink = m_ink.isValid() ? m_ink : toQColor(colour, QGuiApplication::palette());
+    ++m_documentsEnded;
+    if (m_bits) {
+        const auto fill = [this](const QRectF& r) {
+            m_bits->fill(qRound(r.left()), qRound(r.top()), qRound(r.right()), qRound(r.bottom()));
+        };
+        for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
+            const double w = it.key();
+            for (const QLineF& placedLine : it.value()) {
+                const QLineF l = placedLine.translated(m_shift);
+                if (isAxisAligned(l)) {
+                    fill(coveredBy(l, w));
+                    continue;
+                }
+                const QPointF across =
+                    QLineF(QPointF(), QPointF(-l.dy(), l.dx())).unitVector().p2() * (w / 2);
+                m_bits->fillConvex(
+                    {l.p1() + across, l.p2() + across, l.p2() - across, l.p1() - across});
+            }
+        }
+        for (auto it = placed.dots.cbegin(); it != placed.dots.cend(); ++it) {
+            const QList<QRectF> disc = discRows(it.key());
+            for (const QPointF& c : it.value())
+                for (const QRectF& r : disc)
+                    fill(r.translated(c + m_shift));
+        }
+        for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it)
+            for (const PlacedRing& r : it.value())
+                m_bits->fillRing(r.centre + m_shift, r.rx, r.ry, it.key());
+        return {};
+    }
+    if (m_paths) {
+        const QString name = ink.name();
+        for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
+            QList<QLineF> lines = it.value();
+            for (QLineF& l : lines)
+                l.translate(m_shift);
+            m_paths->add(it.key(), name, lines);
+        }
+        for (auto it = placed.dots.cbegin(); it != placed.dots.cend(); ++it) {
+            QList<QPointF> centres = it.value();
+            for (QPointF& c : centres)
+                c += m_shift;
+            m_paths->addDots(it.key(), name, centres);
+        }
+        for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it) {
+            QList<QPointF> centres;
+            QList<QSizeF> radii;
+            for (const PlacedRing& r : it.value()) {
+                centres << r.centre + m_shift;
+                radii << QSizeF(r.rx, r.ry);
+            }
+            m_paths->addRings(it.key(), name, centres, radii);
+        }
+        return {};
+    }
+    PdfSheet sheet(layout().fullRectPoints().size(), int(std::lround(m_dotsPerTwip * 1440)),
+                   ink.rgb() & 0xFFFFFF);
+    sheet.draw(placed, m_shift);
+    const QByteArray pdf = sheet.pdf(m_jobTitle, pages);
+    if (m_send)
+        m_send(pdf);
+    return pdf;
 }
 
 void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)

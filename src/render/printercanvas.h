@@ -18,6 +18,7 @@ class QPdfWriter;
 namespace gridorra {
 
 class BitPage;
+struct Marks;
 class SvgPaths;
 
 // A printer as a canvas, drawing a PDF. It works in twips (1440 are
@@ -69,6 +70,11 @@ public:
     // it leaves as one job.
     void drawPage(const std::function<void(QPainter&)>& draw);
 
+    // Draws one sheet of marks (see place()) as one document and ends it:
+    // for a PDF, `pages` pages that share the sheet's content, handed to
+    // the sender where there is one and returned.
+    QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1);
+
     // Every line in this colour, whatever its own (a two-colour image
     // draws in its ink's index and is given the line colour after).
     void setInk(const QColor& ink) { m_ink = ink; }
@@ -87,6 +93,9 @@ public:
 
 private:
     bool beginDocument();
+    // The printable corner's place on the device and the drawing's shift,
+    // for a page drawn by Qt's painter (`qtOrigin`) or directly.
+    void placeOnPage(bool qtOrigin);
     void abandon();
     void flushLines();
     double dotsPerTwip() const;

@@ -45,6 +45,19 @@ void ClearBypassSaveAs(UserRegistry& registry)
                        QStringLiteral("BypassSaveAs"), QStringLiteral("0"));
 }
 
+void readPrintedGrid(StepRunner& run, const GridWindow& window, const Canvas& printer,
+                     GridGeometry& g)
+{
+    using number::toInt16;
+    run.step(118, [&] { g.colour = window.lineColour(); });
+    readPens(run, window, g, {120, 122, 124});
+    run.step(126, [&] { g.height = toInt16(printer.scaleHeight()); });
+    run.step(128, [&] { g.width = toInt16(printer.scaleWidth()); });
+    run.step(130, [&] { g.topMargin = g.wideWidth; });
+    run.step(132, [&] { g.leftMargin = g.wideWidth; });
+    readSpacingsAndPeriods(run, window, g, {134, 136, 138, 140, 142, 144, 146, 148});
+}
+
 void printJob(PrintJobContext& job)
 {
     using namespace number;
@@ -76,13 +89,7 @@ void printJob(PrintJobContext& job)
     CurrentPrinter printer(job.printers);
     job.printers.setJobTitle(job.appTitle);
 
-    run.step(118, [&] { g.colour = window.lineColour(); });
-    readPens(run, window, g, {120, 122, 124});
-    run.step(126, [&] { g.height = toInt16(printer.scaleHeight()); });
-    run.step(128, [&] { g.width = toInt16(printer.scaleWidth()); });
-    run.step(130, [&] { g.topMargin = g.wideWidth; });
-    run.step(132, [&] { g.leftMargin = g.wideWidth; });
-    readSpacingsAndPeriods(run, window, g, {134, 136, 138, 140, 142, 144, 146, 148});
+    readPrintedGrid(run, window, printer, g);
     run.step(150, [&] { copies = toInt16(window.fieldText(6)); });
     run.step(152, [&] {
         if (copies == 0)
@@ -91,11 +98,9 @@ void printJob(PrintJobContext& job)
 
     // Every copy is the same sheet, read once above, and leaves as a job of
     // its own.
-    static constexpr GridLabels labels{{162, 166, 168, 170, 172, 174, 176},
-                                       {178, 182, 184, 186, 188, 190, 192}};
     run.forLoop(194, 1, copies, 1, [&](qint16 copy) {
         run.step(156, [&] { window.setProgressValue(double(copy) / copies * 100); });
-        drawGridLines(run, printer, g, labels);
+        drawGridLines(run, printer, g, printedGridLabels);
         run.step(194, [&] { printer.endDoc(); });
     });
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/steprunner.h"
+#include "gridlines.h"
 #include "gridwindow.h"
 
 namespace gridorra {
@@ -28,6 +29,13 @@ extern const QString companionPrinter;
 // "Done.". Runs guarded: every failing step is reported and the job goes on;
 // the pointer, the progress bar and the busy flag are always reset.
 void printJob(PrintJobContext& job);
+
+// The steps of the job that read the sheet from the controls and the
+// printer's canvas, with the job's labels, and the labels of its lines.
+void readPrintedGrid(StepRunner& run, const GridWindow& window, const Canvas& printer,
+                     GridGeometry& g);
+inline constexpr GridLabels printedGridLabels{{162, 166, 168, 170, 172, 174, 176},
+                                              {178, 182, 184, 186, 188, 190, 192}};
 
 // Prepares the companion printer for a job: BypassSaveAs = "0" under
 // "Software\Marnova PDF Writer". Failures pass silently.

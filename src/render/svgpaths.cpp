@@ -25,6 +25,27 @@ void SvgPaths::add(double width, const QString& colour, const QList<QLineF>& lin
     }
 }
 
+void SvgPaths::addDots(double diameter, const QString& colour, const QList<QPointF>& centres)
+{
+    // A dot is a path of no length with round caps: a circle of the pen.
+    QByteArray& d = m_dots[{colour, diameter}];
+    for (const QPointF& c : centres)
+        d += 'M' + number(c.x()) + ' ' + number(c.y()) + "h0";
+}
+
+void SvgPaths::addRings(double width, const QString& colour, const QList<QPointF>& centres,
+                        const QList<QSizeF>& radii)
+{
+    // Two half ellipses each.
+    QByteArray& d = m_paths[{colour, width}];
+    for (qsizetype i = 0; i < centres.size(); ++i) {
+        const QByteArray r = number(radii[i].width()) + ' ' + number(radii[i].height());
+        const QByteArray across = number(2 * radii[i].width());
+        d += 'M' + number(centres[i].x() - radii[i].width()) + ' ' + number(centres[i].y()) + 'a' +
+             r + " 0 1 0 " + across + " 0a" + r + " 0 1 0 -" + across + " 0z";
+    }
+}
+
 QByteArray SvgPaths::svg(const QString& title) const
 {
     const QSizeF units = m_points * (m_dpi / 72.0);
@@ -37,6 +58,10 @@ QByteArray SvgPaths::svg(const QString& title) const
     for (auto it = m_paths.cbegin(); it != m_paths.cend(); ++it)
         out += "<path fill=\"none\" stroke=\"" + it.key().first.toUtf8() + "\" stroke-width=\"" +
                number(it.key().second) + "\" d=\"" + it.value() + "\"/>\n";
+    for (auto it = m_dots.cbegin(); it != m_dots.cend(); ++it)
+        out += "<path fill=\"none\" stroke=\"" + it.key().first.toUtf8() +
+               "\" stroke-linecap=\"round\" stroke-width=\"" + number(it.key().second) + "\" d=\"" +
+               it.value() + "\"/>\n";
     return out + "</svg>\n";
 }
 

@@ -19,12 +19,18 @@ public:
 
     // Lines a pen `width` units wide, in `colour` (#rrggbb).
     void add(double width, const QString& colour, const QList<QLineF>& lines);
+    // Round dots `diameter` units across, and rings (ellipses) a pen
+    // `width` wide.
+    void addDots(double diameter, const QString& colour, const QList<QPointF>& centres);
+    void addRings(double width, const QString& colour, const QList<QPointF>& centres,
+                  const QList<QSizeF>& radii);
     QByteArray svg(const QString& title) const;
 
 private:
     QSizeF m_points;
     int m_dpi;
     QMap<QPair<QString, double>, QByteArray> m_paths; // by colour and width
+    QMap<QPair<QString, double>, QByteArray> m_dots;  // round caps, by colour and size
 };
 
 } // namespace gridorra

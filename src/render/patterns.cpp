@@ -1,0 +1,394 @@
+#include "patterns.h"
+
+#include "core/number.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace gridorra::patterns {
+
+namespace {
+
+constexpr double sqrt3 = 1.7320508075688772;
+
+// What every kind works from: the area, the pens and a length's dots.
+struct Frame {
+    const PatternParameters& p;
+    const PatternArea& area;
+    double dotsPerTwip() const { return area.dpi / 1440.0; }
+    double dots(double twips) const { return twips * dotsPerTwip(); }
+    // The first marks' distance from the corner: half the widest pen.
+    double inset(int widest) const { return std::ceil(widest / 2.0) / dotsPerTwip(); }
+};
+
+QString number(double v)
+{
+    return QString::number(v, 'g', 4);
+}
+
+// Why the values make no sheet, thrown from where it is found.
+struct Refusal {
+    QString why;
+};
+
+Refusal refuse(const char* option, double value, const QString& why)
+{
+    return {QStringLiteral("--%1 %2: %3").arg(QLatin1String(option), number(value), why)};
+}
+
+// The distance between lines `count` to the unit apart.
+double spacingOf(const Frame& f, const char* option, double count)
+{
+    if (!(count > 0) || !std::isfinite(count))
+        throw refuse(option, count, QStringLiteral("give more than 0 lines"));
+    return f.p.unit / count;
+}
+
+// The part of the segment inside [0, w] x [0, h] (Liang and Barsky); false
+// when none is.
+bool clip(double& x1, double& y1, double& x2, double& y2, double w, double h)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1, w - x1, y1, h - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 >= t1)
+        return false;
+    const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
+    x2 = x1 + t1 * dx;
+    y2 = y1 + t1 * dy;
+    x1 = ax;
+    y1 = ay;
+    return true;
+}
+
+// Positions from `from` to `to` (included, to a thousandth of a twip) in steps.
+template <typename Each> void along(double from, double to, double step, Each&& each)
+{
+    for (int i = 0;; ++i) {
+        const double at = from + i * step;
+        if (at > to + 1e-3)
+            return;
+        each(i, at);
+    }
+}
+
+bool every(int i, int period)
+{
+    return period > 0 && i % period == 0;
+}
+
+// Dots at every crossing of rows `rowStep` apart and columns `columnStep`
+// apart; rows shifted by half a column every other row with `staggered`.
+void dotsAt(const Frame& f, double rowStep, double columnStep, bool staggered,
+            const std::function<int(int, int)>& penOf, Marks& m)
+{
+    const int widest = *std::max_element(m.pens.cbegin(), m.pens.cend());
+    for (const double step : {rowStep, columnStep})
+        if (f.dots(step) <= widest)
+            throw refuse("dot-size", widest,
+                         QStringLiteral("a dot of %1 dots is as large as the spacing of %2 dots "
+                                        "or larger; give a smaller dot or a wider spacing")
+                             .arg(widest)
+                             .arg(number(f.dots(step))));
+    const double inset = f.inset(widest);
+    along(inset, f.area.height - inset, rowStep, [&](int row, double y) {
+        const double shift = staggered && row % 2 ? columnStep / 2 : 0;
+        along(inset + shift, f.area.width - inset, columnStep,
+              [&](int column, double x) { m.dot(penOf(row, column), x, y); });
+    });
+}
+
+void dots(const Frame& f, Marks& m)
+{
+    const int size = f.p.dotSize.value_or(4);
+    m.pens = {size, f.p.wideDotSize.value_or(size)};
+    dotsAt(
+        f, spacingOf(f, "lines-down", f.p.linesDown), spacingOf(f, "lines-across", f.p.linesAcross),
+        false,
+        [&](int row, int column) {
+            return every(row, f.p.wideDown) && every(column, f.p.wideAcross) ? 1 : 0;
+        },
+        m);
+}
+
+double triangleSide(const Frame& f)
+{
+    return f.p.side ? *f.p.side * f.p.unit : spacingOf(f, "lines-across", f.p.linesAcross);
+}
+
+void isodots(const Frame& f, Marks& m)
+{
+    m.pens = {f.p.dotSize.value_or(4)};
+    const double s = triangleSide(f);
+    dotsAt(
+        f, s * sqrt3 / 2, s, true, [](int, int) { return 0; }, m);
+}
+
+void lined(const Frame& f, Marks& m)
+{
+    const double inset = f.inset(m.pens[1]);
+    along(
+        inset, f.area.height - inset, spacingOf(f, "lines-down", f.p.linesDown),
+        [&](int i, double y) { m.segment(every(i, f.p.wideDown) ? 1 : 0, 0, y, f.area.width, y); });
+    if (f.p.marginLine) {
+        const double x = *f.p.marginLine * f.p.unit;
+        if (x <= 0 || x >= f.area.width)
+            throw refuse("margin-line", *f.p.marginLine,
+                         QStringLiteral("the margin line must lie inside the sheet"));
+        m.segment(1, x, 0, x, f.area.height);
+    }
+}
+
+// Lines at 60 degrees to the horizontal lines, both ways, through the
+// corners of triangles of side `s` whose first row of corners begins at
+// (x0, y0); every `period`-th of each family wide.
+void slanted(const Frame& f, double x0, double y0, double s, int period, Marks& m)
+{
+    const double w = f.area.width, h = f.area.height;
+    const double run = h / sqrt3; // how far a line moves across, top to bottom
+    for (const int sense : {1, -1}) {
+        // Lines through (x0 + j s, y0); enough of them to cross the area.
+        const int first = int(std::floor((-run - x0) / s)) - 1;
+        const int last = int(std::ceil((w + run - x0) / s)) + 1;
+        for (int j = first; j <= last; ++j) {
+            const double at = x0 + j * s;
+            double ax = at - sense * y0 / sqrt3, ay = 0;
+            double bx = at + sense * (h - y0) / sqrt3, by = h;
+            if (clip(ax, ay, bx, by, w, h))
+                m.segment(every(std::abs(j), period) ? 1 : 0, ax, ay, bx, by);
+        }
+    }
+}
+
+void isometric(const Frame& f, Marks& m)
+{
+    const double s = triangleSide(f);
+    if (f.dots(s) < 2 * m.pens[1] + 2)
+        throw refuse("side", s / f.p.unit,
+                     QStringLiteral("triangles of %1 dots are too small for their lines")
+                         .arg(number(f.dots(s))));
+    const double inset = f.inset(m.pens[1]);
+    along(inset, f.area.height, s * sqrt3 / 2, [&](int i, double y) {
+        m.segment(every(i, f.p.wideDown) ? 1 : 0, 0, y, f.area.width, y);
+    });
+    slanted(f, inset, inset, s, f.p.wideAcross, m);
+}
+
+void hex(const Frame& f, Marks& m)
+{
+    // Hexagons with a point up: flats left and right, `across` apart; each
+    // edge drawn once.
+    const double across =
+        f.p.hexSize ? *f.p.hexSize * f.p.unit : spacingOf(f, "lines-across", f.p.linesAcross);
+    if (f.dots(across) < 4 * m.pens[0] + 4)
+        throw refuse("hex-size", across / f.p.unit,
+                     QStringLiteral("hexagons of %1 dots are too small for their lines")
+                         .arg(number(f.dots(across))));
+    const double a = across / sqrt3; // a side, and the centre's distance to a point
+    const double inset = f.inset(m.pens[0]);
+    QHash<QPair<qint64, qint64>, bool> drawn;
+    const auto edge = [&](double x1, double y1, double x2, double y2) {
+        const QPair<qint64, qint64> key{std::llround((x1 + x2) * 50), std::llround((y1 + y2) * 50)};
+        if (drawn.contains(key))
+            return;
+        drawn.insert(key, true);
+        m.segment(0, x1, y1, x2, y2);
+    };
+    for (int row = 0;; ++row) {
+        const double cy = inset + a + row * 1.5 * a;
+        if (cy + a > f.area.height - inset + 1e-3)
+            break;
+        for (int column = 0;; ++column) {
+            const double cx = inset + across / 2 + column * across + (row % 2 ? across / 2 : 0);
+            if (cx + across / 2 > f.area.width - inset + 1e-3)
+                break;
+            const double l = cx - across / 2, r = cx + across / 2;
+            edge(l, cy - a / 2, l, cy + a / 2);
+            edge(r, cy - a / 2, r, cy + a / 2);
+            edge(l, cy - a / 2, cx, cy - a);
+            edge(cx, cy - a, r, cy - a / 2);
+            edge(l, cy + a / 2, cx, cy + a);
+            edge(cx, cy + a, r, cy + a / 2);
+        }
+    }
+}
+
+// The lines of `decades` decades over [from, to]: a wide line at every
+// power of ten, thin ones at 2 .. 9 times it; with `up` the values grow
+// from `to` towards `from` (a vertical axis grows upwards).
+void logLines(const Frame& f, const char* option, int decades, double from, double to, bool up,
+              int widest, const std::function<void(int pen, double at)>& line)
+{
+    if (decades < 1 || decades > 20)
+        throw refuse(option, decades, QStringLiteral("give 1 to 20 decades"));
+    const double decade = (to - from) / decades;
+    // The lines at 9 and 10 are the closest: there must be a dot between them.
+    const double closest = f.dots(decade * (1 - std::log10(9.0)));
+    if (closest < widest + 1)
+        throw refuse(option, decades,
+                     QStringLiteral("the lines at 9 and 10 would be %1 dots apart, too close "
+                                    "for their pens; give fewer decades")
+                         .arg(number(closest)));
+    for (int d = 0; d <= decades; ++d)
+        for (int k = 1; k <= (d == decades ? 1 : 9); ++k) {
+            const double at = (d + std::log10(double(k))) * decade;
+            line(k == 1 ? 1 : 0, up ? to - at : from + at);
+        }
+}
+
+void logPaper(const Frame& f, bool logAcross, Marks& m)
+{
+    const double inset = f.inset(m.pens[1]);
+    const double left = inset, top = inset;
+    const double bottom = f.area.height - inset;
+    double right = f.area.width - inset;
+    QList<QPair<int, double>> across; // the vertical lines' pens and places
+    if (logAcross) {
+        logLines(f, "decades-across", f.p.decadesAcross.value_or(f.p.decades.value_or(2)), left,
+                 right, false, m.pens[1], [&](int pen, double x) {
+                     across.append({pen, x});
+                 });
+    } else {
+        along(left, right, spacingOf(f, "lines-across", f.p.linesAcross), [&](int i, double x) {
+            across.append({every(i, f.p.wideAcross) ? 1 : 0, x});
+        });
+        right = across.last().second;
+    }
+    logLines(f, "decades", f.p.decades.value_or(2), top, bottom, true, m.pens[1],
+             [&](int pen, double y) { m.segment(pen, left, y, right, y); });
+    for (const auto& [pen, x] : across)
+        m.segment(pen, x, top, x, bottom);
+}
+
+void polar(const Frame& f, Marks& m)
+{
+    const double spacing =
+        f.p.ringSpacing ? *f.p.ringSpacing * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    if (f.dots(spacing) < m.pens[1] + 1)
+        throw refuse("ring-spacing", spacing / f.p.unit,
+                     QStringLiteral("rings %1 dots apart are finer than a dot between their "
+                                    "pens")
+                         .arg(number(f.dots(spacing))));
+    const int rays = f.p.rays.value_or(36);
+    if (rays < 1 || rays > 720)
+        throw refuse("rays", rays, QStringLiteral("give 1 to 720 rays"));
+    const double cx = f.area.width / 2, cy = f.area.height / 2;
+    const double outer = std::min(cx, cy) - f.inset(m.pens[1]);
+    const int rings = int(std::floor(outer / spacing + 1e-6));
+    if (rings < 1)
+        throw refuse("ring-spacing", spacing / f.p.unit,
+                     QStringLiteral("not one ring fits on the sheet"));
+    for (int k = 1; k <= rings; ++k)
+        m.circle(every(k, f.p.wideDown) ? 1 : 0, cx, cy, k * spacing);
+    const double r = rings * spacing;
+    for (int i = 0; i < rays; ++i) {
+        const double angle = 2 * M_PI * i / rays;
+        // Rays on the axes are exactly across or down.
+        const double c = i * 4 % rays == 0 ? std::round(std::cos(angle)) : std::cos(angle);
+        const double s = i * 4 % rays == 0 ? std::round(std::sin(angle)) : std::sin(angle);
+        // From the first ring out: inside it the rays would run together.
+        m.segment(0, cx + spacing * c, cy - spacing * s, cx + r * c, cy - r * s);
+    }
+}
+
+void staff(const Frame& f, Marks& m)
+{
+    const double gap =
+        f.p.lineGap ? *f.p.lineGap * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    const double between = f.p.staffGap ? *f.p.staffGap * f.p.unit : 8 * gap;
+    if (f.dots(gap) < m.pens[0] + 1)
+        throw refuse("line-gap", gap / f.p.unit,
+                     QStringLiteral("lines %1 dots apart leave no dot between them")
+                         .arg(number(f.dots(gap))));
+    if (between < 0)
+        throw refuse("staff-gap", between / f.p.unit, QStringLiteral("give 0 or more"));
+    const double inset = f.inset(m.pens[0]);
+    for (double top = inset; top + 4 * gap <= f.area.height - inset + 1e-3;
+         top += 4 * gap + between)
+        for (int k = 0; k < 5; ++k)
+            m.segment(0, inset, top + k * gap, f.area.width - inset, top + k * gap);
+}
+
+} // namespace
+
+QStringList names()
+{
+    return {QStringLiteral("grid"),      QStringLiteral("dots"),    QStringLiteral("lined"),
+            QStringLiteral("isometric"), QStringLiteral("isodots"), QStringLiteral("hex"),
+            QStringLiteral("semilog"),   QStringLiteral("loglog"),  QStringLiteral("polar"),
+            QStringLiteral("staff")};
+}
+
+QStringList optionsOf(const QString& name)
+{
+    static const QHash<QString, QStringList> options = {
+        {"grid",
+         {"lines-down", "lines-across", "wide-across", "wide-down", "thickness", "heavy-every"}},
+        {"dots",
+         {"lines-down", "lines-across", "wide-across", "wide-down", "dot-size", "wide-dot-size"}},
+        {"lined", {"lines-down", "wide-down", "thickness", "margin-line"}},
+        {"isometric", {"lines-across", "wide-across", "wide-down", "thickness", "side"}},
+        {"isodots", {"lines-across", "dot-size", "side"}},
+        {"hex", {"lines-across", "thickness", "hex-size"}},
+        {"semilog", {"lines-across", "wide-across", "thickness", "decades"}},
+        {"loglog", {"thickness", "decades", "decades-across"}},
+        {"polar", {"lines-down", "wide-down", "thickness", "ring-spacing", "rays"}},
+        {"staff", {"lines-down", "thickness", "line-gap", "staff-gap"}},
+    };
+    return options.value(name);
+}
+
+int thinPen(int thickness)
+{
+    return std::max(1, thickness == 0 ? 1 : thickness);
+}
+
+int widerPen(int pen)
+{
+    return int(number::roundHalfEven(pen * 1.5 + 2));
+}
+
+PatternSheet make(const PatternParameters& p, const PatternArea& area)
+{
+    const Frame f{p, area};
+    PatternSheet sheet;
+    Marks& m = sheet.marks;
+    const int thin = thinPen(p.thickness);
+    m.pens = {thin, widerPen(thin)};
+    static const QHash<QString, void (*)(const Frame&, Marks&)> kinds = {
+        {"dots", dots},
+        {"lined", lined},
+        {"isometric", isometric},
+        {"isodots", isodots},
+        {"hex", hex},
+        {"semilog", [](const Frame& f, Marks& m) { logPaper(f, false, m); }},
+        {"loglog", [](const Frame& f, Marks& m) { logPaper(f, true, m); }},
+        {"polar", polar},
+        {"staff", staff},
+    };
+    try {
+        kinds.value(p.name)(f, m);
+    } catch (const Refusal& refusal) {
+        sheet.refusal = refusal.why;
+        sheet.marks = Marks();
+    }
+    return sheet;
+}
+
+} // namespace gridorra::patterns

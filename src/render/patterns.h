@@ -1,0 +1,66 @@
+#pragma once
+
+#include "marks.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace gridorra {
+
+// The kinds of paper besides the window's grid, made as marks from the
+// sheet's values and the printable area. Lengths are in the chosen unit,
+// pens in device dots. Every kind begins at the printable area's top-left
+// corner, its first marks inset by half its widest pen so that none is cut
+// by the edge; polar paper alone is centred, as its pole is the middle of
+// the sheet.
+struct PatternParameters {
+    QString name;
+    double unit = 1440;    // twips per inch or per centimetre
+    double linesDown = 10; // horizontal lines (rows) per unit
+    double linesAcross = 10;
+    int wideDown = 10;   // every so many horizontal lines (rows) is wide
+    int wideAcross = 10; // every so many vertical lines (columns) is wide
+    int thickness = 1;   // thin pen in dots; wide = thin x 1.5 + 2
+    std::optional<int> dotSize, wideDotSize;
+    std::optional<double> marginLine;  // lined: a vertical line this far from the left
+    std::optional<double> side;        // isometric, isodots: the triangles' side
+    std::optional<double> hexSize;     // hex: across the flats
+    std::optional<int> decades;        // semilog, loglog: decades down
+    std::optional<int> decadesAcross;  // loglog: decades across (else as down)
+    std::optional<double> ringSpacing; // polar
+    std::optional<int> rays;           // polar
+    std::optional<double> lineGap;     // staff: between a staff's lines
+    std::optional<double> staffGap;    // staff: between staves
+};
+
+// The printable area in twips and the dots per inch it is drawn at.
+struct PatternArea {
+    double width = 0;
+    double height = 0;
+    int dpi = 600;
+};
+
+struct PatternSheet {
+    Marks marks;
+    QString refusal; // why these values make no sheet (then no marks)
+};
+
+namespace patterns {
+
+// Every kind by name, the window's grid first.
+QStringList names();
+
+// The options (without dashes) a kind takes beyond those of every sheet.
+QStringList optionsOf(const QString& name);
+
+// The marks of a kind other than the grid.
+PatternSheet make(const PatternParameters& p, const PatternArea& area);
+
+// Thin, wide and heavy pens from a thickness, as the grid has them.
+int thinPen(int thickness);
+int widerPen(int pen);
+
+} // namespace patterns
+} // namespace gridorra

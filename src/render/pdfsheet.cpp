@@ -1,0 +1,262 @@
+#include "pdfsheet.h"
+
+#include <QHash>
+
+#include <cmath>
+
+namespace gridorra {
+
+namespace {
+
+// A number as PDF has it, to a thousandth of a unit, and a space: written
+// by hand, as a dense sheet has hundreds of thousands of them.
+void put(QByteArray& out, double v)
+{
+    long long milli = std::llround(v * 1000);
+    char buf[32];
+    int n = 0;
+    const bool negative = milli < 0;
+    if (negative)
+        milli = -milli;
+    long long whole = milli / 1000;
+    int fraction = int(milli % 1000);
+    char digits[24];
+    int d = 0;
+    do {
+        digits[d++] = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    if (negative)
+        buf[n++] = '-';
+    while (d)
+        buf[n++] = digits[--d];
+    if (fraction) {
+        buf[n++] = '.';
+        for (int div = 100; div && fraction; div /= 10) {
+            buf[n++] = char('0' + fraction / div);
+            fraction %= div;
+        }
+    }
+    buf[n++] = ' ';
+    out.append(buf, n);
+}
+
+void rect(QByteArray& out, const QRectF& r)
+{
+    put(out, r.x());
+    put(out, r.y());
+    put(out, r.width());
+    put(out, r.height());
+    out += "re\n";
+}
+
+// A ring as eight Bezier curves of 45 degrees, which stay within a
+// millionth of the radius of the ellipse.
+void ring(QByteArray& out, const PlacedRing& r)
+{
+    constexpr double k = 0.26521648983954; // 4/3 tan(45/4 degrees)
+    const auto at = [&](double a) { return QPointF(std::cos(a), std::sin(a)); };
+    const auto scaled = [&](QPointF p) {
+        return QPointF(r.centre.x() + p.x() * r.rx, r.centre.y() + p.y() * r.ry);
+    };
+    QPointF p = at(0);
+    const QPointF start = scaled(p);
+    put(out, start.x());
+    put(out, start.y());
+    out += "m\n";
+    for (int i = 1; i <= 8; ++i) {
+        const QPointF q = at(i * M_PI / 4);
+        const QPointF c1 = scaled(p + k * QPointF(-p.y(), p.x()));
+        const QPointF c2 = scaled(q - k * QPointF(-q.y(), q.x()));
+        const QPointF e = scaled(q);
+        for (const QPointF& c : {c1, c2, e}) {
+            put(out, c.x());
+            put(out, c.y());
+        }
+        out += "c\n";
+        p = q;
+    }
+}
+
+// The pen of a slanted line or a ring: a dot narrower than its width.
+// Ghostscript (as CUPS's filters run it) paints every dot such a stroke
+// touches, about a dot more on each side; poppler paints the dots whose
+// centres it covers. A dot narrower, both lie within a dot of its edges.
+// (A 1-dot line across or down the page stays a 1-dot stroke.)
+double slantedPen(int width)
+{
+    return std::max(width - 1, 0);
+}
+
+QByteArray utf16Hex(const QString& text)
+{
+    QByteArray out = "<FEFF";
+    for (const QChar c : text)
+        out += QByteArray::number(c.unicode() | 0x10000, 16).mid(1).toUpper();
+    return out + '>';
+}
+
+} // namespace
+
+void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift)
+{
+    QByteArray& out = m_content;
+    for (auto it = marks.lines.cbegin(); it != marks.lines.cend(); ++it) {
+        const int w = it.key();
+        QByteArray strokes;
+        bool filled = false;
+        for (const QLineF& placed : it.value()) {
+            const QLineF l = placed.translated(shift);
+            if (w >= 2 && isAxisAligned(l)) {
+                rect(out, coveredBy(l, w));
+                filled = true;
+            } else {
+                put(strokes, l.x1());
+                put(strokes, l.y1());
+                strokes += "m ";
+                put(strokes, l.x2());
+                put(strokes, l.y2());
+                strokes += "l\n";
+            }
+        }
+        if (filled)
+            out += "f\n";
+        if (!strokes.isEmpty()) {
+            put(out, w == 1 ? 1 : slantedPen(w));
+            out += "w\n" + strokes + "S\n";
+        }
+    }
+    for (auto it = marks.rings.cbegin(); it != marks.rings.cend(); ++it) {
+        put(out, slantedPen(it.key()));
+        out += "w\n";
+        for (PlacedRing r : it.value()) {
+            r.centre += shift;
+            ring(out, r);
+        }
+        out += "S\n";
+    }
+    // Dots by row: a row's dots at their places across, relative to the
+    // row's height; the same row elsewhere is the same form, written once.
+    using Row = QList<QPair<int, double>>; // diameters and places across
+    QMap<double, Row> rows;
+    for (auto it = marks.dots.cbegin(); it != marks.dots.cend(); ++it)
+        for (const QPointF& placed : it.value())
+            rows[placed.y() + shift.y()].append({it.key(), placed.x() + shift.x()});
+    QHash<Row, int> forms;
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+        int& form = forms[it.value()];
+        if (form == 0) {
+            QByteArray content;
+            for (const auto& [diameter, x] : it.value())
+                for (const QRectF& r : discRows(diameter))
+                    rect(content, r.translated(x, 0));
+            m_rows.append(content + "f\n");
+            form = int(m_rows.size());
+        }
+        out += "q 1 0 0 1 0 ";
+        put(out, it.key());
+        out += "cm /R" + QByteArray::number(form - 1) + " Do Q\n";
+    }
+}
+
+QByteArray PdfSheet::pdf(const QString& title, int pages) const
+{
+    QList<QByteArray> objects; // object n + 1 at n
+    const auto add = [&](const QByteArray& body) {
+        objects.append(body);
+        return int(objects.size());
+    };
+    const auto stream = [](const QByteArray& dictionary, const QByteArray& data) {
+        // qCompress gives a zlib stream behind four bytes of length.
+        const QByteArray packed = qCompress(data, 6).mid(4);
+        return "<< " + dictionary + " /Filter /FlateDecode /Length " +
+               QByteArray::number(packed.size()) + " >>\nstream\n" + packed + "\nendstream";
+    };
+    QByteArray content = "/GS0 gs\n";
+    put(content, 72.0 / m_dpi);
+    content += "0 0 ";
+    put(content, -72.0 / m_dpi);
+    content += "0 ";
+    put(content, m_points.height());
+    content += "cm\n";
+    for (const char* op : {"rg\n", "RG\n"}) {
+        for (const int shift : {16, 8, 0})
+            put(content, ((m_rgb >> shift) & 0xFF) / 255.0);
+        content += op;
+    }
+    content += m_content;
+
+    add("<< /Type /Catalog /Pages 2 0 R >>");
+    add({}); // the pages, once their numbers are known
+    const int contents = add(stream({}, content));
+    const int state = add("<< /Type /ExtGState /SA true >>");
+    QByteArray xobjects;
+    const double dotsAcross = m_points.width() * m_dpi / 72.0;
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const int form = add(stream("/Type /XObject /Subtype /Form /BBox [-100 -100 " +
+                                        QByteArray::number(std::ceil(dotsAcross) + 100) + " 100]",
+                                    m_rows[i]));
+        xobjects += "/R" + QByteArray::number(i) + ' ' + QByteArray::number(form) + " 0 R ";
+    }
+    QByteArray kids;
+    for (int i = 0; i < pages; ++i)
+        kids += QByteArray::number(add("<< /Type /Page /Parent 2 0 R /Contents " +
+                                       QByteArray::number(contents) + " 0 R >>")) +
+                " 0 R ";
+    objects[1] = "<< /Type /Pages /Count " + QByteArray::number(pages) + " /Kids [" + kids +
+                 "] /MediaBox [0 0 " + QByteArray::number(m_points.width()) + ' ' +
+                 QByteArray::number(m_points.height()) + "] /Resources << /ExtGState << /GS0 " +
+                 QByteArray::number(state) + " 0 R >> /XObject << " + xobjects + ">> >> >>";
+    const int info = add("<< /Title " + utf16Hex(title) + " /Producer " + utf16Hex(title) + " >>");
+
+    // The objects that are no streams (the pages above all: a notebook
+    // has many, alike) go compressed in one object stream, and the
+    // cross-reference table is a stream too.
+    QByteArray out = "%PDF-1.5\n%\xE2\xE3\xCF\xD3\n";
+    QByteArray index, packed;
+    QList<int> packedObjects;
+    QList<qsizetype> offsets(objects.size() + 2, 0);
+    QList<int> inStream(objects.size() + 2, -1); // place in the object stream
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        if (objects[i].startsWith("<< ") && objects[i].endsWith("endstream")) {
+            offsets[i] = out.size();
+            out += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+            continue;
+        }
+        index += QByteArray::number(i + 1) + ' ' + QByteArray::number(packed.size()) + ' ';
+        packed += objects[i] + '\n';
+        inStream[i] = int(packedObjects.size());
+        packedObjects.append(int(i));
+    }
+    const int objectStream = int(objects.size()) + 1;
+    offsets[objectStream - 1] = out.size();
+    out += QByteArray::number(objectStream) + " 0 obj\n" +
+           stream("/Type /ObjStm /N " + QByteArray::number(packedObjects.size()) + " /First " +
+                      QByteArray::number(index.size()),
+                  index + packed) +
+           "\nendobj\n";
+    const int xrefObject = objectStream + 1;
+    offsets[xrefObject - 1] = out.size();
+    // Entries of 1 + 4 + 2 bytes: free, at an offset, or in the object stream.
+    QByteArray table;
+    const auto entry = [&](int type, quint32 field, quint16 second) {
+        const char bytes[7] = {char(type),  char(field >> 24), char(field >> 16),  char(field >> 8),
+                               char(field), char(second >> 8), char(second & 0xFF)};
+        table.append(bytes, 7);
+    };
+    entry(0, 0, 0xFFFF);
+    for (qsizetype i = 0; i < offsets.size(); ++i) {
+        if (inStream[i] >= 0)
+            entry(2, quint32(objectStream), quint16(inStream[i]));
+        else
+            entry(1, quint32(offsets[i]), 0);
+    }
+    out += QByteArray::number(xrefObject) + " 0 obj\n" +
+           stream("/Type /XRef /W [1 4 2] /Size " + QByteArray::number(xrefObject + 1) +
+                      " /Root 1 0 R /Info " + QByteArray::number(info) + " 0 R",
+                  table) +
+           "\nendobj\nstartxref\n" + QByteArray::number(offsets[xrefObject - 1]) + "\n%%EOF\n";
+    return out;
+}
+
+} // namespace gridorra

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "marks.h"
+
+#include <QLineF>
+#include <QList>
+#include <QMap>
+#include <QPointF>
+#include <QRectF>
+
+namespace gridorra {
+
+// Where a sheet's marks land on a device: its dots per twip, the printer's
+// correction (places stretched, pens kept), and the printable corner in
+// device units, from which the dots are counted when marks snap to them.
+struct Placement {
+    double dotsPerTwip = 1;
+    double across = 1;
+    double down = 1;
+    QPointF origin;
+    bool onDots = true;
+};
+
+// A ring as placed: an ellipse when the correction stretches one way more.
+struct PlacedRing {
+    QPointF centre;
+    double rx = 0;
+    double ry = 0;
+};
+
+// The marks in device units from the printable corner. On dots, a line
+// across or down the page has its edges on dot boundaries, as a dot has
+// its rows (see discRows); slanted lines and rings keep their exact places.
+struct PlacedMarks {
+    QMap<int, QList<QLineF>> lines;     // by pen width
+    QMap<int, QList<QPointF>> dots;     // by diameter: the centres
+    QMap<int, QList<PlacedRing>> rings; // by pen width
+};
+
+PlacedMarks place(const Marks& marks, const Placement& placement);
+
+// The rows of a dot `diameter` dots across whose centre lies `diameter`/2
+// from dot boundaries, as rectangles about the centre: a round dot made of
+// whole dots, exactly `diameter` across and down, rows of one span merged.
+QList<QRectF> discRows(int diameter);
+
+// A line across or down the page as the rectangle its pen covers.
+QRectF coveredBy(const QLineF& line, double width);
+
+inline bool isAxisAligned(const QLineF& l)
+{
+    return l.x1() == l.x2() || l.y1() == l.y2();
+}
+
+} // namespace gridorra
