@@ -123,6 +123,7 @@ void PrinterCanvas::placeOnPage(bool qtOrigin)
     // page's corner.
     const QPoint placed =
         qtOrigin ? layout.paintRectPixels(qRound(dotsPerPoint * 72.0)).topLeft() : QPoint();
+    m_placed = placed;
     m_origin = exact - QPointF(placed);
     // The page Qt writes is whole points; the print service centres it on
     // paper that is not (CUPS's pdftopdf, 0.14 pt across and 0.06 pt up on
@@ -140,7 +141,11 @@ void PrinterCanvas::placeOnPage(bool qtOrigin)
 
 QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int pages)
 {
-    placeOnPage(false);
+    // A PDF's marks are counted from where Qt's engine would have put the
+    // origin, so that a mark half a dot from two places (a line whose pen
+    // is even, centred on a whole dot) takes the same one as the window's
+    // document does: the grid as marks is the window's grid to the dot.
+    placeOnPage(m_writer != nullptr);
     const PlacedMarks placed = place(marks, {m_dotsPerTwip, m_across, m_down, m_origin, m_onDots});
     const QColor ink = m_ink.isValid() ? m_ink : toQColor(colour, QGuiApplication::palette());
     ++m_documentsEnded;
@@ -200,7 +205,7 @@ QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int page
     }
     PdfSheet sheet(layout().fullRectPoints().size(), int(std::lround(m_dotsPerTwip * 1440)),
                    ink.rgb() & 0xFFFFFF);
-    sheet.draw(placed, m_shift);
+    sheet.draw(placed, m_shift + QPointF(m_placed));
     const QByteArray pdf = sheet.pdf(m_jobTitle, pages);
     if (m_send)
         m_send(pdf);

@@ -113,6 +113,7 @@ private:
     SvgPaths* m_paths = nullptr;
     bool m_directOpen = false; // a document drawn into m_bits or m_paths
     QPointF m_shift;           // the drawing's place on the device
+    QPoint m_placed;           // where Qt's PDF engine puts the printable corner
     QBuffer* m_document = nullptr;
     std::function<void(const QByteArray&)> m_send;
     QPainter m_painter;

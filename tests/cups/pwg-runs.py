@@ -6,12 +6,13 @@ row and one column as "first,last" dot pairs:
     size W H
     row Y: a,b c,d ...
     column X: a,b ...
-Usage: pwg-runs.py FILE ROW COLUMN"""
+Usage: pwg-runs.py FILE ROW COLUMN
+   or: pwg-runs.py FILE --pgm OUT   (the first page as a grey PGM image)"""
 import struct
 import sys
 
 
-def first_page(path):
+def first_page(path, grey=True):
     data = open(path, "rb").read()
     if data[:4] != b"RaS2":
         sys.exit("not PWG raster: %r" % data[:4])
@@ -38,9 +39,11 @@ def first_page(path):
                 count = 257 - control
                 line += data[at:at + count * pixel]
                 at += count * pixel
-        # One darkness per dot: the darkest channel.
-        grey = [min(line[i:i + pixel]) for i in range(0, bytes_per_line, pixel)]
-        rows.extend([grey] * repeat)
+        if grey:  # one darkness per dot: the darkest channel
+            line = [min(line[i:i + pixel]) for i in range(0, bytes_per_line, pixel)]
+        else:  # the first channel, as bytes: the ink is black
+            line = bytes(line[0::pixel])
+        rows.extend([line] * repeat)
     return x_dpi, y_dpi, width, height, rows
 
 
@@ -55,6 +58,12 @@ def runs(values):
     return " ".join(out)
 
 
+if sys.argv[2] == "--pgm":
+    x_dpi, y_dpi, width, height, rows = first_page(sys.argv[1], grey=False)
+    with open(sys.argv[3], "wb") as out:
+        out.write(b"P5\n%d %d\n255\n" % (width, height))
+        out.write(b"".join(rows))
+    sys.exit(0)
 x_dpi, y_dpi, width, height, rows = first_page(sys.argv[1])
 row, column = int(sys.argv[2]), int(sys.argv[3])
 print("dpi %d %d" % (x_dpi, y_dpi))

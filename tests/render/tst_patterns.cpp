@@ -7,8 +7,11 @@
 #include "support/pinlocale.h"
 #include "support/programrun.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -386,6 +389,190 @@ private slots:
         const Area area{double(dpi), 18.0 * dpi / 72, 18.0 * dpi / 72, (396 - 36.0) * dpi / 72,
                         (612 - 36.0) * dpi / 72};
         measure(rendered(file, renderer, dpi, QSize(396, 612) * dpi / 72), k->expect(area));
+    }
+
+    // The window's grid is the same document it was before the other
+    // kinds came: the same bytes, but for the time it was made. (The
+    // digests are of the previous release's documents, with Debian 12's Qt.)
+    void theGridKeepsItsBytes_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("sha256");
+        QTest::newRow("stored defaults, Letter")
+            << QStringList{"--page-size", "Letter"}
+            << QByteArray("70016ace5a30412f8df69769987b9149a6ad536d4ed3ddbf5bc67ba32a2a98ba");
+        QTest::newRow("centimetres, colour, thickness 3, A4")
+            << QStringList{"--page-size",    "A4", "--unit",      "cm", "--lines-down", "7",
+                           "--lines-across", "3",  "--thickness", "3",  "--colour",     "#ff0000",
+                           "--wide-down",    "4"}
+            << QByteArray("f1b6827c7f10f4604445759e31e6f54ef7a8234cd0232530fb88428329c75328");
+        QTest::newRow("100 lines per inch, A3 at 300 dpi")
+            << QStringList{"--page-size",  "A3",  "--resolution",   "300", "--margins", "9.6",
+                           "--lines-down", "100", "--lines-across", "100"}
+            << QByteArray("5cd5430196a0ca4fd273906421a7e376e601ae7f092776e029d84b941080d538");
+    }
+    void theGridKeepsItsBytes()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, sha256);
+        QTemporaryDir home;
+        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.path());
+        QProcess p; // standard output as bytes
+        p.setProcessEnvironment(env);
+        p.start(GRIDORRA_EXE, QStringList{"--export", "-"} + args);
+        QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
+        QByteArray bytes = p.readAllStandardOutput();
+        const qsizetype at = bytes.indexOf("/CreationDate (D:");
+        QVERIFY(at > 0);
+        bytes.replace(at, bytes.indexOf(')', at) - at + 1, "/CreationDate (D:0)");
+        QCOMPARE(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(), sha256);
+    }
+
+    // The grid drawn as marks (as in a notebook) is the window's grid:
+    // every line where the window's document has it, in its pen.
+    void theGridAsMarks_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("stored defaults") << QStringList{};
+        QTest::newRow("centimetres, thickness 3")
+            << QStringList{"--unit",      "cm", "--lines-down", "7", "--lines-across", "3",
+                           "--thickness", "3",  "--wide-down",  "4"};
+        QTest::newRow("one line down") << QStringList{"--lines-down", "3000"};
+    }
+    void theGridAsMarks()
+    {
+        QFETCH(QStringList, args);
+        QTemporaryDir home;
+        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.path());
+        QList<QImage> strips;
+        for (const QString pages : {"1", "2"}) {
+            const QString pdf = home.filePath(pages + ".pdf");
+            const ProgramRun run = runProgram(QStringList{"--export", pdf, "--page-size", "A5",
+                                                          "--margins", "18", "--pages", pages} +
+                                                  args,
+                                              env);
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+            for (const QRect& r : {QRect(0, 300, 3500, 1), QRect(300, 0, 1, 4958)})
+                strips << rasterisePdf(pdf, 600, r);
+        }
+        QCOMPARE(strips[2], strips[0]);
+        QCOMPARE(strips[3], strips[1]);
+    }
+
+    // What a user can get wrong: said in one line, exit 2, nothing written.
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("said");
+        const auto row = [](const char* name, const QStringList& args, const char* said) {
+            QTest::newRow(name) << args << QString::fromUtf8(said);
+        };
+        row("an unknown kind", {"--pattern", "waves"},
+            "--pattern waves: no such pattern; the patterns: grid, dots, lined, isometric, "
+            "isodots, hex, semilog, loglog, polar, staff");
+        row("an unknown kind, printing", {"--print", "--pattern", "waves"},
+            "--pattern waves: no such pattern");
+        row("an option the kind does not take", {"--pattern", "dots", "--thickness", "2"},
+            "--thickness has no place in the pattern dots, which takes --lines-down");
+        row("the grid's option elsewhere", {"--heavy-every", "2", "--pattern", "lined"},
+            "--heavy-every has no place in the pattern lined");
+        row("another kind's option on the grid", {"--dot-size", "3"},
+            "--dot-size has no place in the pattern grid");
+        row("no decades", {"--pattern", "semilog", "--decades", "0"},
+            "--decades 0: give a whole number from 1 to 20");
+        row("decades that do not fit",
+            {"--pattern", "semilog", "--decades", "20", "--thickness", "4"},
+            "--decades 20: the lines at 9 and 10 would be");
+        row("a dot larger than the spacing",
+            {"--pattern", "dots", "--dot-size", "30", "--lines-down", "10", "--lines-across", "10"},
+            "--dot-size 30: a dot of 30 dots is as large as the spacing of 11.81 dots");
+        row("rings finer than a dot", {"--pattern", "polar", "--ring-spacing", "0.001"},
+            "--ring-spacing 0.001: rings 0.1181 dots apart are finer than a dot");
+        row("no lines to the centimetre", {"--pattern", "dots", "--lines-down", "0"},
+            "--lines-down 0: give more than 0 lines");
+        row("a margin line off the sheet", {"--pattern", "lined", "--margin-line", "30"},
+            "--margin-line 30: the margin line must lie inside the sheet");
+        row("a notebook of no pages", {"--pages", "0"},
+            "--pages 0: give a whole number from 1 to 10000");
+        row("a notebook as a PNG", {"--pages", "3", "--format", "png"},
+            "--pages: a notebook is a PDF");
+        row("a kind on the calibration sheet", {"--calibration-sheet", "--pattern", "dots"},
+            "--pattern has no place on the calibration sheet");
+    }
+    void refusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, said);
+        QTemporaryDir home;
+        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.path());
+        env.insert("CUPS_SERVER", home.filePath("no-scheduler.sock"));
+        if (!args.contains("--print"))
+            args = QStringList{"--export", home.filePath("x.pdf"), "--page-size", "A5"} +
+                   (args.contains("--calibration-sheet")
+                        ? QStringList()
+                        : QStringList{"--unit", "cm", "--resolution", "300"}) +
+                   args;
+        const ProgramRun run = runProgram(args, env);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY2(run.err.startsWith("gridorra: " + said), qPrintable(run.err));
+        QVERIFY(!QFile::exists(home.filePath("x.pdf")));
+    }
+
+    // A notebook's pages are the one page's drawing, placed again: a
+    // hundred pages cost less than another page's bytes, and the last page
+    // is the first.
+    void notebooks_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("the grid") << QStringList{};
+        QTest::newRow("a millimetre dot grid")
+            << QStringList{"--pattern", "dots", "--lines-down", "10", "--lines-across", "10"};
+        QTest::newRow("lined") << QStringList{"--pattern", "lined", "--lines-down", "1"};
+    }
+    void notebooks()
+    {
+        QFETCH(QStringList, args);
+        QTemporaryDir home;
+        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.path());
+        QList<qint64> sizes;
+        QList<QImage> rows;
+        for (const QString pages : {"1", "100"}) {
+            const QString pdf = home.filePath(pages + ".pdf");
+            const ProgramRun run = runProgram(QStringList{"--export", pdf, "--page-size", "A5",
+                                                          "--unit", "cm", "--pages", pages} +
+                                                  args,
+                                              env);
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+            sizes << QFileInfo(pdf).size();
+            QProcess info;
+            info.start("pdfinfo", {pdf});
+            QVERIFY(info.waitForFinished());
+            QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                        .contains(QRegularExpression("Pages: +" + pages + "\n")));
+            // The last page's column through the first dots.
+            QProcess raster;
+            raster.start("pdftoppm",
+                         {"-r", "600", "-gray", "-singlefile", "-png", "-f", pages, "-x", "102",
+                          "-y", "0", "-W", "1", "-H", "4960", pdf, pdf + ".strip"});
+            QVERIFY(raster.waitForFinished(60000) && raster.exitCode() == 0);
+            rows << QImage(pdf + ".strip.png");
+        }
+        QVERIFY2(sizes[1] < 2 * sizes[0], qPrintable(QStringLiteral("%1 bytes for one page, %2 "
+                                                                    "for a hundred")
+                                                         .arg(sizes[0])
+                                                         .arg(sizes[1])));
+        QVERIFY(!darkRunsInRow(rows[0].transformed(QTransform().rotate(90)), 0).isEmpty());
+        QCOMPARE(rows[1].size(), rows[0].size());
+        QCOMPARE(rows[1], rows[0]);
     }
 
     // The raster a driverless printer received for a kind, at 600 dpi on
