@@ -397,6 +397,32 @@ private slots:
                      qPrintable(QString("steps %1 and %2 dots").arg(x).arg(y)));
             QVERIFY(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2);
         }
+        // Another kind of paper likewise: a job of one page a copy, its
+        // dots' places corrected, their size kept. The first row of dots
+        // lies 3 dots (half a dot's size) inside the corner (150, 300).
+        before = CupsQueues::lastJob();
+        QCOMPARE(runProgram({"--print", "--printer", "US_Letter", "--pattern", "dots", "--unit",
+                             "cm", "--lines-down", "2", "--lines-across", "2", "--dot-size", "6",
+                             "--copies", "2"},
+                            env)
+                     .status,
+                 0);
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const auto dots = CupsQueues::jobsAfter(before);
+        QCOMPARE(dots.size(), 2);
+        for (const auto& job : dots) {
+            const QString pdf = CupsQueues::documentOf(job.first);
+            QCOMPARE(pagesOf(pdf), 1);
+            const QImage row = rasterisePdf(pdf, 600, QRect(0, 300 + 3, 5100, 1));
+            const QList<double> centres = darkRunCentres(row);
+            QVERIFY(centres.size() > 10);
+            const double step = (centres.last() - centres.first()) / (centres.size() - 1);
+            QVERIFY2(qAbs(step / (600 / 2.54 / 2 * across) - 1) < 0.0005,
+                     qPrintable(QString("step %1 dots").arg(step)));
+            QVERIFY(qAbs(centres.first() - (150 + 3 * across)) <= 0.5);
+            for (const auto& run : darkRunsInRow(row, 0))
+                QCOMPARE(run.second - run.first + 1, 6);
+        }
         form->combo1()->setCurrentText("Office");
         QCOMPARE(form->combo1()->toolTip(), QString());
         const auto [x, y, wide, thin] = steps(CupsQueues::documentOf(print()[0].first));
