@@ -82,6 +82,25 @@ int main(int argc, char* argv[])
     // apart from a margin of 4.
     const int lines = linesUpTo(15360, 4, 14) + linesUpTo(11760, 4, 14);
     const double bytes = double(QFileInfo(pdf).size());
+    // A 1 mm dot grid on A3 (margins of 12 points, 600 dpi for the PDF,
+    // 300 for the PNG), and the same as a notebook of 100 pages.
+    const QStringList dotArgs = {"--page-size",  "A3", "--margins",      "12",
+                                 "--unit",       "cm", "--pattern",      "dots",
+                                 "--lines-down", "10", "--lines-across", "10"};
+    const QString dotPdf = home.filePath("dots.pdf"), dotPng = home.filePath("dots.png");
+    const QString notebook = home.filePath("notebook.pdf");
+    const double dotPdfMs = time(QStringList{"--export", dotPdf, "--resolution", "600"} + dotArgs);
+    const double dotPngMs = time(QStringList{"--export", dotPng, "--resolution", "300"} + dotArgs);
+    time(QStringList{"--export", notebook, "--resolution", "600", "--pages", "100"} + dotArgs);
+    // A3 less 12-point margins is 818 x 1167 points; dots 2 printer dots
+    // (half their size) in, 1 mm apart.
+    const auto dotsUpTo = [](double points) {
+        return int((points / 72 * 25.4 - 2 * 2 / 600.0 * 25.4) / 1.0) + 1;
+    };
+    const int dots = dotsUpTo(818) * dotsUpTo(1167);
+    const double dotBytes = double(QFileInfo(dotPdf).size());
+    const double notebookRatio = QFileInfo(notebook).size() / dotBytes;
+
     std::printf("runs per figure      %d\n", runs);
     std::printf("--version (floor)    %.1f ms\n", floor);
     std::printf("--export             %.1f ms (%.2f x the floor; target <= 1.5 x, <= 50 ms)\n",
@@ -92,5 +111,16 @@ int main(int argc, char* argv[])
                 svgMs, svgMs / floor, static_cast<long long>(QFileInfo(svgArgs[1]).size()));
     std::printf("--export .png        %.1f ms (%.2f x the floor; target <= 2 x), %lld bytes\n",
                 pngMs, pngMs / floor, static_cast<long long>(QFileInfo(pngArgs[1]).size()));
-    return exportMs <= 1.5 * floor && svgMs <= 1.5 * floor && pngMs <= 2 * floor ? 0 : 3;
+    std::printf("1 mm dots, A3, PDF   %.1f ms (%.2f x the floor; target <= 3 x), %d dots, %.3f "
+                "bytes a dot (target <= 12)\n",
+                dotPdfMs, dotPdfMs / floor, dots, dotBytes / dots);
+    std::printf("1 mm dots, A3, PNG   %.1f ms (%.2f x the floor; target <= 3 x), %lld bytes\n",
+                dotPngMs, dotPngMs / floor, static_cast<long long>(QFileInfo(dotPng).size()));
+    std::printf("100-page notebook    %.2f x the bytes of one page (target < 2 x)\n",
+                notebookRatio);
+    return exportMs <= 1.5 * floor && svgMs <= 1.5 * floor && pngMs <= 2 * floor &&
+                   dotPdfMs <= 3 * floor && dotPngMs <= 3 * floor && dotBytes / dots <= 12 &&
+                   notebookRatio < 2
+               ? 0
+               : 3;
 }

@@ -68,9 +68,16 @@ void BitPage::fill(int x0, int y0, int x1, int y1)
     // The bits of each byte the span touches; spans of one height (the
     // vertical lines of a grid) gather in one row, laid over their rows once.
     const int first = x0 / 8, last = (x1 - 1) / 8;
-    QByteArray& row = m_spans[{y0, y1}];
-    if (row.isEmpty())
-        row = QByteArray(m_stride, '\0');
+    // Spans of one height come one after another (a row of dots): the last
+    // one's row is kept at hand. Only an insertion moves the rows, and the
+    // row inserted becomes the one at hand.
+    if (!m_lastRow || m_lastSpan != qMakePair(y0, y1)) {
+        m_lastSpan = {y0, y1};
+        m_lastRow = &m_spans[m_lastSpan];
+        if (m_lastRow->isEmpty())
+            *m_lastRow = QByteArray(m_stride, '\0');
+    }
+    char* row = m_lastRow->data();
     for (int i = first; i <= last; ++i) {
         quint8 mask = 0xFF;
         if (i == first)
@@ -151,6 +158,7 @@ void BitPage::lay() const
         }
     }
     m_spans.clear();
+    m_lastRow = nullptr;
 }
 
 QByteArray BitPage::png(quint32 ink, int dpi) const

@@ -41,6 +41,8 @@ private:
     int m_stride;
     mutable QByteArray m_bits;
     mutable QHash<QPair<int, int>, QByteArray> m_spans; // rows y0..y1: bits to lay
+    mutable QPair<int, int> m_lastSpan;
+    mutable QByteArray* m_lastRow = nullptr; // m_spans[m_lastSpan]
 };
 
 } // namespace gridorra

@@ -167,11 +167,20 @@ QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int page
                     {l.p1() + across, l.p2() + across, l.p2() - across, l.p1() - across});
             }
         }
+        // A row of dots a slab of the dots' rows at a time: one height of
+        // span after another.
         for (auto it = placed.dots.cbegin(); it != placed.dots.cend(); ++it) {
             const QList<QRectF> disc = discRows(it.key());
-            for (const QPointF& c : it.value())
+            const QList<QPointF>& centres = it.value();
+            for (qsizetype from = 0; from < centres.size();) {
+                qsizetype to = from;
+                while (to < centres.size() && centres[to].y() == centres[from].y())
+                    ++to;
                 for (const QRectF& r : disc)
-                    fill(r.translated(c + m_shift));
+                    for (qsizetype i = from; i < to; ++i)
+                        fill(r.translated(centres[i] + m_shift));
+                from = to;
+            }
         }
         for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it)
             for (const PlacedRing& r : it.value())
