@@ -346,6 +346,16 @@ Strip rendered(const QString& file, const QString& renderer, int dpi, const QSiz
     return stripsOf(QImage(file + ".png"));
 }
 
+// No display, no print service, and a settings store of its own in `home`.
+QProcessEnvironment environmentIn(const QTemporaryDir& home)
+{
+    QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.path());
+    env.insert("CUPS_SERVER", home.filePath("no-scheduler.sock"));
+    return env;
+}
+
 } // namespace
 
 class TestPatterns : public QObject {
@@ -374,9 +384,7 @@ private slots:
         const bool pdf = renderer == "poppler" || renderer == "ghostscript";
         const int dpi = pdf ? 600 : 300;
         QTemporaryDir home;
-        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.path());
+        const QProcessEnvironment env = environmentIn(home);
         const QString file = home.filePath(renderer == "png"   ? "sheet.png"
                                            : renderer == "svg" ? "sheet.svg"
                                                                : "sheet.pdf");
@@ -416,9 +424,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, sha256);
         QTemporaryDir home;
-        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.path());
+        const QProcessEnvironment env = environmentIn(home);
         QProcess p; // standard output as bytes
         p.setProcessEnvironment(env);
         p.start(GRIDORRA_EXE, QStringList{"--export", "-"} + args);
@@ -445,9 +451,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QTemporaryDir home;
-        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.path());
+        const QProcessEnvironment env = environmentIn(home);
         QList<QImage> strips;
         for (const QString pages : {"1", "2"}) {
             const QString pdf = home.filePath(pages + ".pdf");
@@ -508,10 +512,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, said);
         QTemporaryDir home;
-        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.path());
-        env.insert("CUPS_SERVER", home.filePath("no-scheduler.sock"));
+        const QProcessEnvironment env = environmentIn(home);
         if (!args.contains("--print"))
             args = QStringList{"--export", home.filePath("x.pdf"), "--page-size", "A5"} +
                    (args.contains("--calibration-sheet")
@@ -540,9 +541,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QTemporaryDir home;
-        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.path());
+        const QProcessEnvironment env = environmentIn(home);
         QList<qint64> sizes;
         QList<QImage> rows;
         for (const QString pages : {"1", "100"}) {
