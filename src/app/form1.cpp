@@ -149,17 +149,15 @@ Form1::Form1(const Services& services, QWidget* parent)
     m_pushButton2 =
         place(new PushButton(design::caption(design::control("PushButton2"))), "PushButton2");
     m_pushButton2->setFont(formFont(11.25));
-    QPalette buttonPalette = m_pushButton2->palette();
-    buttonPalette.setColor(QPalette::Button, Qt::white);
-    m_pushButton2->setPalette(buttonPalette);
+    m_pushButton2->setPalette(withBackground(m_pushButton2->palette(), QPalette::Button, Qt::white,
+                                             QPalette::ButtonText));
 
     m_progressBar1 = place(new ProgressBar, "ProgressBar1");
     m_progressBar1->setText(design::caption(design::control("ProgressBar1")));
     // White by design, and its own: a skin's button face on the window
     // does not reach it.
-    QPalette barPalette = m_progressBar1->palette();
-    barPalette.setColor(QPalette::Window, Qt::white);
-    m_progressBar1->setPalette(barPalette);
+    m_progressBar1->setPalette(withBackground(m_progressBar1->palette(), QPalette::Window,
+                                              Qt::white, QPalette::ButtonText));
 
     for (int i = 0; i < 6; ++i)
         m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));
@@ -283,8 +281,13 @@ void Form1::PreviewGraph()
             return QString();
         }
     };
+    // And how big it is on this screen: true size where the screen tells
+    // its size, else the nominal 96 dpi.
+    const QString size = m_picture2->sizeNote();
+    if (const QString tip = size.left(1).toUpper() + size.mid(1); m_picture2->toolTip() != tip)
+        m_picture2->setToolTip(tip);
     m_picture2->setAccessibleDescription(
-        QStringLiteral("The top-left corner of the sheet at true size: %1 lines per %2 across "
+        QStringLiteral("The top-left corner of the sheet, %9: %1 lines per %2 across "
                        "and %3 down; a wide line every %4 lines across and every %5 down; "
                        "lines %6 px wide, wide lines %7 px; %8")
             .arg(count(2), inchesSelected() ? QStringLiteral("inch") : QStringLiteral("centimetre"),
@@ -293,7 +296,7 @@ void Form1::PreviewGraph()
             .arg(g.horizontalPeriod)
             .arg(g.thinWidth)
             .arg(g.wideWidth)
-            .arg(accessible::colourInWords(toQColor(g.colour, palette()))));
+            .arg(accessible::colourInWords(toQColor(g.colour, palette())), size));
 }
 
 void Form1::PushButton2_Click()
@@ -315,9 +318,8 @@ QString Form1::printerChoice() const
 void Form1::setBackColor(quint32 value)
 {
     m_backColor = value;
-    QPalette p = palette();
-    p.setColor(QPalette::Window, toQColor(value, QGuiApplication::palette()));
-    setPalette(p);
+    setPalette(withBackground(palette(), QPalette::Window,
+                              toQColor(value, QGuiApplication::palette()), QPalette::WindowText));
 }
 
 quint32 Form1::lineColour() const

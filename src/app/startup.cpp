@@ -46,9 +46,9 @@ QIcon programIcon()
 
 void setBackColorOf(QWidget* control, quint32 value)
 {
-    QPalette p = control->palette();
-    p.setColor(QPalette::Window, toQColor(value, QGuiApplication::palette()));
-    control->setPalette(p);
+    control->setPalette(withBackground(control->palette(), QPalette::Window,
+                                       toQColor(value, QGuiApplication::palette()),
+                                       QPalette::WindowText));
 }
 
 QString pdfPrinterInstructions()

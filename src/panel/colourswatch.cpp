@@ -67,22 +67,7 @@ QColor ColourSwatch::frameColour()
 
 QColor ColourSwatch::ringAgainst(const QColor& colour)
 {
-    return contrast(Qt::white, colour) >= contrast(Qt::black, colour) ? QColor(Qt::white)
-                                                                      : QColor(Qt::black);
-}
-
-double ColourSwatch::contrast(const QColor& a, const QColor& b)
-{
-    // The relative luminance of each (sRGB), lighter over darker.
-    const auto luminance = [](const QColor& c) {
-        const auto channel = [](double v) {
-            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-               0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return blackOrWhiteAgainst(colour);
 }
 
 void ColourSwatch::mouseReleaseEvent(QMouseEvent* event)

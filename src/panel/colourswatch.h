@@ -27,9 +27,6 @@ protected:
 private:
     QColor frameColour();
     static QColor ringAgainst(const QColor& colour);
-    // The contrast ratio of two colours (1 to 21), as accessibility
-    // guidelines count it.
-    static double contrast(const QColor& a, const QColor& b);
 
     quint32 m_backColor = 0;
 };

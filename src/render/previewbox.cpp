@@ -3,7 +3,9 @@
 #include "core/failure.h"
 #include "systemcolours.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
+#include <QScreen>
 
 #include <cmath>
 
@@ -23,7 +25,47 @@ PreviewBox::~PreviewBox()
 
 QColor PreviewBox::backgroundColour() const
 {
-    return palette().color(QPalette::Button);
+    return m_background.isValid() ? m_background : palette().color(QPalette::Button);
+}
+
+double PreviewBox::screenDensity() const
+{
+    // Windowless platforms have no screen to measure.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QStringLiteral("offscreen") || platform == QStringLiteral("minimal"))
+        return 0;
+    const QScreen* s = screen();
+    if (!s || s->physicalSize().isEmpty())
+        return 0;
+    const double density = s->physicalDotsPerInch() * s->devicePixelRatio();
+    // A screen that tells no size is given one of 96 dpi by Qt; one outside
+    // what screens are is a fault of its description.
+    if (std::abs(density - 96) < 0.5 || density < 50 || density > 700)
+        return 0;
+    return density;
+}
+
+double PreviewBox::twipsPerPixel() const
+{
+    const double density = screenDensity();
+    return density > 0 ? 1440.0 * devicePixelRatioF() / density : nominalTwipsPerPixel;
+}
+
+QString PreviewBox::sizeNote() const
+{
+    const double density = screenDensity();
+    return density > 0 ? QStringLiteral("true size at %1 dpi").arg(qRound(density))
+                       : QStringLiteral("at the screen's nominal 96 dpi");
+}
+
+QRect PreviewBox::deviceArea() const
+{
+    // The inside in device pixels, its edges on whole ones.
+    const QRect c = contentsRect();
+    const qreal d = devicePixelRatioF();
+    const QPoint topLeft(qRound(c.left() * d), qRound(c.top() * d));
+    return QRect(topLeft,
+                 QPoint(qRound((c.right() + 1) * d), qRound((c.bottom() + 1) * d)) - QPoint(1, 1));
 }
 
 QImage PreviewBox::image() const
@@ -34,9 +76,9 @@ QImage PreviewBox::image() const
 
 void PreviewBox::ensureImage()
 {
-    // Whole device pixels per screen pixel, so every line covers whole pixels.
-    const qreal ratio = std::max(1.0, std::round(devicePixelRatioF()));
-    const QSize size = (QSizeF(contentsRect().size()) * ratio).toSize();
+    // One pixel per device pixel, also at a fractional scale factor.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = deviceArea().size();
     if (m_image.size() == size && m_ratio == ratio)
         return;
     finishPainting();
@@ -57,6 +99,8 @@ void PreviewBox::cls()
     ensureImage();
     finishPainting();
     m_lastLine = QLineF();
+    m_background = QColor();
+    m_drawnOn = false;
     m_image.fill(backgroundColour());
     update();
 }
@@ -70,7 +114,7 @@ void PreviewBox::setScaleMode(int mode)
 
 double PreviewBox::unitsPerPixel() const
 {
-    return m_scaleMode == twips ? twipsPerPixel : 1.0;
+    return m_scaleMode == twips ? twipsPerPixel() : 1.0;
 }
 
 double PreviewBox::scaleWidth() const
@@ -91,15 +135,22 @@ void PreviewBox::setDrawWidth(qint16 width)
     m_drawWidth = w;
 }
 
+int PreviewBox::devicePen() const
+{
+    return std::max(1, int(std::lround(m_drawWidth * m_ratio)));
+}
+
 QPointF PreviewBox::toDevice(float x, float y) const
 {
     // A point falls on a whole screen pixel. A line of w screen pixels covers
-    // the pixel it lies on and w / 2 pixels before it, at every pixel ratio:
-    // the pen is centred on the device pixel that keeps it so.
-    const int r = int(m_ratio);
-    const int w = m_drawWidth;
-    const double offset = (r * w) / 2 - r * (w / 2);
-    const auto device = [&](float v) { return std::round(v / unitsPerPixel()) * r + offset; };
+    // the pixel it lies on and w / 2 pixels before it; in device pixels it
+    // begins on a whole one and is devicePen() wide, so that every line of
+    // one pen is as wide, at every pixel ratio.
+    const int half = m_drawWidth / 2;
+    const double pen = devicePen();
+    const auto device = [&](float v) {
+        return std::round((std::round(v / unitsPerPixel()) - half) * m_ratio) + pen / 2;
+    };
     return {device(x), device(y)};
 }
 
@@ -110,9 +161,20 @@ void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
         m_painter.begin(&m_image);
         m_penChanged = true;
     }
+    const QColor ink = toQColor(colour, palette());
+    // The first line on a clean box: where its colour would not stand out
+    // at least 3:1 from the box (black lines on a dark theme's button
+    // face), the paper is white, or black where white stands out less.
+    if (!m_drawnOn) {
+        m_drawnOn = true;
+        if (contrastRatio(ink, backgroundColour()) < 3) {
+            m_background = blackOrWhiteAgainst(ink);
+            m_image.fill(m_background);
+        }
+    }
     const bool newPen = m_penChanged || colour != m_penColour;
     if (newPen) {
-        QPen pen(toQColor(colour, palette()), m_drawWidth * m_ratio, Qt::SolidLine, Qt::FlatCap);
+        QPen pen(ink, devicePen(), Qt::SolidLine, Qt::FlatCap);
         m_painter.setPen(pen);
         m_penColour = colour;
         m_penChanged = false;
@@ -148,7 +210,10 @@ void PreviewBox::paintEvent(QPaintEvent* event)
     finishPainting();
     QImage view = m_image;
     view.setDevicePixelRatio(m_ratio);
-    painter.drawImage(area.topLeft(), view);
+    // At a whole device pixel, so that the image lies on the screen's
+    // pixels one to one.
+    const QPoint at = deviceArea().topLeft();
+    painter.drawImage(QPointF(at) / m_ratio, view);
 }
 
 } // namespace gridorra

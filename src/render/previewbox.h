@@ -10,12 +10,23 @@ namespace gridorra {
 
 // The preview box (Picture2): a canvas that draws into a backing image and
 // repaints the widget from it, so the drawing survives being covered. Twips
-// map to screen pixels at 15 twips a pixel; the image has one pixel per
-// device pixel, so lines stay crisp on high-density screens.
+// map to screen pixels at true size where the screen tells its size (1440
+// twips to its inch), else at the nominal 15 twips a pixel (96 dpi); the
+// image has one pixel per device pixel, and every line of one pen is as
+// many device pixels wide, at any scale factor.
 class PreviewBox : public QFrame, public Canvas {
     Q_OBJECT
 public:
-    static constexpr int twipsPerPixel = 15;
+    static constexpr int nominalTwipsPerPixel = 15;
+
+    // Twips per screen pixel: true size, or the nominal 15.
+    double twipsPerPixel() const;
+    // The screen's device pixels per inch where it tells its size (and the
+    // size is plausible), else 0.
+    double screenDensity() const;
+    // How big the preview is, for its description and tooltip: "true size
+    // at 163 dpi", or "at the screen's nominal 96 dpi".
+    QString sizeNote() const;
 
     explicit PreviewBox(QWidget* parent = nullptr);
     ~PreviewBox() override;
@@ -39,6 +50,8 @@ protected:
 private:
     double unitsPerPixel() const;
     QPointF toDevice(float x, float y) const;
+    int devicePen() const;
+    QRect deviceArea() const;
     void ensureImage();
     void finishPainting() const;
 
@@ -51,6 +64,8 @@ private:
     quint32 m_penColour = 0;
     bool m_updatePending = false;
     QLineF m_lastLine;
+    QColor m_background; // the paper since the last Cls
+    bool m_drawnOn = false;
 };
 
 } // namespace gridorra

@@ -8,7 +8,7 @@
 namespace gridorra {
 
 // Draws the sheet the window's controls describe into the preview box: the
-// top-left corner of the sheet at true size. Runs guarded: every failing step
+// top-left corner of the sheet. Runs guarded: every failing step
 // is reported and the drawing goes on; the pointer and the progress bar are
 // always reset at the end.
 //

@@ -2,6 +2,8 @@
 
 #include "core/colour.h"
 
+#include <cmath>
+
 namespace gridorra {
 
 namespace {
@@ -50,5 +52,44 @@ QColor toQColor(quint32 value, const QPalette& palette)
         return systemColour(colour::systemIndex(value), palette);
     return QColor(colour::red(value), colour::green(value), colour::blue(value));
 }
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor blackOrWhiteAgainst(const QColor& colour)
+{
+    return contrastRatio(Qt::white, colour) >= contrastRatio(Qt::black, colour) ? QColor(Qt::white)
+                                                                                : QColor(Qt::black);
+}
+
+QColor readableOn(const QColor& background, const QColor& preferred, double ratio)
+{
+    return contrastRatio(preferred, background) >= ratio ? preferred
+                                                         : blackOrWhiteAgainst(background);
+}
+
+QPalette withBackground(QPalette p, QPalette::ColorRole role, const QColor& background,
+                        QPalette::ColorRole text)
+{
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, role, background);
+        p.setColor(group, text, readableOn(background, p.color(group, text)));
+    }
+    p.setColor(QPalette::Disabled, role, background);
+    p.setColor(QPalette::Disabled, text,
+               readableOn(background, p.color(QPalette::Disabled, text), 3.0));
+    return p;
+}
+
 
 } // namespace gridorra

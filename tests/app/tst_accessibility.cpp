@@ -76,7 +76,8 @@ private slots:
                                   << "Line colour: black, #000000";
         QTest::newRow("Picture2")
             << "Picture2" << int(QAccessible::Graphic) << "Preview (Hit Tab to update)"
-            << "The top-left corner of the sheet at true size: 10 lines per inch across and "
+            << "The top-left corner of the sheet, at the screen's nominal 96 dpi: 10 lines per "
+               "inch across and "
                "10 down; a wide line every 10 lines across and every 10 down; lines 1 px "
                "wide, wide lines 4 px; black, #000000";
         QTest::newRow("Combo1") << "Combo1" << int(QAccessible::ComboBox) << "Office"
@@ -119,10 +120,11 @@ private slots:
         form->textField(3)->setText("5");
         form->textField(5)->setText("2.5"); // drawn as 2, halves to even
         form->option2()->click();
-        QCOMPARE(of(form->picture2())->text(QAccessible::Description),
-                 QString("The top-left corner of the sheet at true size: 8 lines per "
-                         "centimetre across and 4 down; a wide line every 5 lines across and "
-                         "every 10 down; lines 2 px wide, wide lines 5 px; blue, #0000ff"));
+        QCOMPARE(
+            of(form->picture2())->text(QAccessible::Description),
+            QString("The top-left corner of the sheet, at the screen's nominal 96 dpi: 8 lines per "
+                    "centimetre across and 4 down; a wide line every 5 lines across and "
+                    "every 10 down; lines 2 px wide, wide lines 5 px; blue, #0000ff"));
         // A preview that could not be drawn says so.
         form->textField(1)->setText("0");
         form->option1()->click();

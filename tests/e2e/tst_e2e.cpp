@@ -343,8 +343,9 @@ private slots:
             "text | Look Of Lines, Thickness: | thickness of an ordinary line, in printer dots",
             "text | Print Option, No. of Copies: | number of copies to print",
             "push button | Color | Line colour: black, #000000",
-            "image | Preview (Hit Tab to update) | The top-left corner of the sheet at true "
-            "size: 10 lines per inch across and 10 down; a wide line every 10 lines across and "
+            "image | Preview (Hit Tab to update) | The top-left corner of the sheet, at the "
+            "screen's nominal 96 dpi: 10 lines per inch across and 10 down; a wide line every 10 "
+            "lines across and "
             "every 10 down; lines 1 px wide, wide lines 4 px; black, #000000",
             "combo box | Office |",
             "push button | Start Printing |",

@@ -1,0 +1,164 @@
+// Every text of the window readable under the desktop's themes, light,
+// dark and high-contrast, skin or no skin: measured from the window as it
+// is drawn, at least 4.5:1 for text and 3:1 for the preview's lines and
+// the swatch's focus mark.
+#include "app/form1.h"
+#include "app/progressbar.h"
+#include "app/pushbutton.h"
+#include "panel/colourswatch.h"
+#include "render/previewbox.h"
+#include "render/systemcolours.h"
+#include "support/testservices.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QtTest>
+
+using namespace gridorra;
+
+namespace {
+
+// A desktop theme's colours: window, text, button face, fields, selection.
+QPalette theme(QColor window, QColor text, QColor button, QColor base, QColor highlight)
+{
+    QPalette p(button, window);
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text,
+                            QPalette::BrightText, QPalette::ToolTipText})
+        p.setColor(role, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, base);
+    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::HighlightedText, text);
+    return p;
+}
+
+// The contrast of what is drawn in `area` with its background: the area's
+// commonest colour is the background, its colour farthest from it the ink.
+double inkContrast(const QImage& image, const QRect& area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        best = std::max(best, contrastRatio(QColor(it.key()), QColor(background)));
+    return best;
+}
+
+} // namespace
+
+class TestContrast : public QObject {
+    Q_OBJECT
+private:
+    test::IsolatedConfig config;
+
+private slots:
+    void everyTextStandsOut_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<bool>("skin");
+        const QPalette light = QApplication::style()->standardPalette();
+        // KDE's Breeze Dark (its kdeglobals), GTK's Adwaita:dark as Qt's GTK
+        // theme takes it, and the two high-contrast looks.
+        const QPalette breezeDark =
+            theme(QColor(32, 35, 38), QColor(252, 252, 252), QColor(41, 44, 48), QColor(20, 22, 24),
+                  QColor(61, 174, 233));
+        const QPalette adwaitaDark =
+            theme(QColor(0x35, 0x35, 0x35), QColor(0xee, 0xee, 0xec), QColor(0x35, 0x35, 0x35),
+                  QColor(0x2d, 0x2d, 0x2d), QColor(0x15, 0x53, 0x9e));
+        const QPalette whiteOnBlack =
+            theme(Qt::black, Qt::white, Qt::black, Qt::black, QColor(0, 255, 255));
+        const QPalette blackOnWhite =
+            theme(Qt::white, Qt::black, Qt::white, Qt::white, QColor(0, 0, 128));
+        for (const bool skin : {false, true}) {
+            const char* with = skin ? "a skin's colours" : "the design's";
+            QTest::addRow("light, %s", with) << light << skin;
+            QTest::addRow("Breeze Dark, %s", with) << breezeDark << skin;
+            QTest::addRow("Adwaita dark, %s", with) << adwaitaDark << skin;
+            QTest::addRow("high contrast, white on black, %s", with) << whiteOnBlack << skin;
+            QTest::addRow("high contrast, black on white, %s", with) << blackOnWhite << skin;
+        }
+    }
+    void everyTextStandsOut()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, skin);
+        config.clear();
+        QApplication::setPalette(palette);
+        test::TestServices services;
+        if (skin) { // the skin's file beside the program: its colours, the theme's face
+            QDir(services.programFolder.path()).mkpath("x");
+            QFile file(services.programFolder.filePath("x/o.cjs"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        Form1 form(services.services());
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.picture1()->setFocus();
+        QCoreApplication::processEvents();
+        const QImage shot = form.grab().toImage();
+        const auto inForm = [&](QWidget* w, const QRect& r) {
+            return QRect(w->mapTo(&form, r.topLeft()), r.size());
+        };
+        QStringList failures;
+        const auto check = [&](const QString& what, const QRect& area, double least) {
+            const double ratio = inkContrast(shot, area);
+            if (ratio < least)
+                failures << QStringLiteral("%1 %2:1").arg(what).arg(ratio, 0, 'f', 2);
+        };
+        for (QLabel* label : form.findChildren<QLabel*>())
+            if (label->isVisible() && !label->text().isEmpty())
+                check(label->text(), inForm(label, label->rect()), 4.5);
+        for (QGroupBox* box : form.findChildren<QGroupBox*>()) {
+            QStyleOptionGroupBox option;
+            option.initFrom(box);
+            option.text = box->title();
+            option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+            option.textAlignment = box->alignment();
+            const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                             QStyle::SC_GroupBoxLabel, box);
+            check(box->title(), inForm(box, title), 4.5);
+        }
+        for (QRadioButton* option : {form.option1(), form.option2()}) {
+            QStyleOptionButton o;
+            o.initFrom(option);
+            o.text = option->text();
+            const QRect text =
+                option->style()->subElementRect(QStyle::SE_RadioButtonContents, &o, option);
+            check(option->text(), inForm(option, text), 4.5);
+        }
+        check("Start Printing",
+              inForm(form.pushButton2(), form.pushButton2()->rect().adjusted(4, 4, -4, -4)), 4.5);
+        check("Progress Bar",
+              inForm(form.progressBar1(), form.progressBar1()->rect().adjusted(3, 3, -3, -3)), 4.5);
+        check("the preview's lines", inForm(form.picture2(), form.picture2()->contentsRect()), 3);
+        // The swatch's focus mark against its frame and against the line colour.
+        ColourSwatch* swatch = form.picture1();
+        const QRect inside = swatch->contentsRect();
+        const QPoint mid(inside.left(), inside.center().y());
+        const QColor frame = shot.pixelColor(swatch->mapTo(&form, QPoint(0, mid.y())));
+        const QColor ring = shot.pixelColor(swatch->mapTo(&form, mid));
+        const QColor inner = shot.pixelColor(swatch->mapTo(&form, mid + QPoint(1, 0)));
+        const QColor fill = shot.pixelColor(swatch->mapTo(&form, inside.center()));
+        if (contrastRatio(ring, frame) < 3 && contrastRatio(inner, fill) < 3)
+            failures << QStringLiteral("the swatch's focus mark");
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(", ")));
+    }
+};
+
+QTEST_MAIN(TestContrast)
+#include "tst_contrast.moc"
