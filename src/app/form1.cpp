@@ -21,6 +21,7 @@
 #include "settings/keys.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -66,7 +67,7 @@ template <typename W> W* Form1::place(W* widget, std::string_view name)
         d.parent.empty() ? static_cast<QWidget*>(this) : findChild<QWidget*>(nameOf(d.parent));
     widget->setParent(parent);
     widget->setObjectName(nameOf(name));
-    widget->setGeometry(design::toPixels(d));
+    widget->setGeometry(design::toPixels(d, m_textScale));
     m_byTabIndex.at(std::size_t(d.tabIndex)) = widget;
     return widget;
 }
@@ -91,8 +92,13 @@ Form1::Form1(const Services& services, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(design::toPixels(design::clientWidth), design::toPixels(design::clientHeight));
-    setFont(formFont(9));
+    // Where the desktop asks for larger text than the design's 9 points
+    // (its font's size), the window grows with it as a whole, as it does
+    // with the scale factor: every place and every font alike.
+    m_textScale = std::max(1.0, QApplication::font().pointSizeF() / 9.0);
+    setFixedSize(design::toPixels(design::clientWidth, m_textScale),
+                 design::toPixels(design::clientHeight, m_textScale));
+    setFont(formFont(9 * m_textScale));
     setAutoFillBackground(true);
     setBackColor(colour::white);
 
@@ -148,7 +154,7 @@ Form1::Form1(const Services& services, QWidget* parent)
 
     m_pushButton2 =
         place(new PushButton(design::caption(design::control("PushButton2"))), "PushButton2");
-    m_pushButton2->setFont(formFont(11.25));
+    m_pushButton2->setFont(formFont(11.25 * m_textScale));
     m_pushButton2->setPalette(withBackground(m_pushButton2->palette(), QPalette::Button, Qt::white,
                                              QPalette::ButtonText));
 

@@ -139,6 +139,7 @@ private:
     QRadioButton* m_option2 = nullptr;
     ColourSwatch* m_picture1 = nullptr;
     PreviewBox* m_picture2 = nullptr;
+    double m_textScale = 1; // the desktop's text size over the design's
     QComboBox* m_combo1 = nullptr;
     PushButton* m_pushButton2 = nullptr;
     ProgressBar* m_progressBar1 = nullptr;

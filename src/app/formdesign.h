@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <cmath>
 #include <string_view>
 
 namespace gridorra::design {
@@ -60,9 +61,20 @@ constexpr int toPixels(int twips)
     return (twips + twipsPerPixel / 2) / twipsPerPixel;
 }
 
-inline QRect toPixels(const Control& c)
+// At `scale` times the design's size (the desktop's larger text): the
+// edges rounded, so that controls side by side still meet.
+inline int toPixels(int twips, double scale)
 {
-    return {toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)};
+    return int(std::lround(twips * scale / twipsPerPixel));
+}
+
+inline QRect toPixels(const Control& c, double scale = 1)
+{
+    if (scale == 1)
+        return {toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)};
+    const int left = toPixels(c.left, scale), top = toPixels(c.top, scale);
+    return {left, top, toPixels(c.left + c.width, scale) - left,
+            toPixels(c.top + c.height, scale) - top};
 }
 
 // The design of the named control; the name must be one of the table's.

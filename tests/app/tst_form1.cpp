@@ -6,12 +6,15 @@
 #include "panel/numericfield.h"
 #include "support/testservices.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
 #include <QtTest>
 
 using namespace gridorra;
@@ -231,6 +234,62 @@ private slots:
             QVERIFY(box.text.startsWith("Printer error\r\rPlease email screenshot"));
             QCOMPARE(box.icon, MessageBoxes::Icon::Warning);
         }
+    }
+
+    // Where the desktop's text is larger than the design's 9 points, the
+    // window grows with it as a whole, and no text is cut: every caption
+    // fits its control.
+    void followsTheDesktopsTextSize_data()
+    {
+        QTest::addColumn<double>("points");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("9 pt, the design's") << 9.0 << QSize(536, 306);
+        QTest::newRow("8 pt, smaller: the design's") << 8.0 << QSize(536, 306);
+        QTest::newRow("11 pt") << 11.0 << QSize(655, 374);
+        QTest::newRow("14 pt") << 14.0 << QSize(834, 476);
+        QTest::newRow("18 pt") << 18.0 << QSize(1072, 612);
+    }
+    void followsTheDesktopsTextSize()
+    {
+        QFETCH(double, points);
+        QFETCH(QSize, size);
+        const QFont desktop = QApplication::font();
+        QFont larger = desktop;
+        larger.setPointSizeF(points);
+        QApplication::setFont(larger);
+        Form1 scaled(services->services());
+        QApplication::setFont(desktop);
+        QCOMPARE(scaled.size(), size);
+        QCOMPARE(scaled.font().pointSizeF(), 9 * std::max(1.0, points / 9));
+        QStringList cut;
+        const auto fits = [&](QWidget* w, const QString& text, int room) {
+            if (QFontMetrics(w->font()).horizontalAdvance(text) > room ||
+                QFontMetrics(w->font()).height() > w->height())
+                cut << text;
+        };
+        for (QLabel* label : scaled.findChildren<QLabel*>())
+            fits(label, label->text(), label->width());
+        for (QRadioButton* option : scaled.findChildren<QRadioButton*>()) {
+            QStyleOptionButton o;
+            o.initFrom(option);
+            o.text = option->text();
+            const QRect text =
+                option->style()->subElementRect(QStyle::SE_RadioButtonContents, &o, option);
+            fits(option, option->text(), option->width() - text.left());
+        }
+        for (QGroupBox* box : scaled.findChildren<QGroupBox*>()) {
+            QStyleOptionGroupBox o;
+            o.initFrom(box);
+            o.text = box->title();
+            o.subControls = QStyle::SC_GroupBoxLabel;
+            const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &o,
+                                                             QStyle::SC_GroupBoxLabel, box);
+            fits(box, box->title(), box->width() - title.left());
+        }
+        fits(scaled.pushButton2(), scaled.pushButton2()->text(), scaled.pushButton2()->width());
+        for (int i = 1; i <= 6; ++i)
+            fits(scaled.textField(i), "32767", scaled.textField(i)->width() - 8);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
     }
 };
 
