@@ -86,4 +86,28 @@ QCursor cursorFromBytes(const QByteArray& bytes)
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 
+int desktopPointerSize()
+{
+    bool ok = false;
+    const int size = qEnvironmentVariableIntValue("XCURSOR_SIZE", &ok);
+    return ok && size >= 8 && size <= 256 ? size : 0;
+}
+
+QCursor atPointerSize(const QCursor& cursor, int size, qreal ratio)
+{
+    const QPixmap own = cursor.pixmap();
+    if (own.isNull() || own.width() <= 0)
+        return cursor;
+    const int logical = size > 0 ? size : own.width();
+    const qreal scale = qreal(logical) / own.width();
+    const int device = qRound(logical * ratio);
+    if (device == own.width() && ratio == 1)
+        return cursor;
+    QPixmap drawn = own.scaled(device, qRound(own.height() * scale * ratio), Qt::KeepAspectRatio,
+                               Qt::SmoothTransformation);
+    drawn.setDevicePixelRatio(ratio);
+    return QCursor(drawn, qRound(cursor.hotSpot().x() * scale),
+                   qRound(cursor.hotSpot().y() * scale));
+}
+
 } // namespace gridorra

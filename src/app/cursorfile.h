@@ -11,4 +11,12 @@ QCursor loadCursorFile(const QString& path);
 // The same, from the file's bytes.
 QCursor cursorFromBytes(const QByteArray& bytes);
 
+// The pointer size the desktop asks for (XCURSOR_SIZE, as X and Wayland
+// desktops set it), or 0 where it asks for none.
+int desktopPointerSize();
+
+// The cursor at the pointer size `size` (its own where 0), its picture
+// drawn for `ratio` device pixels a pixel, the hot spot kept on its spot.
+QCursor atPointerSize(const QCursor& cursor, int size, qreal ratio);
+
 } // namespace gridorra

@@ -34,14 +34,23 @@ const QString skinFile = QStringLiteral("\\x\\o.cjs");
 const QString cursorFile = QStringLiteral("\\HAND-M.CUR");
 const QString pdfPrinter = QStringLiteral("Marnova PDF Writer");
 
-// The program's icon. Naming the format spares the search through every
-// image plugin that a bare file name costs.
+// The program's icon in every size the package installs: drawn by hand on
+// whole pixels at 16 to 32, rendered from its picture (with rsvg-convert,
+// as the package does) at 48 to 512. Naming the format spares the search
+// through every image plugin that a bare file name costs.
 QIcon programIcon()
 {
-    const QImage image(QStringLiteral(":/gridorra/gridorra.png"), "PNG");
-    if (image.isNull())
-        throw Failure(fail::invalidPicture);
-    return QIcon(QPixmap::fromImage(image));
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        const QImage image(size == 32
+                               ? QStringLiteral(":/gridorra/gridorra.png")
+                               : QStringLiteral(":/gridorra/icons/gridorra-%1.png").arg(size),
+                           "PNG");
+        if (image.isNull())
+            throw Failure(fail::invalidPicture);
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 void setBackColorOf(QWidget* control, quint32 value)
@@ -75,7 +84,10 @@ void Form1::Form_Load()
 
     run.step(100, [&] { ApplySkin(); });
     if (run.test(104, [&] { return fileExists(cursorPath); }))
-        run.step(106, [&] { setMouseIcon(loadCursorFile(cursorPath)); });
+        run.step(106, [&] {
+            setMouseIcon(atPointerSize(loadCursorFile(cursorPath), desktopPointerSize(),
+                                       devicePixelRatioF()));
+        });
     run.step(108, [&] { MaybeOpenHomePage(); });
     run.step(126, [&] { setWindowTitle(product::name); });
     run.step(126, [&] { setWindowIcon(programIcon()); });

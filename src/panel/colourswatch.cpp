@@ -36,7 +36,15 @@ void ColourSwatch::paintEvent(QPaintEvent* event)
 {
     {
         QPainter painter(this);
-        painter.fillRect(contentsRect(), toQColor(m_backColor, palette()));
+        // The inside out to whole device pixels: at a fractional scale
+        // factor its edge and the frame's meet inside a device pixel, which
+        // neither would paint, and what lies under the swatch would show
+        // there. The frame (a skin's border too) is drawn over it.
+        const qreal d = devicePixelRatioF();
+        const QRect c = contentsRect();
+        const QPointF from(std::floor(c.left() * d) / d, std::floor(c.top() * d) / d);
+        const QPointF to(std::ceil((c.right() + 1) * d) / d, std::ceil((c.bottom() + 1) * d) / d);
+        painter.fillRect(QRectF(from, to), toQColor(m_backColor, palette()));
     }
     QFrame::paintEvent(event);
     if (hasFocus()) {

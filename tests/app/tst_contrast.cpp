@@ -110,8 +110,11 @@ private slots:
         form.picture1()->setFocus();
         QCoreApplication::processEvents();
         const QImage shot = form.grab().toImage();
+        // Logical places in the drawn window's device pixels.
+        const qreal d = shot.devicePixelRatio();
         const auto inForm = [&](QWidget* w, const QRect& r) {
-            return QRect(w->mapTo(&form, r.topLeft()), r.size());
+            const QRectF logical(w->mapTo(&form, r.topLeft()), r.size());
+            return QRectF(logical.topLeft() * d, logical.size() * d).toAlignedRect() & shot.rect();
         };
         QStringList failures;
         const auto check = [&](const QString& what, const QRect& area, double least) {
@@ -149,14 +152,40 @@ private slots:
         ColourSwatch* swatch = form.picture1();
         const QRect inside = swatch->contentsRect();
         const QPoint mid(inside.left(), inside.center().y());
-        const QColor frame = shot.pixelColor(swatch->mapTo(&form, QPoint(0, mid.y())));
-        const QColor ring = shot.pixelColor(swatch->mapTo(&form, mid));
-        const QColor inner = shot.pixelColor(swatch->mapTo(&form, mid + QPoint(1, 0)));
-        const QColor fill = shot.pixelColor(swatch->mapTo(&form, inside.center()));
+        const auto at = [&](const QPoint& p) {
+            return shot.pixelColor((QPointF(swatch->mapTo(&form, p)) * d).toPoint());
+        };
+        const QColor frame = at(QPoint(0, mid.y()));
+        const QColor ring = at(mid);
+        const QColor inner = at(mid + QPoint(1, 0));
+        const QColor fill = at(inside.center());
         if (contrastRatio(ring, frame) < 3 && contrastRatio(inner, fill) < 3)
             failures << QStringLiteral("the swatch's focus mark");
         QApplication::setPalette(QApplication::style()->standardPalette());
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(", ")));
+    }
+
+    // The swatch is its frame and its colour, nothing of what lies under
+    // it between the two, at any scale factor (also run at 1.25).
+    void theSwatchHasNoSeam()
+    {
+        ColourSwatch swatch;
+        QPalette p = swatch.palette();
+        p.setColor(QPalette::Window, Qt::green); // what would show through
+        swatch.setPalette(p);
+        swatch.resize(73, 22);
+        swatch.setBackColor(0x000000FF); // red
+        swatch.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&swatch));
+        const QImage shown = swatch.grab().toImage();
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                QVERIFY2(shown.pixelColor(x, y) != QColor(Qt::green),
+                         qPrintable(QString("a seam at %1, %2 of %3 x %4")
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(shown.width())
+                                        .arg(shown.height())));
     }
 };
 

@@ -48,6 +48,35 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
     }
 
+    // The hand at the desktop's pointer size and the screen's pixel ratio,
+    // its hot spot on the same place of the picture.
+    void atTheDesktopsPointerSize_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QSize>("pixels");
+        QTest::newRow("its own size") << 0 << 1.0 << QSize(32, 32);
+        QTest::newRow("48, as a large pointer") << 48 << 1.0 << QSize(48, 48);
+        QTest::newRow("24 on a screen of twice the density") << 24 << 2.0 << QSize(48, 48);
+        QTest::newRow("its own size at 1.25") << 0 << 1.25 << QSize(40, 40);
+    }
+    void atTheDesktopsPointerSize()
+    {
+        QFETCH(int, size);
+        QFETCH(double, ratio);
+        QFETCH(QSize, pixels);
+        const QCursor hand = loadCursorFile(HAND_CURSOR);
+        const QCursor sized = atPointerSize(hand, size, ratio);
+        QCOMPARE(sized.pixmap().size(), pixels);
+        const double scale = (size ? size : 32) / 32.0;
+        QCOMPARE(sized.hotSpot(), (QPointF(hand.hotSpot()) * scale).toPoint());
+        qputenv("XCURSOR_SIZE", "48");
+        QCOMPARE(desktopPointerSize(), 48);
+        qputenv("XCURSOR_SIZE", "huge");
+        QCOMPARE(desktopPointerSize(), 0);
+        qunsetenv("XCURSOR_SIZE");
+    }
+
     void malformedDirectories_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -92,6 +92,12 @@ private slots:
         QCOMPARE(form->appTitle(), QString("Gridorra"));
         QVERIFY(!form->windowIcon().isNull());
         QCOMPARE(form->windowIcon().pixmap(32).toImage().pixelColor(0, 0), QColor(40, 40, 40));
+        // In every size the package installs, each drawn for its size.
+        const QList<QSize> sizes = form->windowIcon().availableSizes();
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+            QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+            QCOMPARE(form->windowIcon().pixmap(size).size(), QSize(size, size));
+        }
         // The first preview was drawn.
         QCOMPARE(form->picture2()->image().pixelColor(10, 5), QColor(Qt::black));
     }
