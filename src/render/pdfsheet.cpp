@@ -159,56 +159,20 @@ void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift)
     }
 }
 
-QByteArray PdfSheet::pdf(const QString& title, int pages) const
+namespace {
+
+// A stream object's body, its data compressed.
+QByteArray stream(const QByteArray& dictionary, const QByteArray& data)
 {
-    QList<QByteArray> objects; // object n + 1 at n
-    const auto add = [&](const QByteArray& body) {
-        objects.append(body);
-        return int(objects.size());
-    };
-    const auto stream = [](const QByteArray& dictionary, const QByteArray& data) {
-        // qCompress gives a zlib stream behind four bytes of length.
-        const QByteArray packed = qCompress(data, 6).mid(4);
-        return "<< " + dictionary + " /Filter /FlateDecode /Length " +
-               QByteArray::number(packed.size()) + " >>\nstream\n" + packed + "\nendstream";
-    };
-    QByteArray content = "/GS0 gs\n";
-    put(content, 72.0 / m_dpi);
-    content += "0 0 ";
-    put(content, -72.0 / m_dpi);
-    content += "0 ";
-    put(content, m_points.height());
-    content += "cm\n";
-    for (const char* op : {"rg\n", "RG\n"}) {
-        for (const int shift : {16, 8, 0})
-            put(content, ((m_rgb >> shift) & 0xFF) / 255.0);
-        content += op;
-    }
-    content += m_content;
+    // qCompress gives a zlib stream behind four bytes of length.
+    const QByteArray packed = qCompress(data, 6).mid(4);
+    return "<< " + dictionary + " /Filter /FlateDecode /Length " +
+           QByteArray::number(packed.size()) + " >>\nstream\n" + packed + "\nendstream";
+}
 
-    add("<< /Type /Catalog /Pages 2 0 R >>");
-    add({}); // the pages, once their numbers are known
-    const int contents = add(stream({}, content));
-    const int state = add("<< /Type /ExtGState /SA true >>");
-    QByteArray xobjects;
-    const double dotsAcross = m_points.width() * m_dpi / 72.0;
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        const int form = add(stream("/Type /XObject /Subtype /Form /BBox [-100 -100 " +
-                                        QByteArray::number(std::ceil(dotsAcross) + 100) + " 100]",
-                                    m_rows[i]));
-        xobjects += "/R" + QByteArray::number(i) + ' ' + QByteArray::number(form) + " 0 R ";
-    }
-    QByteArray kids;
-    for (int i = 0; i < pages; ++i)
-        kids += QByteArray::number(add("<< /Type /Page /Parent 2 0 R /Contents " +
-                                       QByteArray::number(contents) + " 0 R >>")) +
-                " 0 R ";
-    objects[1] = "<< /Type /Pages /Count " + QByteArray::number(pages) + " /Kids [" + kids +
-                 "] /MediaBox [0 0 " + QByteArray::number(m_points.width()) + ' ' +
-                 QByteArray::number(m_points.height()) + "] /Resources << /ExtGState << /GS0 " +
-                 QByteArray::number(state) + " 0 R >> /XObject << " + xobjects + ">> >> >>";
-    const int info = add("<< /Title " + utf16Hex(title) + " /Producer " + utf16Hex(title) + " >>");
-
+// The file of these objects (object n + 1 at n), `info` its information.
+QByteArray file(const QList<QByteArray>& objects, int info)
+{
     // The objects that are no streams (the pages above all: a notebook
     // has many, alike) go compressed in one object stream, and the
     // cross-reference table is a stream too.
@@ -267,6 +231,55 @@ QByteArray PdfSheet::pdf(const QString& title, int pages) const
                   predicted) +
            "\nendobj\nstartxref\n" + QByteArray::number(offsets[xrefObject - 1]) + "\n%%EOF\n";
     return out;
+}
+
+} // namespace
+
+QByteArray PdfSheet::pdf(const QString& title, int pages) const
+{
+    QList<QByteArray> objects; // object n + 1 at n
+    const auto add = [&](const QByteArray& body) {
+        objects.append(body);
+        return int(objects.size());
+    };
+    QByteArray content = "/GS0 gs\n";
+    put(content, 72.0 / m_dpi);
+    content += "0 0 ";
+    put(content, -72.0 / m_dpi);
+    content += "0 ";
+    put(content, m_points.height());
+    content += "cm\n";
+    for (const char* op : {"rg\n", "RG\n"}) {
+        for (const int shift : {16, 8, 0})
+            put(content, ((m_rgb >> shift) & 0xFF) / 255.0);
+        content += op;
+    }
+    content += m_content;
+
+    add("<< /Type /Catalog /Pages 2 0 R >>");
+    add({}); // the pages, once their numbers are known
+    const int contents = add(stream({}, content));
+    const int state = add("<< /Type /ExtGState /SA true >>");
+    QByteArray xobjects;
+    const double dotsAcross = m_points.width() * m_dpi / 72.0;
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const int form = add(stream("/Type /XObject /Subtype /Form /BBox [-100 -100 " +
+                                        QByteArray::number(std::ceil(dotsAcross) + 100) + " 100]",
+                                    m_rows[i]));
+        xobjects += "/R" + QByteArray::number(i) + ' ' + QByteArray::number(form) + " 0 R ";
+    }
+    QByteArray kids;
+    for (int i = 0; i < pages; ++i)
+        kids += QByteArray::number(add("<< /Type /Page /Parent 2 0 R /Contents " +
+                                       QByteArray::number(contents) + " 0 R >>")) +
+                " 0 R ";
+    objects[1] = "<< /Type /Pages /Count " + QByteArray::number(pages) + " /Kids [" + kids +
+                 "] /MediaBox [0 0 " + QByteArray::number(m_points.width()) + ' ' +
+                 QByteArray::number(m_points.height()) + "] /Resources << /ExtGState << /GS0 " +
+                 QByteArray::number(state) + " 0 R >> /XObject << " + xobjects + ">> >> >>";
+    const int info = add("<< /Title " + utf16Hex(title) + " /Producer " + utf16Hex(title) + " >>");
+
+    return file(objects, info);
 }
 
 } // namespace gridorra

@@ -139,6 +139,70 @@ void PrinterCanvas::placeOnPage(bool qtOrigin)
     m_shift = m_origin - centring;
 }
 
+void PrinterCanvas::drawOnBits(const PlacedMarks& placed)
+{
+    const auto fill = [this](const QRectF& r) {
+        m_bits->fill(qRound(r.left()), qRound(r.top()), qRound(r.right()), qRound(r.bottom()));
+    };
+    for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
+        const double w = it.key();
+        for (const QLineF& placedLine : it.value()) {
+            const QLineF l = placedLine.translated(m_shift);
+            if (isAxisAligned(l)) {
+                fill(coveredBy(l, w));
+                continue;
+            }
+            const QPointF across =
+                QLineF(QPointF(), QPointF(-l.dy(), l.dx())).unitVector().p2() * (w / 2);
+            m_bits->fillConvex(
+                {l.p1() + across, l.p2() + across, l.p2() - across, l.p1() - across});
+        }
+    }
+    // A row of dots a slab of the dots' rows at a time: one height of
+    // span after another.
+    for (auto it = placed.dots.cbegin(); it != placed.dots.cend(); ++it) {
+        const QList<QRectF> disc = discRows(it.key());
+        const QList<QPointF>& centres = it.value();
+        for (qsizetype from = 0; from < centres.size();) {
+            qsizetype to = from;
+            while (to < centres.size() && centres[to].y() == centres[from].y())
+                ++to;
+            for (const QRectF& r : disc)
+                for (qsizetype i = from; i < to; ++i)
+                    fill(r.translated(centres[i] + m_shift));
+            from = to;
+        }
+    }
+    for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it)
+        for (const PlacedRing& r : it.value())
+            m_bits->fillRing(r.centre + m_shift, r.rx, r.ry, it.key());
+}
+
+void PrinterCanvas::drawInSvg(const PlacedMarks& placed, const QString& name)
+{
+    for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
+        QList<QLineF> lines = it.value();
+        for (QLineF& l : lines)
+            l.translate(m_shift);
+        m_paths->add(it.key(), name, lines);
+    }
+    for (auto it = placed.dots.cbegin(); it != placed.dots.cend(); ++it) {
+        QList<QPointF> centres = it.value();
+        for (QPointF& c : centres)
+            c += m_shift;
+        m_paths->addDots(it.key(), name, centres);
+    }
+    for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it) {
+        QList<QPointF> centres;
+        QList<QSizeF> radii;
+        for (const PlacedRing& r : it.value()) {
+            centres << r.centre + m_shift;
+            radii << QSizeF(r.rx, r.ry);
+        }
+        m_paths->addRings(it.key(), name, centres, radii);
+    }
+}
+
 QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int pages)
 {
     // A PDF's marks are counted from where Qt's engine would have put the
@@ -150,66 +214,11 @@ QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int page
     const QColor ink = m_ink.isValid() ? m_ink : toQColor(colour, QGuiApplication::palette());
     ++m_documentsEnded;
     if (m_bits) {
-        const auto fill = [this](const QRectF& r) {
-            m_bits->fill(qRound(r.left()), qRound(r.top()), qRound(r.right()), qRound(r.bottom()));
-        };
-        for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
-            const double w = it.key();
-            for (const QLineF& placedLine : it.value()) {
-                const QLineF l = placedLine.translated(m_shift);
-                if (isAxisAligned(l)) {
-                    fill(coveredBy(l, w));
-                    continue;
-                }
-                const QPointF across =
-                    QLineF(QPointF(), QPointF(-l.dy(), l.dx())).unitVector().p2() * (w / 2);
-                m_bits->fillConvex(
-                    {l.p1() + across, l.p2() + across, l.p2() - across, l.p1() - across});
-            }
-        }
-        // A row of dots a slab of the dots' rows at a time: one height of
-        // span after another.
-        for (auto it = placed.dots.cbegin(); it != placed.dots.cend(); ++it) {
-            const QList<QRectF> disc = discRows(it.key());
-            const QList<QPointF>& centres = it.value();
-            for (qsizetype from = 0; from < centres.size();) {
-                qsizetype to = from;
-                while (to < centres.size() && centres[to].y() == centres[from].y())
-                    ++to;
-                for (const QRectF& r : disc)
-                    for (qsizetype i = from; i < to; ++i)
-                        fill(r.translated(centres[i] + m_shift));
-                from = to;
-            }
-        }
-        for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it)
-            for (const PlacedRing& r : it.value())
-                m_bits->fillRing(r.centre + m_shift, r.rx, r.ry, it.key());
+        drawOnBits(placed);
         return {};
     }
     if (m_paths) {
-        const QString name = ink.name();
-        for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
-            QList<QLineF> lines = it.value();
-            for (QLineF& l : lines)
-                l.translate(m_shift);
-            m_paths->add(it.key(), name, lines);
-        }
-        for (auto it = placed.dots.cbegin(); it != placed.dots.cend(); ++it) {
-            QList<QPointF> centres = it.value();
-            for (QPointF& c : centres)
-                c += m_shift;
-            m_paths->addDots(it.key(), name, centres);
-        }
-        for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it) {
-            QList<QPointF> centres;
-            QList<QSizeF> radii;
-            for (const PlacedRing& r : it.value()) {
-                centres << r.centre + m_shift;
-                radii << QSizeF(r.rx, r.ry);
-            }
-            m_paths->addRings(it.key(), name, centres, radii);
-        }
+        drawInSvg(placed, ink.name());
         return {};
     }
     PdfSheet sheet(layout().fullRectPoints().size(), int(std::lround(m_dotsPerTwip * 1440)),

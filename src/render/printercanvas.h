@@ -19,6 +19,7 @@ namespace gridorra {
 
 class BitPage;
 struct Marks;
+struct PlacedMarks;
 class SvgPaths;
 
 // A printer as a canvas, drawing a PDF. It works in twips (1440 are
@@ -98,6 +99,9 @@ private:
     void placeOnPage(bool qtOrigin);
     void abandon();
     void flushLines();
+    // A sheet's marks straight into the PNG's bits or the SVG's paths.
+    void drawOnBits(const PlacedMarks& placed);
+    void drawInSvg(const PlacedMarks& placed, const QString& colour);
     double dotsPerTwip() const;
 
     QPageLayout layout() const;
