@@ -140,10 +140,7 @@ Form1::Form1(const Services& services, QWidget* parent)
     // A calibrated printer says so where nothing shows at rest: in its
     // tooltip and its description to assistive technology.
     connect(m_combo1, &QComboBox::currentTextChanged, this, [this](const QString& name) {
-        if (const QString note = m_services.printers.note(name); note != m_combo1->toolTip()) {
-            m_combo1->setToolTip(note);
-            m_combo1->setAccessibleDescription(note);
-        }
+        showPrinterNote(name);
         // A screen reader does not speak a closed list's new choice (the
         // toolkit's bridge offers no selection to read it from): the
         // printer chosen from the keyboard is announced. An open list's
@@ -305,11 +302,23 @@ void Form1::PreviewGraph()
             .arg(accessible::colourInWords(toQColor(g.colour, palette())), size));
 }
 
+void Form1::showPrinterNote(const QString& name)
+{
+    if (const QString note = m_services.printers.note(name); note != m_combo1->toolTip()) {
+        m_combo1->setToolTip(note);
+        m_combo1->setAccessibleDescription(note);
+    }
+}
+
 void Form1::PushButton2_Click()
 {
     PrintJobContext job{*this,    m_services.printers, m_services.registry, m_boxes,
                         m_report, m_appTitle,          m_printBusy};
     printJob(job);
+    // A queue that keeps the copies from printing (stopped, or holding
+    // them) says so where the printer is chosen, not in another box.
+    m_services.printers.afterJob();
+    showPrinterNote(m_combo1->currentText());
     // Closed while the copies were handed over: all of them went, and the
     // program ends now.
     if (m_closing)

@@ -97,6 +97,9 @@ private:
     // The procedures of the start-up. None has a guard of its own: a failure
     // ends the procedure and is reported under the calling step's label.
     void ApplySkin();
+    // The chosen printer's note (its correction, a queue that keeps the
+    // jobs) in the list's tooltip and description.
+    void showPrinterNote(const QString& name);
     void MaybeOpenHomePage();
     void SetAppTitle();
     void FillPrinterList();

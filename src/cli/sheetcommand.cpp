@@ -323,6 +323,21 @@ void drawCalibrationSheet(PrinterCanvas& canvas, const QPageLayout& layout, int 
     });
 }
 
+// The jobs handed over, as lp tells them, and what keeps them from
+// printing where the scheduler knows it (a stopped queue, held jobs).
+// False when standard output could not be written.
+bool sayJobs(const Choice& printer, CupsPrinters& printers)
+{
+    QString ids;
+    for (const int id : printers.jobIds())
+        ids += QStringLiteral("request id is %1-%2 (1 file(s))\n")
+                   .arg(printer.queue.section(QLatin1Char('/'), 0, 0))
+                   .arg(id);
+    if (const QString state = printers.queueState(); !state.isEmpty())
+        say(QStringLiteral("%1: %2").arg(programName(), state));
+    return ids.isEmpty() || standardOutput::write(ids);
+}
+
 // Said once per run: the queue's instance or the user asked for scaling,
 // which the jobs override.
 void sayScalingOverridden(const Choice& printer, const CupsPrinters& printers)
@@ -686,6 +701,8 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
             canvas.drawMarks(marks.marks, window.lineColour());
         }
         sayScalingOverridden(printer, printers);
+        if (!sayJobs(printer, printers))
+            return cannotWriteOutput();
     } catch (const Failure& failure) {
         QString why;
         if (PrintService::wentSilent(&why))
@@ -734,6 +751,8 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     printJob(job);
     sayTooDense(window);
     sayScalingOverridden(printer, printers);
+    if (!sayJobs(printer, printers))
+        return cannotWriteOutput();
     if (QString why; PrintService::wentSilent(&why))
         unreachable(why);
     // As in the window, a negative count prints nothing; a script is told.

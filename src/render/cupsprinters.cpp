@@ -437,7 +437,88 @@ void CupsPrinters::refresh()
     // set-up and every copy.
     m_service = std::make_unique<PrintService>();
     m_queues = queues(false, nullptr, m_service.get());
+    m_refusal.clear();
+    m_jobs.clear();
 }
+
+QList<int> CupsPrinters::jobIds() const
+{
+    QList<int> ids;
+    for (const HandedOver& job : m_jobs)
+        ids << job.id;
+    return ids;
+}
+
+QString CupsPrinters::queueState()
+{
+    if (m_jobs.isEmpty() || !m_service || !m_service->reachable())
+        return {};
+    // What the scheduler knows once it has the jobs: a queue that is
+    // stopped, or that holds them, prints nothing yet.
+    const QByteArray queue = m_current.name.section(QLatin1Char('/'), 0, 0).toUtf8();
+    ipp_t* request = printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, queue);
+    static const char* const wanted[] = {"printer-state", "printer-state-message",
+                                         "queued-job-count"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr,
+                  wanted);
+    ipp_t* response = m_service->request(request, "/");
+    if (!response)
+        return {};
+    ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
+    ipp_attribute_t* waiting = ippFindAttribute(response, "queued-job-count", IPP_TAG_INTEGER);
+    ipp_attribute_t* message = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT);
+    const bool stopped = state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED;
+    const int count = waiting ? ippGetInteger(waiting, 0) : int(m_jobs.size());
+    const QString why = message ? QString::fromUtf8(ippGetString(message, 0, nullptr)) : QString();
+    ippDelete(response);
+    const bool held =
+        std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const HandedOver& job) { return job.held; });
+    const QString jobs =
+        count == 1 ? QStringLiteral("1 job waits") : QStringLiteral("%1 jobs wait").arg(count);
+    QString said;
+    if (stopped)
+        said = QStringLiteral("%1 is stopped: %2").arg(m_current.deviceName, jobs);
+    else if (held)
+        said = QStringLiteral("%1 holds the jobs until they are released: %2")
+                   .arg(m_current.deviceName, jobs);
+    if (!said.isEmpty() && !why.isEmpty())
+        said += QStringLiteral(" (%1)").arg(why);
+    m_states.insert(m_current.deviceName, said);
+    return said;
+}
+
+namespace {
+
+// Why the print service refused a job, in words a user understands.
+QString refusalOf(ipp_status_t status, const QString& printer, const QString& said)
+{
+    switch (status) {
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return QStringLiteral("%1 is not accepting jobs").arg(printer);
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        return QStringLiteral("%1 no longer exists").arg(printer);
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+        return QStringLiteral("%1 asks for a password").arg(printer);
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+        return QStringLiteral("the printer refused the password");
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+        return QStringLiteral("the print service does not answer");
+    default:
+        return said.isEmpty() ? QString::fromUtf8(ippErrorString(status)) : said;
+    }
+}
+
+// Whether the refusal holds for every later job of the queue in this run.
+bool refusesEveryJob(ipp_status_t status)
+{
+    return status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS || status == IPP_STATUS_ERROR_NOT_FOUND ||
+           status == IPP_STATUS_ERROR_FORBIDDEN || status == IPP_STATUS_ERROR_NOT_AUTHORIZED ||
+           status == IPP_STATUS_ERROR_NOT_AUTHENTICATED ||
+           status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+}
+
+} // namespace
 
 PrintService& CupsPrinters::service()
 {
@@ -454,19 +535,38 @@ Canvas& CupsPrinters::canvas()
         m_canvas->setJobTitle(m_jobTitle);
         m_canvas->setSender(&m_document, [this](const QByteArray& pdf) { send(pdf); });
     }
-    // The current queue is set up on first use, and again after it failed.
-    if (!m_configured && !m_current.name.isEmpty())
-        select(m_current);
+    // The current queue is set up on first use, and again after it failed;
+    // a queue that is gone, or a service that does not answer, is said
+    // once in a job, and nothing of that job reaches the queue after it.
+    if (!m_configured && !m_current.name.isEmpty() && m_refusal.isEmpty()) {
+        try {
+            select(m_current);
+        } catch (const Failure&) {
+            const bool gone =
+                std::none_of(m_queues.cbegin(), m_queues.cend(),
+                             [this](const Queue& q) { return q.name == m_current.name; });
+            if (!service().reachable())
+                m_refusal = refusalOf(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, {}, {});
+            else if (gone && !m_queues.isEmpty())
+                m_refusal = refusalOf(IPP_STATUS_ERROR_NOT_FOUND, m_current.deviceName, {});
+            else
+                throw;
+            throw Failure(fail::printerError + QStringLiteral(": ") + m_refusal);
+        }
+    }
     return *m_canvas;
 }
 
 QString CupsPrinters::note(const QString& deviceName) const
 {
+    QStringList said;
     for (const Queue& queue : m_queues)
         if (queue.deviceName == deviceName)
             if (const auto correction = Calibrations().of(queue.name))
-                return QStringLiteral("Calibrated: ") + describe(*correction);
-    return {};
+                said << QStringLiteral("Calibrated: ") + describe(*correction);
+    if (const QString state = m_states.value(deviceName); !state.isEmpty())
+        said << state;
+    return said.join(QStringLiteral("; "));
 }
 
 void CupsPrinters::setJobTitle(const QString& title)
@@ -484,6 +584,7 @@ void CupsPrinters::select(const Queue& queue)
     if (!m_canvas || same)
         return; // a new printer is set up when it is first used
     m_configured = false;
+    m_refusal.clear();
     m_page = pageOf(service(), queue.name);
     m_writer->setPageLayout(m_page.layout);
     m_writer->setResolution(m_page.dpi);
@@ -497,6 +598,9 @@ void CupsPrinters::select(const Queue& queue)
 void CupsPrinters::send(const QByteArray& pdf)
 {
 #ifndef Q_OS_WIN
+    // The queue refused this run's jobs already, and said so once.
+    if (!m_refusal.isEmpty())
+        return;
     PrintService& conversation = service();
     if (!conversation.reachable())
         throw Failure(fail::printerError);
@@ -523,10 +627,27 @@ void CupsPrinters::send(const QByteArray& pdf)
     cupsFreeOptions(count, options);
     const QByteArray resource = "/printers/" + queue;
     ipp_t* response = conversation.request(request, resource.constData(), pdf);
-    const bool taken = response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    const ipp_status_t status =
+        response
+            ? ippGetStatusCode(response)
+            : (conversation.reachable() ? cupsLastError() : IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
+    if (status <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+        ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER);
+        ipp_attribute_t* state = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+        m_jobs.append(
+            {id ? ippGetInteger(id, 0) : 0, state && ippGetInteger(state, 0) == IPP_JSTATE_HELD});
+        ippDelete(response);
+        return;
+    }
+    ipp_attribute_t* message = ippFindAttribute(response, "status-message", IPP_TAG_TEXT);
+    const QString said = message ? QString::fromUtf8(ippGetString(message, 0, nullptr)) : QString();
     ippDelete(response);
-    if (!taken)
-        throw Failure(fail::printerError);
+    // In the user's words; a refusal that holds for every job of the queue
+    // is reported once, and the copies after it are not sent.
+    const QString why = refusalOf(status, m_current.deviceName, said);
+    if (refusesEveryJob(status))
+        m_refusal = why;
+    throw Failure(fail::printerError + QStringLiteral(": ") + why);
 #else
     Q_UNUSED(pdf);
     throw Failure(fail::printerError);

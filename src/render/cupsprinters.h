@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QList>
+#include <QMap>
 #include <QPageLayout>
 #include <QSizeF>
 #include <QStringList>
@@ -84,6 +85,14 @@ public:
     Canvas& canvas() override;
     void setJobTitle(const QString& title) override;
     QString note(const QString& deviceName) const override;
+    QString afterJob() override { return queueState(); }
+
+    // The ids of the jobs handed over since the last refresh (one a copy).
+    QList<int> jobIds() const;
+    // Once jobs were handed over: what the scheduler then knows of the
+    // queue that keeps them from printing ("Office is stopped: 2 jobs
+    // wait", or that it holds them), else nothing. Kept for note().
+    QString queueState();
 
     // The current queue's options that asked for scaling, which its jobs
     // override.
@@ -113,6 +122,14 @@ private:
     Queue m_current;           // empty name: none
     bool m_configured = false; // the printer is set up on m_current's queue
     QueuePage m_page;
+    // Why the current queue refuses every job of this run, once it said so.
+    QString m_refusal;
+    struct HandedOver {
+        int id = 0;
+        bool held = false;
+    };
+    QList<HandedOver> m_jobs;        // the jobs this run handed over
+    QMap<QString, QString> m_states; // what queueState() last said, by DeviceName
 };
 
 } // namespace gridorra

@@ -31,6 +31,10 @@ public:
     virtual Canvas& canvas() = 0;
     // The title of the print jobs sent from now on.
     virtual void setJobTitle(const QString& title) = 0;
+    // After a job: what keeps its copies from printing, where the print
+    // service tells (a stopped queue, jobs held), which note() then tells
+    // too; else nothing. Never fails.
+    virtual QString afterJob() { return {}; }
     // A word about the printer of that DeviceName for its tooltip: the
     // correction it prints with, where it has one. Never fails.
     virtual QString note(const QString& deviceName) const

@@ -14,6 +14,7 @@
 #include "support/testservices.h"
 
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QtTest>
 
@@ -586,8 +587,9 @@ private slots:
         clock.start();
         QVERIFY(print().isEmpty());
         QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(services->boxes.said(), QStringList({"126", "128", "194", "Done."}));
-        QVERIFY(boxes()[0].text.startsWith("Printer error\r\n"));
+        QCOMPARE(services->boxes.said(), QStringList({"126", "Done."}));
+        QVERIFY2(boxes()[0].text.startsWith("Printer error: the print service does not answer\r\n"),
+                 qPrintable(boxes()[0].text));
         QVERIFY(!form->printBusy());
     }
 
@@ -646,10 +648,66 @@ private slots:
         const auto jobs = print();
         CupsQueues::run("cupsaccept", {"Lab_Upper"});
         QVERIFY(jobs.isEmpty());
-        // Each copy's EndDoc fails and is reported; the job still ends.
-        QCOMPARE(services->boxes.said(), QStringList({"194", "194", "Done."}));
-        QVERIFY(boxes()[0].text.startsWith("Printer error\r\n"));
+        // The refusal holds for the whole queue: it is reported once, with
+        // its reason, and the job still ends.
+        QCOMPARE(services->boxes.said(), QStringList({"194", "Done."}));
+        QVERIFY2(boxes()[0].text.startsWith("Printer error: Lab Printer is not accepting jobs\r\n"),
+                 qPrintable(boxes()[0].text));
         QVERIFY(!form->printBusy());
+    }
+
+    // A queue that takes no job says why, once; one that takes the jobs
+    // but prints none of them (stopped, or holding them) says so after the
+    // job ids, as lp gives them.
+    void queuesThatPrintNothingSaySo_data()
+    {
+        QTest::addColumn<QStringList>("setUp");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("not accepting jobs")
+            << QStringList{"cupsreject", "Held_Back"} << 1 << false
+            << "Printer error: Held Back Printer is not accepting jobs in ";
+        QTest::newRow("stopped") << QStringList{"cupsdisable", "Held_Back"} << 0 << true
+                                 << "Held Back Printer is stopped: 3 jobs wait";
+        QTest::newRow("holding the jobs")
+            << QStringList{"lpadmin", "-p", "Held_Back", "-o", "job-hold-until-default=indefinite"}
+            << 0 << true << "Held Back Printer holds the jobs until they are released: 3 jobs wait";
+    }
+    void queuesThatPrintNothingSaySo()
+    {
+        QFETCH(QStringList, setUp);
+        QFETCH(int, status);
+        QFETCH(bool, taken);
+        QFETCH(QString, said);
+        CupsQueues::addQueue("Held_Back", "Held Back Printer");
+        const auto restore = qScopeGuard([] {
+            CupsQueues::run("cancel", {"-a", "Held_Back"});
+            CupsQueues::removeQueue("Held_Back");
+        });
+        CupsQueues::run(setUp.first(), setUp.mid(1));
+        const QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        const ProgramRun run =
+            runProgram({"--print", "--printer", "Held_Back", "--copies", "3"}, env);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY2(run.err.startsWith("gridorra: " + said), qPrintable(run.err));
+        const QStringList ids = run.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(ids.size(), taken ? 3 : 0);
+        for (const QString& id : ids)
+            QVERIFY2(QRegularExpression("^request id is Held_Back-[0-9]+ \\(1 file\\(s\\)\\)$")
+                         .match(id)
+                         .hasMatch(),
+                     qPrintable(id));
+        if (!taken)
+            return;
+        // The window says it where the printer is chosen, in no box.
+        start("Held Back Printer");
+        form->pushButton2()->click();
+        QCOMPARE(services->boxes.said(), QStringList({"Done."}));
+        QVERIFY2(form->combo1()->toolTip().startsWith(QString(said).replace("3 jobs", "4 jobs")),
+                 qPrintable(form->combo1()->toolTip()));
+        QCOMPARE(form->combo1()->accessibleDescription(), form->combo1()->toolTip());
     }
 
     void lettersCaseTellsPrintersApart()
@@ -694,8 +752,10 @@ private slots:
         // Every call to the vanished printer is reported under its step, and
         // the job still ends as always.
         QVERIFY(print().isEmpty());
-        QCOMPARE(services->boxes.said(), QStringList({"126", "128", "194", "194", "Done."}));
-        QVERIFY(boxes()[0].text.startsWith("Printer error\r\n"));
+        // The queue is gone: said once, with why, and the job still ends.
+        QCOMPARE(services->boxes.said(), QStringList({"126", "Done."}));
+        QVERIFY2(boxes()[0].text.startsWith("Printer error: Doomed Printer no longer exists\r\n"),
+                 qPrintable(boxes()[0].text));
         QCOMPARE(form->mousePointer(), pointer::normal);
         QVERIFY(!form->printBusy());
     }
