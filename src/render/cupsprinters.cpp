@@ -65,20 +65,36 @@ bool readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
         return false;
     ppdMarkDefaults(ppd);
     cupsMarkOptions(ppd, dest->num_options, dest->options);
-    static const QRegularExpression hw(QStringLiteral("HWResolution\\s*\\[\\s*(\\d+)"));
-    static const QRegularExpression named(QStringLiteral("^(\\d+)(x\\d+)?dpi$"));
-    for (const char* option : {"cupsPrintQuality", "Resolution"}) {
-        const ppd_choice_t* choice = ppdFindMarkedChoice(ppd, option);
-        if (!choice)
+    // The HWResolution the marked choices set up: the print quality's
+    // (cupsPrintQuality), or whichever option names it (hpcups'
+    // OutputMode, Gutenprint's StpQuality and Resolution), the one sent
+    // last (the highest order) winning, as in the page device; else a
+    // Resolution named so ("600x300dpi").
+    static const QRegularExpression hw(
+        QStringLiteral("HWResolution\\s*\\[\\s*(\\d+)\\s+(\\d+)\\s*\\]"));
+    static const QRegularExpression named(QStringLiteral("^(\\d+)(?:x(\\d+))?dpi$"));
+    float order = -1;
+    const auto take = [&](int across, int down) {
+        page.dotsAcross = across;
+        page.dotsDown = down;
+        page.dpi = std::max(across, down);
+    };
+    for (const ppd_option_t* option = ppdFirstOption(ppd); option; option = ppdNextOption(ppd)) {
+        const ppd_choice_t* choice = ppdFindMarkedChoice(ppd, option->keyword);
+        if (!choice || !choice->code)
             continue;
-        if (const auto m = hw.match(QString::fromUtf8(choice->code ? choice->code : ""));
-            m.hasMatch())
-            page.dpi = m.captured(1).toInt();
-        else if (const auto n = named.match(QString::fromUtf8(choice->choice)); n.hasMatch())
-            page.dpi = n.captured(1).toInt();
-        if (page.dpi > 0)
-            break;
+        const auto m = hw.match(QString::fromUtf8(choice->code));
+        const bool quality = qstrcmp(option->keyword, "cupsPrintQuality") == 0;
+        if (m.hasMatch() && (quality || option->order >= order)) {
+            order = quality ? 1e9f : option->order;
+            take(m.captured(1).toInt(), m.captured(2).toInt());
+        }
     }
+    if (page.dpi <= 0)
+        if (const ppd_choice_t* choice = ppdFindMarkedChoice(ppd, "Resolution"))
+            if (const auto n = named.match(QString::fromUtf8(choice->choice)); n.hasMatch())
+                take(n.captured(1).toInt(),
+                     n.captured(2).isEmpty() ? n.captured(1).toInt() : n.captured(2).toInt());
     if (const ppd_size_t* size = ppdPageSize(ppd, nullptr)) {
         page.paper = QSizeF(size->width, size->length);
         page.media = QString::fromUtf8(size->name);
@@ -588,6 +604,7 @@ void CupsPrinters::select(const Queue& queue)
     m_page = pageOf(service(), queue.name);
     m_writer->setPageLayout(m_page.layout);
     m_writer->setResolution(m_page.dpi);
+    m_canvas->setPrinterDots(m_page.dotsAcross, m_page.dotsDown);
     m_canvas->setPaper(m_page.paper);
     // A printer the user calibrated prints true to size.
     const Correction correction = Calibrations().of(queue.name).value_or(Correction());

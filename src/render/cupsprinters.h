@@ -26,7 +26,11 @@ class PrinterCanvas;
 // scaling as NAME=VALUE.
 struct QueuePage {
     QPageLayout layout;
-    int dpi = 0;
+    int dpi = 0; // the document's resolution: the finer of the two below
+    // The printer's dots per inch across and down, where the driver prints
+    // at two (hpcups' 600 x 300, Gutenprint's 720 x 360); 0: as dpi.
+    int dotsAcross = 0;
+    int dotsDown = 0;
     QSizeF paper;
     QString media;
     QStringList options;

@@ -147,9 +147,11 @@ void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift)
         int& form = forms[it.value()];
         if (form == 0) {
             QByteArray content;
+            const QSizeF u = marks.unit; // a dot's rows in device units
             for (const auto& [diameter, x] : it.value())
                 for (const QRectF& r : discRows(diameter))
-                    rect(content, r.translated(x, 0));
+                    rect(content, QRectF(x + r.x() * u.width(), r.y() * u.height(),
+                                         r.width() * u.width(), r.height() * u.height()));
             m_rows.append(content + "f\n");
             form = int(m_rows.size());
         }

@@ -6,42 +6,50 @@
 
 namespace gridorra {
 
-namespace {
-
-// A place on the device whose mark, `width` dots across, has its edges on
-// dot boundaries counted from `origin`: it moves by half a dot at most.
-double snapped(double at, double origin, double width)
+double snappedToDots(double at, double origin, double corner, double width, double unit)
 {
     const double half = width / 2.0;
-    return std::round(origin + at - half) + half - origin;
+    if (unit == 1)
+        return std::round(origin + at - half) + half - origin;
+    const double from = origin + corner;
+    return std::round((from + at - half) / unit) * unit + half - from;
 }
-
-} // namespace
 
 PlacedMarks place(const Marks& marks, const Placement& p)
 {
     PlacedMarks out;
+    out.unit = QSizeF(p.unitAcross, p.unitDown);
     const double kx = p.dotsPerTwip * p.across;
     const double ky = p.dotsPerTwip * p.down;
-    const auto snapX = [&](double x, int w) { return p.onDots ? snapped(x, p.origin.x(), w) : x; };
-    const auto snapY = [&](double y, int w) { return p.onDots ? snapped(y, p.origin.y(), w) : y; };
+    const double ux = p.unitAcross, uy = p.unitDown;
+    const auto snapX = [&](double x, double w) {
+        return p.onDots ? snappedToDots(x, p.origin.x(), p.corner.x(), w, ux) : x;
+    };
+    const auto snapY = [&](double y, double w) {
+        return p.onDots ? snappedToDots(y, p.origin.y(), p.corner.y(), w, uy) : y;
+    };
     for (const Mark& m : marks.marks) {
         const int w = marks.pens.value(m.pen, 1);
         switch (m.kind) {
         case Mark::Kind::Segment: {
             QLineF l(m.x1 * kx, m.y1 * ky, m.x2 * kx, m.y2 * ky);
-            if (m.x1 == m.x2)
-                l.setLine(snapX(l.x1(), w), l.y1(), snapX(l.x2(), w), l.y2());
-            else if (m.y1 == m.y2)
-                l.setLine(l.x1(), snapY(l.y1(), w), l.x2(), snapY(l.y2(), w));
-            out.lines[w].append(l);
+            int device = int(std::lround(w * (ux + uy) / 2));
+            if (m.x1 == m.x2) {
+                device = int(std::lround(w * ux));
+                l.setLine(snapX(l.x1(), device), l.y1(), snapX(l.x2(), device), l.y2());
+            } else if (m.y1 == m.y2) {
+                device = int(std::lround(w * uy));
+                l.setLine(l.x1(), snapY(l.y1(), device), l.x2(), snapY(l.y2(), device));
+            }
+            out.lines[device].append(l);
             break;
         }
         case Mark::Kind::Dot:
-            out.dots[w].append(QPointF(snapX(m.x1 * kx, w), snapY(m.y1 * ky, w)));
+            out.dots[w].append(QPointF(snapX(m.x1 * kx, w * ux), snapY(m.y1 * ky, w * uy)));
             break;
         case Mark::Kind::Circle:
-            out.rings[w].append({QPointF(m.x1 * kx, m.y1 * ky), m.x2 * kx, m.x2 * ky});
+            out.rings[int(std::lround(w * (ux + uy) / 2))].append(
+                {QPointF(m.x1 * kx, m.y1 * ky), m.x2 * kx, m.x2 * ky});
             break;
         }
     }

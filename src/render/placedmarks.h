@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
 
 namespace gridorra {
 
@@ -19,6 +20,13 @@ struct Placement {
     double down = 1;
     QPointF origin;
     bool onDots = true;
+    // Device units per printer dot, across and down (a driver whose dots
+    // are not square); pens are whole dots of the axis they lie across.
+    double unitAcross = 1;
+    double unitDown = 1;
+    // The page's corner from `origin`, whole device units: dots larger than
+    // a device unit are counted from it.
+    QPointF corner;
 };
 
 // A ring as placed: an ellipse when the correction stretches one way more.
@@ -32,12 +40,19 @@ struct PlacedRing {
 // across or down the page has its edges on dot boundaries, as a dot has
 // its rows (see discRows); slanted lines and rings keep their exact places.
 struct PlacedMarks {
-    QMap<int, QList<QLineF>> lines;     // by pen width
-    QMap<int, QList<QPointF>> dots;     // by diameter: the centres
-    QMap<int, QList<PlacedRing>> rings; // by pen width
+    QMap<int, QList<QLineF>> lines;     // by pen width in device units
+    QMap<int, QList<QPointF>> dots;     // by diameter in dots: the centres
+    QMap<int, QList<PlacedRing>> rings; // by pen width in device units
+    QSizeF unit{1, 1};                  // device units per dot, for a dot's rows
 };
 
 PlacedMarks place(const Marks& marks, const Placement& placement);
+
+// A place on the device whose mark, `width` device units across, has its
+// edges on dot boundaries: counted from `origin` where a dot is a device
+// unit (`unit` 1), else every `unit` device units from `origin` + `corner`.
+// It moves by half a dot at most.
+double snappedToDots(double at, double origin, double corner, double width, double unit);
 
 // The rows of a dot `diameter` dots across whose centre lies `diameter`/2
 // from dot boundaries, as rectangles about the centre: a round dot made of

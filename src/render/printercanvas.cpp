@@ -79,6 +79,16 @@ double PrinterCanvas::dotsPerTwip() const
     return (m_writer ? m_writer->resolution() : m_dpi) / 1440.0;
 }
 
+double PrinterCanvas::unitAcross() const
+{
+    return m_dotsAcross > 0 ? m_dotsPerTwip * 1440 / m_dotsAcross : 1.0;
+}
+
+double PrinterCanvas::unitDown() const
+{
+    return m_dotsDown > 0 ? m_dotsPerTwip * 1440 / m_dotsDown : 1.0;
+}
+
 void PrinterCanvas::setDrawWidth(qint16 width)
 {
     m_drawWidth = std::max<qint16>(width, 1);
@@ -210,7 +220,8 @@ QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int page
     // is even, centred on a whole dot) takes the same one as the window's
     // document does: the grid as marks is the window's grid to the dot.
     placeOnPage(m_writer != nullptr);
-    const PlacedMarks placed = place(marks, {m_dotsPerTwip, m_across, m_down, m_origin, m_onDots});
+    const PlacedMarks placed = place(marks, {m_dotsPerTwip, m_across, m_down, m_origin, m_onDots,
+                                             unitAcross(), unitDown(), QPointF(m_placed)});
     const QColor ink = m_ink.isValid() ? m_ink : toQColor(colour, QGuiApplication::palette());
     ++m_documentsEnded;
     if (m_bits) {
@@ -246,17 +257,23 @@ void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
     // dot a stroke touches (Ghostscript, as CUPS's filters run it) then
     // paints exactly its width, as one that paints the dots whose centres
     // it covers (poppler) does. The line moves by half a dot at the most.
-    const auto onDots = [this](double at, double origin) {
+    // `unit`: device units per printer dot on that axis; dots larger than
+    // a device unit are counted from the page's corner.
+    const auto onDots = [this](double at, double origin, double corner, double unit) {
         if (!m_onDots)
             return at;
-        const double half = m_drawWidth / 2.0;
-        return std::round(origin + at - half) + half - origin;
+        const double half = m_drawWidth * unit / 2.0;
+        return snappedToDots(at, origin, corner, half * 2, unit);
     };
     QLineF l(x1 * k * m_across, y1 * k * m_down, x2 * k * m_across, y2 * k * m_down);
+    const double ux = unitAcross(), uy = unitDown();
+    const QPointF o = m_origin, c = QPointF(m_placed);
     if (x1 == x2)
-        l.setLine(onDots(l.x1(), m_origin.x()), l.y1(), onDots(l.x2(), m_origin.x()), l.y2());
+        l.setLine(onDots(l.x1(), o.x(), c.x(), ux), l.y1(), onDots(l.x2(), o.x(), c.x(), ux),
+                  l.y2());
     else if (y1 == y2)
-        l.setLine(l.x1(), onDots(l.y1(), m_origin.y()), l.x2(), onDots(l.y2(), m_origin.y()));
+        l.setLine(l.x1(), onDots(l.y1(), o.y(), c.y(), uy), l.x2(),
+                  onDots(l.y2(), o.y(), c.y(), uy));
     m_pending[m_drawWidth].append(l);
 }
 
@@ -272,16 +289,18 @@ void PrinterCanvas::flushLines()
         const QColor colour =
             m_ink.isValid() ? m_ink : toQColor(m_pendingColour, QGuiApplication::palette());
         const double w = it.key();
-        // A line across or down the page as the rectangle its pen covers.
-        const auto covered = [w](const QLineF& l) {
-            return l.x1() == l.x2()
-                       ? QRectF(l.x1() - w / 2, std::min(l.y1(), l.y2()), w, std::abs(l.dy()))
-                       : QRectF(std::min(l.x1(), l.x2()), l.y1() - w / 2, std::abs(l.dx()), w);
+        // A line's pen in device units: whole dots of the axis it is
+        // measured along (across for a line down the page).
+        const double ux = unitAcross(), uy = unitDown();
+        const auto across = [&](const QLineF& l) {
+            return l.x1() == l.x2() ? w * ux : l.y1() == l.y2() ? w * uy : w;
         };
+        // A line across or down the page as the rectangle its pen covers.
+        const auto covered = [&](const QLineF& l) { return coveredBy(l, across(l)); };
         QList<QRectF> rects;
         QList<QLineF> strokes;
         for (const QLineF& l : it.value()) {
-            if (w >= 2 && (l.x1() == l.x2() || l.y1() == l.y2()))
+            if (across(l) >= 2 && (l.x1() == l.x2() || l.y1() == l.y2()))
                 rects << covered(l);
             else
                 strokes << l;

@@ -61,6 +61,14 @@ public:
         m_across = across;
         m_down = down;
     }
+    // The printer's dots per inch across and down where they differ from
+    // the document's resolution (a driver printing at 600 x 300): pens are
+    // whole dots of their axis, and places snap to them. 0: the document's.
+    void setPrinterDots(int across, int down)
+    {
+        m_dotsAcross = across;
+        m_dotsDown = down;
+    }
     // The paper the print service puts the page on, in points, where it is
     // not the page's own size in whole points (A4 is 595.28 x 841.89): the
     // service centres the page on it, and the drawing is moved back by as
@@ -126,6 +134,12 @@ private:
     double m_dotsPerTwip = 1.0;
     double m_across = 1.0;
     double m_down = 1.0;
+    int m_dotsAcross = 0;
+    int m_dotsDown = 0;
+    // Device units per printer dot, across and down (1 but for a driver
+    // whose dots are not square).
+    double unitAcross() const;
+    double unitDown() const;
     QSizeF m_paper;
     QPointF m_origin; // the painter's shift to the printable area's exact corner
     QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page

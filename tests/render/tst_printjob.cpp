@@ -14,6 +14,7 @@
 #include "support/testservices.h"
 
 #include <QComboBox>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QtTest>
@@ -325,6 +326,86 @@ private slots:
         const int thin = runs[1].second - runs[1].first + 1;
         QVERIFY2(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2,
                  qPrintable(QString("wide %1, thin %2 dots").arg(wide).arg(thin)));
+    }
+
+    // A driver that prints at two resolutions (hpcups' Normal quality at
+    // 600 x 300, Gutenprint's Standard at 720 x 360): every pen is whole
+    // dots of the axis it lies across, and the lines are a tenth of an inch
+    // apart on both, measured in the CUPS raster the driver receives
+    // (CUPS's filters run on the job's document with the queue's PPD).
+    void driversPrintAtTheirResolution_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("thickness");
+        QTest::addColumn<QSize>("dots");
+        QTest::addColumn<int>("thin");
+        QTest::addColumn<int>("wide");
+        const QString hp = "drv:///hpcups.drv/hp-deskjet_1000_j110_series.ppd";
+        const QString epson = "gutenprint.5.3://escp2-artisan50/expert";
+        QTest::newRow("hpcups, thickness 1") << hp << "1" << QSize(600, 300) << 1 << 4;
+        QTest::newRow("hpcups, thickness 2") << hp << "2" << QSize(600, 300) << 2 << 5;
+        QTest::newRow("Gutenprint, thickness 2") << epson << "2" << QSize(720, 360) << 2 << 5;
+    }
+    void driversPrintAtTheirResolution()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, thickness);
+        QFETCH(QSize, dots);
+        QFETCH(int, thin);
+        QFETCH(int, wide);
+        CupsQueues::run("lpadmin", {"-p", "Driver", "-D", "Driver Printer", "-E", "-v",
+                                    "file:///dev/null", "-m", model});
+        const auto restore = qScopeGuard([] { CupsQueues::removeQueue("Driver"); });
+        const QString ppd = CupsQueues::dir() + "/etc/ppd/Driver.ppd";
+        QVERIFY2(QFile::exists(ppd), qPrintable(model));
+        const int before = CupsQueues::lastJob();
+        const QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        const ProgramRun run = runProgram({"--print", "--printer", "Driver", "--thickness",
+                                           thickness, "--wide-down", "5", "--wide-across", "5"},
+                                          env);
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const auto jobs = CupsQueues::jobsAfter(before);
+        QCOMPARE(jobs.size(), 1);
+        QTemporaryDir work;
+        QProcess filter;
+        filter.setStandardOutputFile(work.filePath("raster"));
+        filter.start("cupsfilter", {"-p", ppd, "-m", "application/vnd.cups-raster",
+                                    CupsQueues::documentOf(jobs[0].first)});
+        QVERIFY(filter.waitForFinished(60000) && filter.exitCode() == 0);
+        QProcess decode;
+        decode.start("python3", {QStringLiteral(CUPS_TESTS) + "/pwg-runs.py",
+                                 work.filePath("raster"), "--pgm", work.filePath("page.pgm")});
+        QVERIFY(decode.waitForFinished(60000) && decode.exitCode() == 0);
+        QImageReader::setAllocationLimit(512);
+        const QImage page(work.filePath("page.pgm"));
+        QVERIFY(!page.isNull());
+        // A row and a column inside the sheet, clear of the lines.
+        const int y = page.height() / 2 + dots.height() / 20,
+                  x = page.width() / 2 + dots.width() / 20;
+        const Runs across =
+            runsWhere(page.width(), [&](int i) { return qGray(page.pixel(i, y)) < 128; });
+        const Runs down =
+            runsWhere(page.height(), [&](int i) { return qGray(page.pixel(x, i)) < 128; });
+        for (const auto& [runs, perInch] :
+             {std::pair{across, dots.width()}, std::pair{down, dots.height()}}) {
+            QVERIFY(runs.size() > 10);
+            const double step = perInch / 10.0;
+            const double first = (runs[0].first + runs[0].second + 1) / 2.0;
+            QStringList off;
+            for (qsizetype i = 0; i < runs.size(); ++i) {
+                const int width = runs[i].second - runs[i].first + 1;
+                const double centre = (runs[i].first + runs[i].second + 1) / 2.0;
+                // Which lines are wide depends on where the row starts; a
+                // line the raster's edge cuts is not measured.
+                if (runs[i].first == 0)
+                    continue;
+                if ((width != thin && width != wide) || std::abs(centre - first - i * step) > 1.0)
+                    off << QString("%1 at %2").arg(width).arg(centre);
+            }
+            QVERIFY2(off.isEmpty(),
+                     qPrintable(QString("%1 dpi: %2").arg(perInch).arg(off.join(", "))));
+        }
     }
 
     // A printer calibrated from its sheet prints every later sheet with its
