@@ -63,6 +63,7 @@ bool readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
     ::close(fd);
     if (!ppd)
         return false;
+    page.postScript = ppd->num_filters == 0;
     ppdMarkDefaults(ppd);
     cupsMarkOptions(ppd, dest->num_options, dest->options);
     // The HWResolution the marked choices set up: the print quality's
@@ -605,6 +606,7 @@ void CupsPrinters::select(const Queue& queue)
     m_writer->setPageLayout(m_page.layout);
     m_writer->setResolution(m_page.dpi);
     m_canvas->setPrinterDots(m_page.dotsAcross, m_page.dotsDown);
+    m_canvas->setRowsFromFoot(m_page.postScript);
     m_canvas->setPaper(m_page.paper);
     // A printer the user calibrated prints true to size.
     const Correction correction = Calibrations().of(queue.name).value_or(Correction());

@@ -31,6 +31,9 @@ struct QueuePage {
     // at two (hpcups' 600 x 300, Gutenprint's 720 x 360); 0: as dpi.
     int dotsAcross = 0;
     int dotsDown = 0;
+    // A PostScript printer (a PPD without CUPS filters): it renders the
+    // page itself, its rows counted from the page's foot.
+    bool postScript = false;
     QSizeF paper;
     QString media;
     QStringList options;

@@ -147,6 +147,13 @@ void PrinterCanvas::placeOnPage(bool qtOrigin)
                    dotsPerPoint;
     }
     m_shift = m_origin - centring;
+    // Rows counted from the foot lie the page height's fraction of a row
+    // off those counted from the top.
+    m_foot = 0;
+    if (m_rowsFromFoot) {
+        const double height = layout.fullRectPoints().height() * dotsPerPoint / unitDown();
+        m_foot = (height - std::round(height)) * unitDown();
+    }
 }
 
 void PrinterCanvas::drawOnBits(const PlacedMarks& placed)
@@ -220,8 +227,9 @@ QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int page
     // is even, centred on a whole dot) takes the same one as the window's
     // document does: the grid as marks is the window's grid to the dot.
     placeOnPage(m_writer != nullptr);
-    const PlacedMarks placed = place(marks, {m_dotsPerTwip, m_across, m_down, m_origin, m_onDots,
-                                             unitAcross(), unitDown(), QPointF(m_placed)});
+    const PlacedMarks placed =
+        place(marks, {m_dotsPerTwip, m_across, m_down, m_origin - QPointF(0, m_foot), m_onDots,
+                      unitAcross(), unitDown(), QPointF(m_placed)});
     const QColor ink = m_ink.isValid() ? m_ink : toQColor(colour, QGuiApplication::palette());
     ++m_documentsEnded;
     if (m_bits) {
@@ -267,7 +275,7 @@ void PrinterCanvas::line(float x1, float y1, float x2, float y2, quint32 colour)
     };
     QLineF l(x1 * k * m_across, y1 * k * m_down, x2 * k * m_across, y2 * k * m_down);
     const double ux = unitAcross(), uy = unitDown();
-    const QPointF o = m_origin, c = QPointF(m_placed);
+    const QPointF o = m_origin - QPointF(0, m_foot), c = QPointF(m_placed);
     if (x1 == x2)
         l.setLine(onDots(l.x1(), o.x(), c.x(), ux), l.y1(), onDots(l.x2(), o.x(), c.x(), ux),
                   l.y2());

@@ -69,6 +69,11 @@ public:
         m_dotsAcross = across;
         m_dotsDown = down;
     }
+    // Whether the printer counts its rows from the page's foot (a
+    // PostScript printer, as PostScript does): on a page whose height is
+    // not whole dots (A4's 842 points, 7016.67 dots at 600 dpi), lines
+    // then snap to the rows as counted from there.
+    void setRowsFromFoot(bool fromFoot) { m_rowsFromFoot = fromFoot; }
     // The paper the print service puts the page on, in points, where it is
     // not the page's own size in whole points (A4 is 595.28 x 841.89): the
     // service centres the page on it, and the drawing is moved back by as
@@ -136,6 +141,8 @@ private:
     double m_down = 1.0;
     int m_dotsAcross = 0;
     int m_dotsDown = 0;
+    bool m_rowsFromFoot = false;
+    double m_foot = 0; // the rows' offset from the page's top, in device units
     // Device units per printer dot, across and down (1 but for a driver
     // whose dots are not square).
     double unitAcross() const;

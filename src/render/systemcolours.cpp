@@ -91,5 +91,4 @@ QPalette withBackground(QPalette p, QPalette::ColorRole role, const QColor& back
     return p;
 }
 
-
 } // namespace gridorra

@@ -329,7 +329,8 @@ private slots:
     }
 
     // A driver that prints at two resolutions (hpcups' Normal quality at
-    // 600 x 300, Gutenprint's Standard at 720 x 360): every pen is whole
+    // 600 x 300, Gutenprint's Standard at 720 x 360), and PostScript
+    // printers on A4: every pen is whole
     // dots of the axis it lies across, and the lines are a tenth of an inch
     // apart on both, measured in the CUPS raster the driver receives
     // (CUPS's filters run on the job's document with the queue's PPD).
@@ -345,6 +346,15 @@ private slots:
         QTest::newRow("hpcups, thickness 1") << hp << "1" << QSize(600, 300) << 1 << 4;
         QTest::newRow("hpcups, thickness 2") << hp << "2" << QSize(600, 300) << 2 << 5;
         QTest::newRow("Gutenprint, thickness 2") << epson << "2" << QSize(720, 360) << 2 << 5;
+        // PostScript printers on A4 (842 points, not whole dots), the
+        // PostScript rendered by Ghostscript, rows from the page's foot.
+        const QString kyocera =
+            "openprinting-ppds:0/ppd/openprinting/Kyocera/en/Kyocera_FS-3900DN_en.ppd";
+        const QString brother = "openprinting-ppds:0/ppd/openprinting/Brother/BR2600CN_GPL.ppd";
+        QTest::newRow("Kyocera PostScript, A4, thickness 2")
+            << kyocera << "2" << QSize(600, 600) << 2 << 5;
+        QTest::newRow("Brother PostScript, A4, thickness 4")
+            << brother << "4" << QSize(600, 600) << 4 << 8;
     }
     void driversPrintAtTheirResolution()
     {
@@ -355,6 +365,9 @@ private slots:
         QFETCH(int, wide);
         CupsQueues::run("lpadmin", {"-p", "Driver", "-D", "Driver Printer", "-E", "-v",
                                     "file:///dev/null", "-m", model});
+        const bool postScript = model.startsWith("openprinting-ppds");
+        if (postScript)
+            CupsQueues::run("lpadmin", {"-p", "Driver", "-o", "PageSize=A4"});
         const auto restore = qScopeGuard([] { CupsQueues::removeQueue("Driver"); });
         const QString ppd = CupsQueues::dir() + "/etc/ppd/Driver.ppd";
         QVERIFY2(QFile::exists(ppd), qPrintable(model));
@@ -370,12 +383,19 @@ private slots:
         QTemporaryDir work;
         QProcess filter;
         filter.setStandardOutputFile(work.filePath("raster"));
-        filter.start("cupsfilter", {"-p", ppd, "-m", "application/vnd.cups-raster",
+        filter.start("cupsfilter", {"-p", ppd, "-m",
+                                    postScript ? "application/vnd.cups-postscript"
+                                               : "application/vnd.cups-raster",
                                     CupsQueues::documentOf(jobs[0].first)});
         QVERIFY(filter.waitForFinished(60000) && filter.exitCode() == 0);
         QProcess decode;
-        decode.start("python3", {QStringLiteral(CUPS_TESTS) + "/pwg-runs.py",
-                                 work.filePath("raster"), "--pgm", work.filePath("page.pgm")});
+        if (postScript) // as the printer renders it
+            decode.start("gs",
+                         {"-q", "-dSAFER", "-dNOPAUSE", "-dBATCH", "-sDEVICE=pgmraw", "-r600",
+                          "-sOutputFile=" + work.filePath("page.pgm"), work.filePath("raster")});
+        else
+            decode.start("python3", {QStringLiteral(CUPS_TESTS) + "/pwg-runs.py",
+                                     work.filePath("raster"), "--pgm", work.filePath("page.pgm")});
         QVERIFY(decode.waitForFinished(60000) && decode.exitCode() == 0);
         QImageReader::setAllocationLimit(512);
         const QImage page(work.filePath("page.pgm"));
