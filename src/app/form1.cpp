@@ -31,6 +31,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 // The program's icon lives in the static library's resources.
 static void initResources()
@@ -381,6 +382,13 @@ void Form1::showEvent(QShowEvent* event)
                      .topLeft());
     }
     QWidget::showEvent(event);
+}
+
+void Form1::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!m_largeIcons)
+        QTimer::singleShot(0, this, &Form1::addLargeIcons);
 }
 
 void Form1::closeEvent(QCloseEvent* event)

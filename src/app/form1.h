@@ -92,11 +92,14 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // The procedures of the start-up. None has a guard of its own: a failure
     // ends the procedure and is reported under the calling step's label.
     void ApplySkin();
+    // The window icon's large sizes, after the first paint.
+    void addLargeIcons();
     // The chosen printer's note (its correction, a queue that keeps the
     // jobs) in the list's tooltip and description.
     void showPrinterNote(const QString& name);
@@ -143,6 +146,7 @@ private:
     ColourSwatch* m_picture1 = nullptr;
     PreviewBox* m_picture2 = nullptr;
     double m_textScale = 1; // the desktop's text size over the design's
+    bool m_largeIcons = false;
     QComboBox* m_combo1 = nullptr;
     PushButton* m_pushButton2 = nullptr;
     ProgressBar* m_progressBar1 = nullptr;

@@ -34,14 +34,16 @@ const QString skinFile = QStringLiteral("\\x\\o.cjs");
 const QString cursorFile = QStringLiteral("\\HAND-M.CUR");
 const QString pdfPrinter = QStringLiteral("Marnova PDF Writer");
 
-// The program's icon in every size the package installs: drawn by hand on
-// whole pixels at 16 to 32, rendered from its picture (with rsvg-convert,
-// as the package does) at 48 to 512. Naming the format spares the search
-// through every image plugin that a bare file name costs.
-QIcon programIcon()
+// The program's icon: drawn by hand on whole pixels at 16 to 32, and with
+// `large` also rendered from its picture (with rsvg-convert, as the package
+// does) at 48 to 512, every size the package installs. Naming the format
+// spares the search through every image plugin that a bare file name costs.
+QIcon programIcon(bool large)
 {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        if (size > 32 && !large)
+            break;
         const QImage image(size == 32
                                ? QStringLiteral(":/gridorra/gridorra.png")
                                : QStringLiteral(":/gridorra/icons/gridorra-%1.png").arg(size),
@@ -90,7 +92,7 @@ void Form1::Form_Load()
         });
     run.step(108, [&] { MaybeOpenHomePage(); });
     run.step(126, [&] { setWindowTitle(product::name); });
-    run.step(126, [&] { setWindowIcon(programIcon()); });
+    run.step(126, [&] { setWindowIcon(programIcon(false)); });
     run.step(126, [&] { SetAppTitle(); });
 
     // The six texts go into their fields unchanged; a text that differs from
@@ -173,6 +175,21 @@ void Form1::CheckPdfPrinter()
         if (name == pdfPrinter)
             return;
     m_services.boxes.show(pdfPrinterInstructions(), m_appTitle, MessageBoxes::Icon::None);
+}
+
+void Form1::addLargeIcons()
+{
+    // Once the window is on the screen: the large sizes (for task
+    // switchers and docks) cost the window system a megabyte and a
+    // moment, and no one sees them at the first paint.
+    if (m_largeIcons || windowIcon().isNull())
+        return;
+    m_largeIcons = true;
+    try {
+        setWindowIcon(programIcon(true));
+    } catch (const Failure&) {
+        // the small ones stay
+    }
 }
 
 } // namespace gridorra

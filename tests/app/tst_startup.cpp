@@ -92,7 +92,12 @@ private slots:
         QCOMPARE(form->appTitle(), QString("Gridorra"));
         QVERIFY(!form->windowIcon().isNull());
         QCOMPARE(form->windowIcon().pixmap(32).toImage().pixelColor(0, 0), QColor(40, 40, 40));
-        // In every size the package installs, each drawn for its size.
+        // In every size the package installs, each drawn for its size: the
+        // large ones once the window is on the screen.
+        QVERIFY(!form->windowIcon().availableSizes().contains(QSize(512, 512)));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY(form->windowIcon().availableSizes().contains(QSize(512, 512)));
         const QList<QSize> sizes = form->windowIcon().availableSizes();
         for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
             QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
