@@ -244,25 +244,15 @@ QString setHeavyEvery(const QString& t, SheetRequest& s)
 {
     return wholeInto<1, 1000>(t, s.heavyEvery);
 }
-QString setDotSize(const QString& t, SheetRequest& s)
+// A kind of paper's whole-number option, `low` to `high`, and its length
+// (0 allowed with `orNone`).
+template <auto field, int low, int high> QString setWhole(const QString& t, SheetRequest& s)
 {
-    return wholeInto<1, 100>(t, s.pattern.dotSize);
+    return wholeInto<low, high>(t, s.pattern.*field);
 }
-QString setWideDotSize(const QString& t, SheetRequest& s)
+template <auto field, bool orNone = false> QString setLength(const QString& t, SheetRequest& s)
 {
-    return wholeInto<1, 100>(t, s.pattern.wideDotSize);
-}
-QString setDecades(const QString& t, SheetRequest& s)
-{
-    return wholeInto<1, 20>(t, s.pattern.decades);
-}
-QString setDecadesAcross(const QString& t, SheetRequest& s)
-{
-    return wholeInto<1, 20>(t, s.pattern.decadesAcross);
-}
-QString setRays(const QString& t, SheetRequest& s)
-{
-    return wholeInto<1, 720>(t, s.pattern.rays);
+    return lengthInto(t, s.pattern.*field, orNone);
 }
 QString setPages(const QString& t, SheetRequest& s)
 {
@@ -271,31 +261,6 @@ QString setPages(const QString& t, SheetRequest& s)
     s.pages = pages.value_or(1);
     return why;
 }
-QString setMarginLine(const QString& t, SheetRequest& s)
-{
-    return lengthInto(t, s.pattern.marginLine);
-}
-QString setSide(const QString& t, SheetRequest& s)
-{
-    return lengthInto(t, s.pattern.side);
-}
-QString setHexSize(const QString& t, SheetRequest& s)
-{
-    return lengthInto(t, s.pattern.hexSize);
-}
-QString setRingSpacing(const QString& t, SheetRequest& s)
-{
-    return lengthInto(t, s.pattern.ringSpacing);
-}
-QString setLineGap(const QString& t, SheetRequest& s)
-{
-    return lengthInto(t, s.pattern.lineGap);
-}
-QString setStaffGap(const QString& t, SheetRequest& s)
-{
-    return lengthInto(t, s.pattern.staffGap, true);
-}
-
 QString setCalibrated(const QString&, SheetRequest& sheet)
 {
     sheet.calibrated = true;
@@ -381,38 +346,38 @@ constexpr SheetOption sheetOptions[] = {
      SheetOption::Sheet, setHeavyEvery},
     {"dot-size", "dots",
      "dots, isodots: a dot's diameter in printer dots (4 by default), e.g. --dot-size 5.",
-     SheetOption::Sheet, setDotSize},
+     SheetOption::Sheet, setWhole<&PatternParameters::dotSize, 1, 100>},
     {"wide-dot-size", "dots",
      "dots: the diameter of the dots where wide lines would cross, e.g. --wide-dot-size 8.",
-     SheetOption::Sheet, setWideDotSize},
+     SheetOption::Sheet, setWhole<&PatternParameters::wideDotSize, 1, 100>},
     {"margin-line", "length",
      "lined: a wide vertical margin line this far from the left, e.g. --margin-line 1.25.",
-     SheetOption::Sheet, setMarginLine},
+     SheetOption::Sheet, setLength<&PatternParameters::marginLine>},
     {"side", "length",
      "isometric, isodots: the triangles' side (else one over --lines-across), e.g. --side 0.5.",
-     SheetOption::Sheet, setSide},
+     SheetOption::Sheet, setLength<&PatternParameters::side>},
     {"hex-size", "length",
      "hex: a hexagon's width across the flats (else one over --lines-across), e.g. "
      "--hex-size 1.",
-     SheetOption::Sheet, setHexSize},
+     SheetOption::Sheet, setLength<&PatternParameters::hexSize>},
     {"decades", "n",
      "semilog, loglog: decades on the vertical log axis (2 by default), e.g. --decades 3.",
-     SheetOption::Sheet, setDecades},
+     SheetOption::Sheet, setWhole<&PatternParameters::decades, 1, 20>},
     {"decades-across", "n",
      "loglog: decades on the horizontal axis (else as --decades), e.g. --decades-across 2.",
-     SheetOption::Sheet, setDecadesAcross},
+     SheetOption::Sheet, setWhole<&PatternParameters::decadesAcross, 1, 20>},
     {"ring-spacing", "length",
      "polar: between rings (else one over --lines-down), e.g. --ring-spacing 0.5.",
-     SheetOption::Sheet, setRingSpacing},
+     SheetOption::Sheet, setLength<&PatternParameters::ringSpacing>},
     {"rays", "n", "polar: rays from the centre (36 by default), e.g. --rays 24.",
-     SheetOption::Sheet, setRays},
+     SheetOption::Sheet, setWhole<&PatternParameters::rays, 1, 720>},
     {"line-gap", "length",
      "staff: between a staff's five lines (else one over --lines-down), e.g. --unit cm "
      "--line-gap 0.2.",
-     SheetOption::Sheet, setLineGap},
+     SheetOption::Sheet, setLength<&PatternParameters::lineGap>},
     {"staff-gap", "length",
      "staff: between one staff and the next (8 line gaps by default), e.g. --staff-gap 1.",
-     SheetOption::Sheet, setStaffGap},
+     SheetOption::Sheet, setLength<&PatternParameters::staffGap, true>},
     {"pages", "n", "A PDF notebook of n pages of the sheet, sharing one drawing, e.g. --pages 100.",
      SheetOption::ExportOnly, setPages},
     {"format", "pdf|svg|png",

@@ -55,9 +55,9 @@ void ColourSwatch::paintEvent(QPaintEvent* event)
         const QColor fill = toQColor(m_backColor, palette());
         QPainter painter(this);
         const QRect inside = contentsRect();
-        painter.setPen(QPen(ringAgainst(frameColour()), 1));
+        painter.setPen(QPen(blackOrWhiteAgainst(frameColour()), 1));
         painter.drawRect(inside.adjusted(0, 0, -1, -1));
-        painter.setPen(QPen(ringAgainst(fill), 1));
+        painter.setPen(QPen(blackOrWhiteAgainst(fill), 1));
         painter.drawRect(inside.adjusted(1, 1, -2, -2));
     }
 }
@@ -71,11 +71,6 @@ QColor ColourSwatch::frameColour()
     drawFrame(&painter);
     painter.end();
     return frame.pixelColor(0, height() / 2);
-}
-
-QColor ColourSwatch::ringAgainst(const QColor& colour)
-{
-    return blackOrWhiteAgainst(colour);
 }
 
 void ColourSwatch::mouseReleaseEvent(QMouseEvent* event)

@@ -26,7 +26,6 @@ protected:
 
 private:
     QColor frameColour();
-    static QColor ringAgainst(const QColor& colour);
 
     quint32 m_backColor = 0;
 };

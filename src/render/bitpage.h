@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QPointF>
+#include <QRectF>
 #include <QtGlobal>
 
 namespace gridorra {
@@ -21,6 +22,11 @@ public:
     int height() const { return m_height; }
     // Inks the pixels of [x0, x1) x [y0, y1) (whole pixels; clipped).
     void fill(int x0, int y0, int x1, int y1);
+    // The same for an area of fractional edges, each rounded to a pixel's.
+    void fill(const QRectF& area)
+    {
+        fill(qRound(area.left()), qRound(area.top()), qRound(area.right()), qRound(area.bottom()));
+    }
     // Inks the pixels whose centres lie inside the convex polygon (a
     // slanted line as the quadrilateral its pen covers).
     void fillConvex(const QList<QPointF>& corners);

@@ -158,15 +158,12 @@ void PrinterCanvas::placeOnPage(bool qtOrigin)
 
 void PrinterCanvas::drawOnBits(const PlacedMarks& placed)
 {
-    const auto fill = [this](const QRectF& r) {
-        m_bits->fill(qRound(r.left()), qRound(r.top()), qRound(r.right()), qRound(r.bottom()));
-    };
     for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
         const double w = it.key();
         for (const QLineF& placedLine : it.value()) {
             const QLineF l = placedLine.translated(m_shift);
             if (isAxisAligned(l)) {
-                fill(coveredBy(l, w));
+                m_bits->fill(coveredBy(l, w));
                 continue;
             }
             const QPointF across =
@@ -186,7 +183,7 @@ void PrinterCanvas::drawOnBits(const PlacedMarks& placed)
                 ++to;
             for (const QRectF& r : disc)
                 for (qsizetype i = from; i < to; ++i)
-                    fill(r.translated(centres[i] + m_shift));
+                    m_bits->fill(r.translated(centres[i] + m_shift));
             from = to;
         }
     }
@@ -326,11 +323,8 @@ void PrinterCanvas::flushLines()
             // place, on whole pixels.
             for (const QLineF& l : strokes)
                 rects << covered(l);
-            for (const QRectF& r : rects) {
-                const QRectF at = r.translated(m_shift);
-                m_bits->fill(qRound(at.left()), qRound(at.top()), qRound(at.right()),
-                             qRound(at.bottom()));
-            }
+            for (const QRectF& r : rects)
+                m_bits->fill(r.translated(m_shift));
             continue;
         }
         m_painter.setPen(Qt::NoPen);
