@@ -2,12 +2,15 @@
 #include "app/guardedapplication.h"
 #include "app/qtcolourdialog.h"
 #include "app/qtmessageboxes.h"
+#include "app/qtpassworddialog.h"
 #include "app/quitonfirstpaint.h"
 #include "app/systemplatform.h"
 #include "cli/commandline.h"
 #include "cli/sheetcommand.h"
+#include "cli/terminalpassword.h"
 #include "core/product.h"
 #include "render/cupsprinters.h"
+#include "render/passwords.h"
 #include "settings/settingsstore.h"
 #include "settings/userregistry.h"
 
@@ -61,10 +64,15 @@ int main(int argc, char* argv[])
         sheet = line.sheet;
         calibrate = line.calibrate;
     }
-    if (calibrate)
-        return gridorra::calibrateCommand(argv[0], *calibrate);
-    if (sheet)
-        return gridorra::drawSheetWithoutWindow(argv[0], *sheet);
+    if (calibrate || sheet) {
+        // A print server's password is asked on the terminal, as lp asks it.
+        gridorra::TerminalPassword terminal;
+        gridorra::passwords::setPrompt(&terminal);
+        const int status = calibrate ? gridorra::calibrateCommand(argv[0], *calibrate)
+                                     : gridorra::drawSheetWithoutWindow(argv[0], *sheet);
+        gridorra::passwords::setPrompt(nullptr);
+        return status;
+    }
     // The desktop ties the window to its launcher and icon by this name.
     QGuiApplication::setDesktopFileName(gridorra::product::desktopId);
     std::optional<gridorra::DisplayCheck> displayCheck(std::in_place);
@@ -83,9 +91,13 @@ int main(int argc, char* argv[])
         boxes,   settings, printers,     random,
         browser, registry, colourDialog, QCoreApplication::applicationDirPath()};
 
+    gridorra::QtPasswordDialog passwordDialog;
+    gridorra::passwords::setPrompt(&passwordDialog);
+
     gridorra::Form1 form(services);
     boxes.setParentWindow(&form);
     colourDialog.setParentWindow(&form);
+    passwordDialog.setParentWindow(&form);
     form.Form_Load();
     form.show();
     // The start-up benchmark times a run that ends once the window is painted.
@@ -94,5 +106,6 @@ int main(int argc, char* argv[])
         form.installEventFilter(&quitter);
     const int status = app.exec();
     app.setBoxes(nullptr);
+    gridorra::passwords::setPrompt(nullptr);
     return status;
 }

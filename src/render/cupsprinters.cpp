@@ -1,6 +1,7 @@
 #include "cupsprinters.h"
 
 #include "core/failure.h"
+#include "passwords.h"
 #include "printercanvas.h"
 #include "printservice.h"
 #include "settings/calibration.h"
@@ -43,26 +44,32 @@ QPageSize pageSizeOf(const QSizeF& points, const QString& name)
 // quality (cupsPrintQuality), else of the marked Resolution, and the marked
 // paper with its printable area. A driverless queue's PPD holds one
 // resolution per quality, while the queue reports its lowest as its
-// default. False where the queue has no PPD.
+// default. NoPpd where the queue has none; Refused where the server asks
+// for a password it was not given (the queue's attributes would then give
+// another paper than its own).
 // (libcups marks its PPD functions deprecated, with nothing yet in their
 // place for a queue's marked choices.)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-bool readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
+enum class PpdRead { Read, NoPpd, Refused };
+PpdRead readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
 {
     // Fetched in this conversation (cupsGetPPD2 would open one of its own,
-    // which waits without a bound), into memory.
+    // which waits without a bound), into memory; with the password the
+    // jobs then go with.
     const int fd = ::memfd_create("gridorra-ppd", MFD_CLOEXEC);
     if (fd < 0)
-        return false;
+        return PpdRead::NoPpd;
     const QByteArray resource = QByteArray("/printers/") + dest->name + ".ppd";
+    const http_status_t got = cupsGetFd(http, resource.constData(), fd);
     ppd_file_t* ppd =
-        cupsGetFd(http, resource.constData(), fd) == HTTP_STATUS_OK && ::lseek(fd, 0, SEEK_SET) == 0
-            ? ppdOpenFd(fd)
-            : nullptr;
+        got == HTTP_STATUS_OK && ::lseek(fd, 0, SEEK_SET) == 0 ? ppdOpenFd(fd) : nullptr;
     ::close(fd);
+    if (got == HTTP_STATUS_UNAUTHORIZED || got == HTTP_STATUS_FORBIDDEN ||
+        got == HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED)
+        return PpdRead::Refused;
     if (!ppd)
-        return false;
+        return PpdRead::NoPpd;
     page.postScript = ppd->num_filters == 0;
     ppdMarkDefaults(ppd);
     cupsMarkOptions(ppd, dest->num_options, dest->options);
@@ -105,7 +112,7 @@ bool readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
                                   QPageLayout::Point);
     }
     ppdClose(ppd);
-    return true;
+    return PpdRead::Read;
 }
 #pragma GCC diagnostic pop
 
@@ -242,11 +249,18 @@ QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
         if (qstrcmp(dest->options[i].name, "printer-uri-supported") != 0)
             options << QString::fromUtf8(dest->options[i].name)
                     << QString::fromUtf8(dest->options[i].value);
-    if (!readPpd(service.connection(), dest, page) || page.dpi <= 0 || !page.layout.isValid())
+    const PpdRead read = readPpd(service.connection(), dest, page);
+    if (read == PpdRead::NoPpd ||
+        (read == PpdRead::Read && (page.dpi <= 0 || !page.layout.isValid())))
         readAttributes(service.connection(), dest, page);
     freeNamedDest(dest);
     if (!service.reachable())
         throw Failure(fail::printerError);
+    if (read == PpdRead::Refused) {
+        const QString why = passwords::refusal();
+        throw Failure(fail::printerError + QStringLiteral(": ") +
+                      (why.isEmpty() ? QStringLiteral("the printer refused the password") : why));
+    }
     // Dots are the queue's; a high resolution where the queue names none.
     if (page.dpi <= 0)
         page.dpi = 1200;
@@ -562,7 +576,9 @@ Canvas& CupsPrinters::canvas()
             const bool gone =
                 std::none_of(m_queues.cbegin(), m_queues.cend(),
                              [this](const Queue& q) { return q.name == m_current.name; });
-            if (!service().reachable())
+            if (passwords::outcome() != passwords::Outcome::None)
+                m_refusal = passwords::refusal();
+            else if (!service().reachable())
                 m_refusal = refusalOf(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, {}, {});
             else if (gone && !m_queues.isEmpty())
                 m_refusal = refusalOf(IPP_STATUS_ERROR_NOT_FOUND, m_current.deviceName, {});
@@ -663,8 +679,10 @@ void CupsPrinters::send(const QByteArray& pdf)
     ippDelete(response);
     // In the user's words; a refusal that holds for every job of the queue
     // is reported once, and the copies after it are not sent.
-    const QString why = refusalOf(status, m_current.deviceName, said);
-    if (refusesEveryJob(status))
+    const bool login = passwords::outcome() != passwords::Outcome::None;
+    const QString why =
+        login ? passwords::refusal() : refusalOf(status, m_current.deviceName, said);
+    if (login || refusesEveryJob(status))
         m_refusal = why;
     throw Failure(fail::printerError + QStringLiteral(": ") + why);
 #else

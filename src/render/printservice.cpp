@@ -1,5 +1,7 @@
 #include "printservice.h"
 
+#include "passwords.h"
+
 #include <QDeadlineTimer>
 
 #ifndef Q_OS_WIN
@@ -63,6 +65,7 @@ PrintService::PrintService()
         return;
     }
     httpSetTimeout(m_http, timeoutSeconds, nullptr, nullptr);
+    passwords::begin(m_http);
 }
 
 PrintService::~PrintService()
