@@ -534,6 +534,80 @@ private slots:
         Q_UNUSED(thin);
     }
 
+    // A correction moves places only: every pen is as wide on the
+    // calibrated sheet as on the uncalibrated one, in the document's own
+    // dots and at any finer resolution, and in a PNG at any resolution.
+    void aCalibratedSheetKeepsItsPens_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<int>("dpi"); // the raster measured
+        for (const QString thickness : {"1", "3"}) {
+            const QStringList grid{"--thickness", thickness, "--wide-across", "3"};
+            for (const int dpi : {600, 1200})
+                QTest::addRow("PDF, thickness %s at %d dpi", qPrintable(thickness), dpi)
+                    << grid << "pdf" << dpi;
+            for (const int dpi : {300, 1200})
+                QTest::addRow("PNG, thickness %s at %d dpi", qPrintable(thickness), dpi)
+                    << grid + QStringList{"--resolution", QString::number(dpi)} << "png" << dpi;
+        }
+        QTest::newRow("lined paper, PNG at 300 dpi")
+            << QStringList{"--pattern", "lined", "--resolution", "300"} << "png" << 300;
+        QTest::newRow("a three-weight grid, PDF at 1200 dpi")
+            << QStringList{"--pattern",    "grid", "--unit",        "cm", "--lines-across", "10",
+                           "--lines-down", "10",   "--heavy-every", "2"}
+            << "pdf" << 1200;
+    }
+    void aCalibratedSheetKeepsItsPens()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, suffix);
+        QFETCH(int, dpi);
+        const QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        const auto restore = qScopeGuard([&] {
+            runProgram({"--calibrate", "--printer", "US_Letter", "--reset"}, env);
+        });
+        QCOMPARE(runProgram({"--calibrate", "--printer", "US_Letter", "--across", "179.1mm",
+                             "--down", "209.2mm"},
+                            env)
+                     .status,
+                 0);
+        // The width of every line a row and a column cross, in order (a
+        // page's last lines may move off it).
+        const auto widths = [&](const QString& file) {
+            const int at = dpi * 81 / 40;        // between two lines, 2.025 inches in
+            QImageReader::setAllocationLimit(0); // pages of up to 1200 dpi
+            const QImage png(suffix == "png" ? file : QString());
+            const QImage row = suffix == "png"
+                                   ? png.copy(0, at, png.width(), 1)
+                                   : rasterisePdf(file, dpi, QRect(0, at, dpi * 17 / 2, 1));
+            const QImage column =
+                (suffix == "png" ? png.copy(at, 0, 1, png.height())
+                                 : rasterisePdf(file, dpi, QRect(at, 0, 1, dpi * 11)))
+                    .transformed(QTransform().rotate(-90)); // from the top
+            QList<QList<int>> out;
+            for (const QImage& line : {row, column}) {
+                out.append(QList<int>());
+                for (const auto& run : darkRunsInRow(line, 0))
+                    out.last() << run.second - run.first + 1;
+            }
+            return out;
+        };
+        const QString plain = config.path() + "/plain." + suffix;
+        const QString corrected = config.path() + "/corrected." + suffix;
+        const QStringList common = QStringList{"--printer", "US_Letter"} + args;
+        QCOMPARE(runProgram(QStringList{"--export", plain} + common, env).status, 0);
+        QCOMPARE(
+            runProgram(QStringList{"--export", corrected, "--calibrated"} + common, env).status, 0);
+        const QList<QList<int>> before = widths(plain), after = widths(corrected);
+        QVERIFY(before[0].size() + before[1].size() > 20);
+        for (int i : {0, 1}) {
+            const qsizetype n = std::min(before[i].size(), after[i].size());
+            QVERIFY(std::max(before[i].size(), after[i].size()) - n <= 2);
+            QCOMPARE(after[i].mid(0, n), before[i].mid(0, n));
+        }
+    }
+
     // Two queues of one description and a queue with an instance the user
     // defined: each is listed under its queue's name in parentheses, and
     // each can be chosen, the default too. A unique name stays as it was.
