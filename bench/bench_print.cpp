@@ -5,7 +5,7 @@
 #include "app/form1.h"
 #include "app/pushbutton.h"
 #include "panel/numericfield.h"
-#include "render/cupsprinters.h"
+#include "render/print/cupsprinters.h"
 #include "support/cupsqueues.h"
 #include "support/testservices.h"
 

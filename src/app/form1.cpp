@@ -15,8 +15,8 @@
 #include "render/mousepointer.h"
 #include "render/previewbox.h"
 #include "render/previewgraph.h"
-#include "render/printers.h"
-#include "render/printjob.h"
+#include "render/print/printers.h"
+#include "render/print/printjob.h"
 #include "render/systemcolours.h"
 #include "settings/keys.h"
 

@@ -9,8 +9,8 @@
 #include "cli/sheetcommand.h"
 #include "cli/terminalpassword.h"
 #include "core/product.h"
-#include "render/cupsprinters.h"
-#include "render/passwords.h"
+#include "render/print/cupsprinters.h"
+#include "render/print/passwords.h"
 #include "settings/settingsstore.h"
 #include "settings/userregistry.h"
 

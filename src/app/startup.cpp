@@ -9,7 +9,7 @@
 #include "panel/colourswatch.h"
 #include "panel/numericfield.h"
 #include "platform.h"
-#include "render/printers.h"
+#include "render/print/printers.h"
 #include "render/systemcolours.h"
 #include "settings/keys.h"
 #include "settings/settingsstore.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/passwords.h"
+#include "render/print/passwords.h"
 
 namespace gridorra {
 

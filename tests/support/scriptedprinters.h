@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/failure.h"
-#include "render/printers.h"
+#include "render/print/printers.h"
 #include "support/recordingcanvas.h"
 
 namespace gridorra::test {

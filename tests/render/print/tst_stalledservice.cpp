@@ -4,7 +4,7 @@
 // cannot be reached.
 #include "app/form1.h"
 #include "app/pushbutton.h"
-#include "render/cupsprinters.h"
+#include "render/print/cupsprinters.h"
 #include "support/cupsqueues.h"
 #include "support/pinlocale.h"
 #include "support/programrun.h"
@@ -107,11 +107,11 @@ private slots:
         const QStringList said = services.boxes.said();
         QVERIFY2(!said.isEmpty() && said.last() == "Done.", qPrintable(said.join(" | ")));
         for (const auto& box : services.boxes.boxes.mid(0, said.size() - 1))
-            QVERIFY2(box.text.startsWith("Printer error\r\n") ||
-                         box.text.startsWith(
-                             "Printer error: the print service does not answer\r\n") ||
-                         box.text.contains("Marnova PDF Writer"),
-                     qPrintable(box.text));
+            QVERIFY2(
+                box.text.startsWith("Printer error\r\n") ||
+                    box.text.startsWith("Printer error: the print service does not answer\r\n") ||
+                    box.text.contains("Marnova PDF Writer"),
+                qPrintable(box.text));
         QVERIFY(!form.printBusy());
     }
 };

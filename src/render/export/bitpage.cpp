@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,31 +13,15 @@ namespace gridorra {
 
 namespace {
 
-quint32 crc32(const QByteArray& data)
-{
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 n = 0; n < 256; ++n) {
-            quint32 c = n;
-            for (int k = 0; k < 8; ++k)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    quint32 c = 0xFFFFFFFFu;
-    for (const char byte : data)
-        c = table[(c ^ quint8(byte)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
 void appendChunk(QByteArray& png, const char* kind, const QByteArray& data)
 {
     const QByteArray body = QByteArray(kind, 4) + data;
     char length[4];
     qToBigEndian<quint32>(quint32(data.size()), length);
     char crc[4];
-    qToBigEndian<quint32>(crc32(body), crc);
+    qToBigEndian<quint32>(
+        quint32(::crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
+        crc);
     png.append(length, 4).append(body).append(crc, 4);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/steprunner.h"
-#include "gridlines.h"
-#include "gridwindow.h"
+#include "render/gridlines.h"
+#include "render/gridwindow.h"
 
 namespace gridorra {
 

@@ -1,11 +1,11 @@
 #include "printercanvas.h"
 
-#include "bitpage.h"
 #include "core/failure.h"
-#include "pdfsheet.h"
-#include "placedmarks.h"
-#include "svgpaths.h"
-#include "systemcolours.h"
+#include "render/export/bitpage.h"
+#include "render/export/pdfsheet.h"
+#include "render/export/svgpaths.h"
+#include "render/placedmarks.h"
+#include "render/systemcolours.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

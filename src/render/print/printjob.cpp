@@ -1,11 +1,11 @@
 #include "printjob.h"
 
-#include "canvas.h"
 #include "core/messageboxes.h"
-#include "gridlines.h"
-#include "gridparameters.h"
-#include "mousepointer.h"
 #include "printers.h"
+#include "render/canvas.h"
+#include "render/gridlines.h"
+#include "render/gridparameters.h"
+#include "render/mousepointer.h"
 #include "settings/userregistry.h"
 
 namespace gridorra {

@@ -1,6 +1,6 @@
 // What the printers of the print service are called and asked, without
 // the service: the names a user may give, and the options of every job.
-#include "render/cupsprinters.h"
+#include "render/print/cupsprinters.h"
 
 #include <QtTest>
 

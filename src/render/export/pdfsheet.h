@@ -1,6 +1,6 @@
 #pragma once
 
-#include "placedmarks.h"
+#include "render/placedmarks.h"
 
 #include <QByteArray>
 #include <QPointF>

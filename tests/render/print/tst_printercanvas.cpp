@@ -1,7 +1,7 @@
 #include "core/errorreport.h"
 #include "core/failure.h"
 #include "render/gridlines.h"
-#include "render/printercanvas.h"
+#include "render/print/printercanvas.h"
 #include "support/pdfraster.h"
 #include "support/recordingboxes.h"
 
