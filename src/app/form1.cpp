@@ -103,6 +103,20 @@ Form1::Form1(const Services& services, QWidget* parent)
     setAutoFillBackground(true);
     setBackColor(colour::white);
 
+    placeControls();
+    for (int i = 0; i < 6; ++i)
+        m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));
+
+    // The handlers come last: the design's texts are not changes.
+    attachHandlers(services);
+    for (std::size_t i = 1; i < m_byTabIndex.size(); ++i)
+        QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);
+    describeControls();
+    m_text[0]->setFocus();
+}
+
+void Form1::placeControls()
+{
     for (const char* frame :
          {"Frame7", "Frame3", "Frame2", "Frame1", "Frame4", "Frame5", "Frame6"}) {
         auto* box = place(new QGroupBox(design::caption(design::control(frame))), frame);
@@ -162,11 +176,10 @@ Form1::Form1(const Services& services, QWidget* parent)
     // does not reach it.
     m_progressBar1->setPalette(withBackground(m_progressBar1->palette(), QPalette::Window,
                                               Qt::white, QPalette::ButtonText));
+}
 
-    for (int i = 0; i < 6; ++i)
-        m_text[std::size_t(i)]->setText(QStringLiteral("Text%1").arg(i + 1));
-
-    // The handlers come last: the design's texts are not changes.
+void Form1::attachHandlers(const Services& services)
+{
     m_announcer = new Announcer(this);
     m_panel = new ParameterPanel(services.settings, services.boxes, m_handlers,
                                  {[this] { PreviewGraph(); }, [this] { return m_appTitle; },
@@ -186,11 +199,6 @@ Form1::Form1(const Services& services, QWidget* parent)
         m_pointerFeedback->watch(frame);
     connect(m_pushButton2, &PushButton::mouseMoved, m_pointerFeedback,
             &PointerFeedback::moveOverButton);
-
-    for (std::size_t i = 1; i < m_byTabIndex.size(); ++i)
-        QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);
-    describeControls();
-    m_text[0]->setFocus();
 }
 
 void Form1::describeControls()

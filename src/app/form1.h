@@ -112,6 +112,9 @@ private:
     QLabel* placeLabel(std::string_view name, Qt::Alignment alignment);
     void applyCursor();
     // Names and descriptions for assistive technology; nothing on screen.
+    // The controls at their places in the design, then their handlers.
+    void placeControls();
+    void attachHandlers(const Services& services);
     void describeControls();
 
     // The boxes, silent once the window was closed during a job: nobody is

@@ -499,9 +499,23 @@ CommandLine readCalibration(const QCommandLineParser& parser,
     return {std::nullopt, std::nullopt, calibrate};
 }
 
-CommandLine readCommandLine(const QStringList& arguments)
+namespace {
+
+// The options that answer at once.
+struct AnswerOptions {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Displays help on command-line options.")};
+    QCommandLineOption helpAll{QStringLiteral("help-all"),
+                               QStringLiteral("Displays help including Qt's own options.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Displays version information.")};
+};
+
+// Every option, Qt's own hidden unless --help-all asks for them; the names
+// of those that take a value.
+QStringList setUp(QCommandLineParser& parser, const AnswerOptions& answers,
+                  const QStringList& arguments)
 {
-    QCommandLineParser parser;
     // Qt's options are single words after one dash: -style fusion.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
@@ -512,13 +526,7 @@ CommandLine readCommandLine(const QStringList& arguments)
         "Every setting is kept in $XDG_CONFIG_HOME/Marnova.conf. A skin (a Qt style\n"
         "sheet) is read from x/o.cjs and the pointer over \"Start Printing\" from\n"
         "HAND-M.CUR, both beside the program file."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Displays help on command-line options."));
-    const QCommandLineOption helpAll(QStringLiteral("help-all"),
-                                     QStringLiteral("Displays help including Qt's own options."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Displays version information."));
-    parser.addOptions({help, helpAll, version});
+    parser.addOptions({answers.help, answers.helpAll, answers.version});
     QStringList valueOptions;
     for (const SheetOption& o : sheetOptions) {
         parser.addOption(optionOf(o.name, o.value, o.help));
@@ -535,7 +543,112 @@ CommandLine readCommandLine(const QStringList& arguments)
         if (o.value)
             valueOptions << QString::fromLatin1(o.name);
     }
+    return valueOptions;
+}
 
+// A value that looks like an option is a mistake far more often than a
+// file name: `--export --print` would write a file named "--print". Why the
+// arguments are refused, else nothing; likewise an option given twice.
+QString misplacedValue(const QStringList& arguments, const QStringList& valueOptions,
+                       const QStringList& given)
+{
+    for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--"))
+            break;
+        if (!argument.contains(QLatin1Char('=')) && valueOptions.contains(typedName(argument)) &&
+            looksLikeOption(arguments[i + 1]) && !numberLike(arguments[i + 1]))
+            return QStringLiteral("%1 %2: a value that looks like an option (write "
+                                  "--%3=%2 if it is meant)")
+                .arg(argument, arguments[i + 1], typedName(argument));
+        if (valueOptions.contains(typedName(argument)) && !argument.contains(QLatin1Char('=')))
+            ++i;
+    }
+    for (const QString& option : given)
+        if (given.count(option) > 1 && option != QStringLiteral("plugin"))
+            return QStringLiteral("--%1 is given more than once").arg(option);
+    return {};
+}
+
+// The sheet's options into `sheet`, each where it has a place; why not,
+// else nothing.
+QString readSheetOptions(const QCommandLineParser& parser, bool exporting, bool printing,
+                         SheetRequest& sheet)
+{
+    for (const SheetOption& o : sheetOptions) {
+        const QString option = optionName(o.name);
+        if (!parser.isSet(QString::fromLatin1(o.name)))
+            continue;
+        if (o.use == SheetOption::Calibrate)
+            return QStringLiteral("%1 goes with --calibrate").arg(optionName(o.name));
+        if (!exporting && !printing) // the window: the sheet's options have no place
+            return QStringLiteral("%1 needs --export or --print").arg(option);
+        if (o.use == SheetOption::PrintOnly && exporting)
+            return QStringLiteral("%1: an export is one copy; copies are for --print").arg(option);
+        if (o.use == SheetOption::ExportOnly && printing)
+            return QStringLiteral("%1 is for --export; a printer prints on its own paper")
+                .arg(option);
+        const QString value = parser.value(QString::fromLatin1(o.name));
+        if (const QString why = o.take(value, sheet); !why.isEmpty())
+            return o.value ? QStringLiteral("%1 %2: %3").arg(option, value, why)
+                           : QStringLiteral("%1: %2").arg(option, why);
+    }
+    return {};
+}
+
+// Whether the options read make one sheet: why not, else nothing. An
+// export's format follows its file's extension where --format does not
+// name it.
+QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
+{
+    if (sheet.calibrated && sheet.printer.isEmpty())
+        return QStringLiteral("--calibrated: name the printer whose correction to use "
+                              "with --printer");
+    // The calibration sheet is the same for every grid, and never corrected.
+    if (sheet.calibrationSheet) {
+        for (const char* option : {"lines-down", "lines-across", "wide-across", "wide-down",
+                                   "thickness", "unit", "colour", "calibrated"})
+            if (parser.isSet(QString::fromLatin1(option)))
+                return QStringLiteral("%1 has no place on the calibration sheet, which is "
+                                      "the same for every grid and never corrected")
+                    .arg(optionName(option));
+    }
+    if (const QString why = patternFits(parser, sheet); !why.isEmpty())
+        return why;
+    if (sheet.kind == SheetRequest::Kind::Export && !parser.isSet(QStringLiteral("format"))) {
+        const QString name = sheet.file.section(QLatin1Char('/'), -1);
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString extension = dot > 0 ? name.mid(dot).toLower() : QString();
+        if (extension == QStringLiteral(".svg"))
+            sheet.format = SheetRequest::Format::Svg;
+        else if (extension == QStringLiteral(".png"))
+            sheet.format = SheetRequest::Format::Png;
+        else if (!extension.isEmpty() && extension != QStringLiteral(".pdf") &&
+                 !sheet.file.startsWith(QStringLiteral("/dev/")) &&
+                 !sheet.file.startsWith(QStringLiteral("/proc/")))
+            return QStringLiteral("unknown format %1: use .pdf, .svg or .png, or --format")
+                .arg(name.mid(dot));
+    }
+    // A PDF on a terminal is a screenful of noise.
+    if (sheet.kind == SheetRequest::Kind::Export && sheet.file == QStringLiteral("-") &&
+        !standardOutput::wasClosed() && ::isatty(STDOUT_FILENO))
+        return QStringLiteral("--export -: not writing a %1 to a terminal; use a file "
+                              "name or a pipe")
+            .arg(sheet.format == SheetRequest::Format::Svg   ? QStringLiteral("SVG")
+                 : sheet.format == SheetRequest::Format::Png ? QStringLiteral("PNG")
+                                                             : QStringLiteral("PDF"));
+    if (sheet.pages > 1 && sheet.format != SheetRequest::Format::Pdf)
+        return QStringLiteral("--pages: a notebook is a PDF; an SVG or PNG is one page");
+    return {};
+}
+
+} // namespace
+
+CommandLine readCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const AnswerOptions answers;
+    const QStringList valueOptions = setUp(parser, answers, arguments);
     const QString name = QCoreApplication::applicationName();
     const auto refuse = [&](const QString& text) {
         write(stderr, QStringLiteral("%1: %2\n").arg(name, text));
@@ -549,32 +662,17 @@ CommandLine readCommandLine(const QStringList& arguments)
         write(stderr, QStringLiteral("%1: %2\n").arg(name, standardOutput::failure()));
         return CommandLine{1, std::nullopt, std::nullopt};
     };
-    if (parser.isSet(help) || parser.isSet(helpAll))
+    if (parser.isSet(answers.help) || parser.isSet(answers.helpAll))
         return answer(parser.helpText());
-    if (parser.isSet(version))
+    if (parser.isSet(answers.version))
         return answer(name + QLatin1Char(' ') + QCoreApplication::applicationVersion() +
                       QLatin1Char('\n'));
     if (!parser.positionalArguments().isEmpty())
         return refuse(QStringLiteral("unexpected argument '%1' (see %2 --help)")
                           .arg(parser.positionalArguments().constFirst(), name));
-    // A value that looks like an option is a mistake far more often than a
-    // file name: `--export --print` would write a file named "--print".
-    for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == QStringLiteral("--"))
-            break;
-        if (!argument.contains(QLatin1Char('=')) && valueOptions.contains(typedName(argument)) &&
-            looksLikeOption(arguments[i + 1]) && !numberLike(arguments[i + 1]))
-            return refuse(QStringLiteral("%1 %2: a value that looks like an option (write "
-                                         "--%3=%2 if it is meant)")
-                              .arg(argument, arguments[i + 1], typedName(argument)));
-        if (valueOptions.contains(typedName(argument)) && !argument.contains(QLatin1Char('=')))
-            ++i;
-    }
-    const QStringList given = parser.optionNames();
-    for (const QString& option : given)
-        if (given.count(option) > 1 && option != QStringLiteral("plugin"))
-            return refuse(QStringLiteral("--%1 is given more than once").arg(option));
+    if (const QString why = misplacedValue(arguments, valueOptions, parser.optionNames());
+        !why.isEmpty())
+        return refuse(why);
 
     const bool exporting = parser.isSet(QStringLiteral("export"));
     const bool printing = parser.isSet(QStringLiteral("print")) ||
@@ -586,67 +684,12 @@ CommandLine readCommandLine(const QStringList& arguments)
     if (exporting && printing)
         return refuse(QStringLiteral("--export and --print: give one of them"));
     SheetRequest sheet;
-    for (const SheetOption& o : sheetOptions) {
-        const QString option = optionName(o.name);
-        if (!parser.isSet(QString::fromLatin1(o.name)))
-            continue;
-        if (o.use == SheetOption::Calibrate)
-            return refuse(QStringLiteral("%1 goes with --calibrate").arg(optionName(o.name)));
-        if (!exporting && !printing) // the window: the sheet's options have no place
-            return refuse(QStringLiteral("%1 needs --export or --print").arg(option));
-        if (o.use == SheetOption::PrintOnly && exporting)
-            return refuse(
-                QStringLiteral("%1: an export is one copy; copies are for --print").arg(option));
-        if (o.use == SheetOption::ExportOnly && printing)
-            return refuse(QStringLiteral("%1 is for --export; a printer prints on its own paper")
-                              .arg(option));
-        const QString value = parser.value(QString::fromLatin1(o.name));
-        if (const QString why = o.take(value, sheet); !why.isEmpty())
-            return refuse(o.value ? QStringLiteral("%1 %2: %3").arg(option, value, why)
-                                  : QStringLiteral("%1: %2").arg(option, why));
-    }
+    if (const QString why = readSheetOptions(parser, exporting, printing, sheet); !why.isEmpty())
+        return refuse(why);
     if (!exporting && !printing)
         return {};
-    if (sheet.calibrated && sheet.printer.isEmpty())
-        return refuse(QStringLiteral("--calibrated: name the printer whose correction to use "
-                                     "with --printer"));
-    // The calibration sheet is the same for every grid, and never corrected.
-    if (sheet.calibrationSheet) {
-        for (const char* option : {"lines-down", "lines-across", "wide-across", "wide-down",
-                                   "thickness", "unit", "colour", "calibrated"})
-            if (parser.isSet(QString::fromLatin1(option)))
-                return refuse(QStringLiteral("%1 has no place on the calibration sheet, which is "
-                                             "the same for every grid and never corrected")
-                                  .arg(optionName(option)));
-    }
-    if (const QString why = patternFits(parser, sheet); !why.isEmpty())
+    if (const QString why = checkSheet(parser, sheet); !why.isEmpty())
         return refuse(why);
-    // The format by the file's extension, where --format does not name it.
-    if (sheet.kind == SheetRequest::Kind::Export && !parser.isSet(QStringLiteral("format"))) {
-        const QString name = sheet.file.section(QLatin1Char('/'), -1);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        const QString extension = dot > 0 ? name.mid(dot).toLower() : QString();
-        if (extension == QStringLiteral(".svg"))
-            sheet.format = SheetRequest::Format::Svg;
-        else if (extension == QStringLiteral(".png"))
-            sheet.format = SheetRequest::Format::Png;
-        else if (!extension.isEmpty() && extension != QStringLiteral(".pdf") &&
-                 !sheet.file.startsWith(QStringLiteral("/dev/")) &&
-                 !sheet.file.startsWith(QStringLiteral("/proc/")))
-            return refuse(QStringLiteral("unknown format %1: use .pdf, .svg or .png, or --format")
-                              .arg(name.mid(dot)));
-    }
-    // A PDF on a terminal is a screenful of noise.
-    if (sheet.kind == SheetRequest::Kind::Export && sheet.file == QStringLiteral("-") &&
-        !standardOutput::wasClosed() && ::isatty(STDOUT_FILENO))
-        return refuse(QStringLiteral("--export -: not writing a %1 to a terminal; use a file "
-                                     "name or a pipe")
-                          .arg(sheet.format == SheetRequest::Format::Svg ? QStringLiteral("SVG")
-                               : sheet.format == SheetRequest::Format::Png
-                                   ? QStringLiteral("PNG")
-                                   : QStringLiteral("PDF")));
-    if (sheet.pages > 1 && sheet.format != SheetRequest::Format::Pdf)
-        return refuse(QStringLiteral("--pages: a notebook is a PDF; an SVG or PNG is one page"));
     return {std::nullopt, sheet, std::nullopt};
 }
 

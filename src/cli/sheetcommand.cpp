@@ -481,12 +481,12 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window, const
     return {std::move(sheet.marks), sheet.refusal};
 }
 
-int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
-                const QString& title)
+// What keeps an export from being drawn at all: a correction asked for that
+// is not there, margins that leave no room, a PNG too large. Its exit
+// status, said; else nothing.
+std::optional<int> exportRefused(const SheetRequest& request, const Choice& printer,
+                                 const StoredCorrection& stored, const PageSetup& page)
 {
-    // The printer's correction, asked for: there must be one to draw with.
-    const StoredCorrection stored =
-        request.calibrated ? Calibrations().find(printer.queue) : StoredCorrection();
     if (request.calibrated && !stored.correction) {
         if (stored.problem.isEmpty())
             say(QStringLiteral("%1: --calibrated: \"%2\" is not calibrated")
@@ -495,10 +495,6 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             sayUnreadable(stored);
         return 2;
     }
-    const std::optional<PageSetup> chosen = printerPage(printer, request);
-    if (!chosen)
-        return 1;
-    const PageSetup& page = *chosen;
     const QSizeF paper = page.layout.fullRect(QPageLayout::Point).size();
     if (request.margins && 2 * *request.margins >= std::min(paper.width(), paper.height())) {
         say(QStringLiteral("%1: --margins %2: leave no room on a page of %3 x %4 points")
@@ -507,7 +503,6 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                 .arg(paper.height()));
         return 2;
     }
-
     if (request.format == SheetRequest::Format::Png) {
         const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
         if (pixels.width() > 20000 || pixels.height() > 20000 ||
@@ -521,39 +516,27 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             return 2;
         }
     }
-    const QString target =
-        request.file == QStringLiteral("-") ? QStringLiteral("standard output") : request.file;
-    const auto cannotWrite = [&](const QString& why) {
-        say(QStringLiteral("%1: cannot write %2: %3").arg(programName(), target, why));
-        return 1;
-    };
-    if (request.file == QStringLiteral("-") && standardOutput::wasClosed())
-        return cannotWrite(QString::fromLocal8Bit(std::strerror(EBADF)));
-    OutputFile file;
-    if (!file.open(request.file))
-        return cannotWrite(file.errorString());
-    // The sheet is drawn whole in memory first: a run that fails leaves the
-    // target as it was.
-    QBuffer document;
-    document.open(QIODevice::WriteOnly);
-    StderrReport report;
-    StoredWindow window(store, request, QString(), report);
-    NoBoxes boxes;
-    UserRegistry registry;
-    bool busy = false;
+    return std::nullopt;
+}
+
+// The page of an export in the format asked for, and the canvas that draws
+// on it: a PDF as a printer has it; an SVG of the page's physical size with
+// the lines at their exact places (on dots with --resolution); a PNG with
+// the lines on whole pixels, as on a printer's dots.
+struct ExportPage {
+    std::unique_ptr<QPdfWriter> pdf;
+    std::unique_ptr<QSvgGenerator> svg;
+    QImage image;
+    std::unique_ptr<BitPage> bits;
+    std::unique_ptr<SvgPaths> paths;
+    QPaintDevice* device = nullptr;
+    std::unique_ptr<PrinterCanvas> canvas;
+
+    ExportPage(const SheetRequest& request, const PageSetup& page, const QString& title,
+               QBuffer& document)
     {
-        // The page in the format asked for: a PDF as a printer has it; an
-        // SVG of the page's physical size with the lines at their exact
-        // places (on dots with --resolution); a PNG with the lines on whole
-        // pixels, as on a printer's dots.
-        std::unique_ptr<QPdfWriter> pdf;
-        std::unique_ptr<QSvgGenerator> svg;
-        QImage image;
-        std::unique_ptr<BitPage> bits;
-        std::unique_ptr<SvgPaths> paths;
-        QPaintDevice* device = nullptr;
-        std::unique_ptr<PrinterCanvas> canvas;
         const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
+        const bool onDots = request.resolution.has_value();
         switch (request.format) {
         case SheetRequest::Format::Pdf:
             pdf = std::make_unique<QPdfWriter>(&document);
@@ -569,8 +552,8 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                 paths = std::make_unique<SvgPaths>(page.layout.fullRect(QPageLayout::Point).size(),
                                                    page.dpi);
                 image = QImage(1, 1, QImage::Format_RGB32);
-                canvas = std::make_unique<PrinterCanvas>(*paths, image, page.layout, page.dpi,
-                                                         request.resolution.has_value());
+                canvas =
+                    std::make_unique<PrinterCanvas>(*paths, image, page.layout, page.dpi, onDots);
                 device = &image;
                 break;
             }
@@ -582,8 +565,7 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                                                   (page.dpi / 72.0)));
             svg->setTitle(title + QStringLiteral(": calibration sheet"));
             device = svg.get();
-            canvas = std::make_unique<PrinterCanvas>(*svg, page.layout, page.dpi,
-                                                     request.resolution.has_value());
+            canvas = std::make_unique<PrinterCanvas>(*svg, page.layout, page.dpi, onDots);
             break;
         case SheetRequest::Format::Png:
             // The grid straight into two-colour pixels; the calibration
@@ -601,7 +583,63 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             }
             break;
         }
-        PagePrinters sheet(*device, *canvas);
+    }
+
+    // Ends the page and puts the rest of the file into the document.
+    void finish(QBuffer& document, const QPageLayout& layout, const QString& title, QRgb ink,
+                int dpi)
+    {
+        canvas.reset();
+        if (svg) {
+            svg.reset();
+            const QByteArray text = exactSvgSize(document.data(), layout);
+            document.close();
+            document.setData(text);
+            document.open(QIODevice::WriteOnly | QIODevice::Append);
+        }
+        if (paths)
+            document.write(paths->svg(title + QStringLiteral(": graph paper")));
+        else if (bits)
+            document.write(bits->png(ink, dpi));
+        else if (!image.isNull())
+            writePng(image, dpi, ink, document);
+    }
+};
+
+int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
+                const QString& title)
+{
+    // The printer's correction, asked for: there must be one to draw with.
+    const StoredCorrection stored =
+        request.calibrated ? Calibrations().find(printer.queue) : StoredCorrection();
+    if (request.calibrated && !stored.correction)
+        return *exportRefused(request, printer, stored, PageSetup());
+    const std::optional<PageSetup> chosen = printerPage(printer, request);
+    if (!chosen)
+        return 1;
+    const PageSetup& page = *chosen;
+    if (const auto refused = exportRefused(request, printer, stored, page))
+        return *refused;
+    const QString target =
+        request.file == QStringLiteral("-") ? QStringLiteral("standard output") : request.file;
+    const auto cannotWrite = [&](const QString& why) {
+        say(QStringLiteral("%1: cannot write %2: %3").arg(programName(), target, why));
+        return 1;
+    };
+    if (request.file == QStringLiteral("-") && standardOutput::wasClosed())
+        return cannotWrite(QString::fromLocal8Bit(std::strerror(EBADF)));
+    OutputFile file;
+    if (!file.open(request.file))
+        return cannotWrite(file.errorString());
+    // The sheet is drawn whole in memory first: a run that fails leaves the
+    // target as it was.
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
+    StderrReport report;
+    StoredWindow window(store, request, QString(), report);
+    {
+        ExportPage out(request, page, title, document);
+        PagePrinters sheet(*out.device, *out.canvas);
         sheet.setJobTitle(title);
         if (request.calibrationSheet) {
             drawCalibrationSheet(sheet.printerCanvas(), page.layout, page.dpi,
@@ -621,27 +659,17 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                 document.write(sheet.printerCanvas().drawMarks(marks.marks, window.lineColour(),
                                                                request.pages));
             } else {
+                NoBoxes boxes;
+                UserRegistry registry;
+                bool busy = false;
                 PrintJobContext job{window, sheet, registry, boxes, report, title, busy};
                 printJob(job);
             }
         }
-        if (!bits && !paths)
+        if (!out.bits && !out.paths)
             sheet.blankPageIfNothingWasDrawn();
-        canvas.reset();
-        if (svg) {
-            svg.reset();
-            const QByteArray text = exactSvgSize(document.data(), page.layout);
-            document.close();
-            document.setData(text);
-            document.open(QIODevice::WriteOnly | QIODevice::Append);
-        }
-        const QColor ink = toQColor(window.lineColour(), QGuiApplication::palette());
-        if (paths)
-            document.write(paths->svg(title + QStringLiteral(": graph paper")));
-        else if (bits)
-            document.write(bits->png(ink.rgb(), page.dpi));
-        else if (!image.isNull())
-            writePng(image, page.dpi, ink.rgb(), document);
+        out.finish(document, page.layout, title,
+                   toQColor(window.lineColour(), QGuiApplication::palette()).rgb(), page.dpi);
     }
     if (!request.calibrationSheet &&
         (request.pattern.name.isEmpty() || request.pattern.name == QStringLiteral("grid")))

@@ -289,6 +289,65 @@ CupsPrinters::CupsPrinters() : m_queues(queues(true))
 
 CupsPrinters::~CupsPrinters() = default;
 
+#ifndef Q_OS_WIN
+namespace {
+
+// Every queue a Get-Printers answer names, with its description.
+QList<CupsPrinters::Queue> queuesIn(ipp_t* response)
+{
+    QList<CupsPrinters::Queue> list;
+    CupsPrinters::Queue queue;
+    const auto finish = [&] {
+        if (!queue.name.isEmpty())
+            list.append(queue);
+        queue = CupsPrinters::Queue();
+    };
+    for (ipp_attribute_t* attr = ippFirstAttribute(response); attr;
+         attr = ippNextAttribute(response)) {
+        const char* name = ippGetName(attr);
+        if (!name) { // the end of one printer's attributes
+            finish();
+            continue;
+        }
+        if (ippGetGroupTag(attr) != IPP_TAG_PRINTER)
+            continue;
+        const QString value = QString::fromUtf8(ippGetString(attr, 0, nullptr));
+        if (qstrcmp(name, "printer-name") == 0)
+            queue.name = value;
+        else if (qstrcmp(name, "printer-info") == 0)
+            queue.deviceName = queue.description = value;
+    }
+    finish();
+    return list;
+}
+
+// The instances the user defined, as printers of their own, in the order in
+// which Qt and the print dialogs list them: by queue, an instance after its
+// queue.
+void withInstances(QList<CupsPrinters::Queue>& list, const QStringList& instances)
+{
+    const QList<CupsPrinters::Queue> queuesOnly = list;
+    for (const QString& instance : instances) {
+        const QString base = instance.section(QLatin1Char('/'), 0, 0);
+        for (const CupsPrinters::Queue& q : queuesOnly)
+            if (q.name == base)
+                list.append({instance, q.description, q.description, false});
+    }
+    std::stable_sort(
+        list.begin(), list.end(), [](const CupsPrinters::Queue& a, const CupsPrinters::Queue& b) {
+            const int byQueue =
+                a.name.section(QLatin1Char('/'), 0, 0)
+                    .compare(b.name.section(QLatin1Char('/'), 0, 0), Qt::CaseInsensitive);
+            if (byQueue != 0)
+                return byQueue < 0;
+            return a.name.section(QLatin1Char('/'), 1)
+                       .compare(b.name.section(QLatin1Char('/'), 1), Qt::CaseInsensitive) < 0;
+        });
+}
+
+} // namespace
+#endif
+
 QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure* unreachable,
                                                 PrintService* conversation)
 {
@@ -313,48 +372,9 @@ QList<CupsPrinters::Queue> CupsPrinters::queues(bool findDefault, ServiceFailure
     ipp_t* response = service.request(request, "/");
     if (!response)
         return gone();
-    Queue queue;
-    const auto finish = [&] {
-        if (!queue.name.isEmpty())
-            list.append(queue);
-        queue = Queue();
-    };
-    for (ipp_attribute_t* attr = ippFirstAttribute(response); attr;
-         attr = ippNextAttribute(response)) {
-        const char* name = ippGetName(attr);
-        if (!name) { // the end of one printer's attributes
-            finish();
-            continue;
-        }
-        if (ippGetGroupTag(attr) != IPP_TAG_PRINTER)
-            continue;
-        const QString value = QString::fromUtf8(ippGetString(attr, 0, nullptr));
-        if (qstrcmp(name, "printer-name") == 0)
-            queue.name = value;
-        else if (qstrcmp(name, "printer-info") == 0)
-            queue.deviceName = queue.description = value;
-    }
-    finish();
+    list = queuesIn(response);
     ippDelete(response);
-    // The instances the user defined, as printers of their own.
-    const QList<Queue> queuesOnly = list;
-    for (const QString& instance : lpoptionsInstances()) {
-        const QString base = instance.section(QLatin1Char('/'), 0, 0);
-        for (const Queue& q : queuesOnly)
-            if (q.name == base)
-                list.append({instance, q.description, q.description, false});
-    }
-    // In the order in which Qt and the print dialogs list them: by queue, an
-    // instance after its queue.
-    std::stable_sort(list.begin(), list.end(), [](const Queue& a, const Queue& b) {
-        const int byQueue =
-            a.name.section(QLatin1Char('/'), 0, 0)
-                .compare(b.name.section(QLatin1Char('/'), 0, 0), Qt::CaseInsensitive);
-        if (byQueue != 0)
-            return byQueue < 0;
-        return a.name.section(QLatin1Char('/'), 1)
-                   .compare(b.name.section(QLatin1Char('/'), 1), Qt::CaseInsensitive) < 0;
-    });
+    withInstances(list, lpoptionsInstances());
     // The user's default (their lpoptions, else the service's).
     if (findDefault) {
         if (cups_dest_t* fallback = cupsGetNamedDest(service.connection(), nullptr, nullptr)) {
