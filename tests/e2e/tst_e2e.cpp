@@ -394,9 +394,10 @@ private slots:
     }
 
     // What Orca itself says, read from its debug log (its speech, as no
-    // audio is there): the printer chosen with the arrow keys on the closed
-    // list, and a field's reset to "0" once the box is gone, while the
-    // focus is elsewhere.
+    // audio is there): every printer chosen with the arrow keys on the
+    // closed list, one change after another; one chosen in the open list; a
+    // character typed in a field; and a field's reset to "0" once the box is
+    // gone, while the focus is elsewhere.
     void whatOrcaSays()
     {
         QVERIFY2(!QStandardPaths::findExecutable("orca").isEmpty(),
@@ -414,12 +415,18 @@ private slots:
         QTest::qWait(10000); // Orca finds the program's window
         xdotool({"windowactivate", "--sync", window});
         xdotool({"key", "--delay", "300", "shift+Tab", "shift+Tab"});
+        // Every change on the closed list, a few seconds apart, over three
+        // printers; then one chosen in the open list.
+        for (const char* key : {"Down", "Up", "Up", "Down"}) {
+            QTest::qWait(1500);
+            xdotool({"key", key});
+        }
         QTest::qWait(2000);
-        xdotool({"key", "Down"});
-        QTest::qWait(2000);
-        xdotool({"key", "Up"});
+        xdotool({"key", "--delay", "500", "alt+Down", "Up", "Return"});
         QTest::qWait(2000);
         clickAt(text1);
+        xdotool({"key", "--delay", "300", "ctrl+a", "7"});
+        QTest::qWait(1000);
         xdotool({"key", "--delay", "30", "ctrl+a", "a", "b", "c", "Tab"});
         dismissBox("no \"Must be a numeric value.\" box");
         QTest::qWait(5000);
@@ -435,13 +442,23 @@ private slots:
         for (const QByteArray& line : file.readAll().split('\n'))
             if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
                 said << QString::fromUtf8(line.mid(at + 16)).section(QLatin1Char('\''), 0, 0);
-        const qsizetype focused = said.indexOf("Office combo box.");
-        const qsizetype down = said.indexOf("notification US Letter Printer.", focused);
-        const qsizetype up = said.indexOf("notification Office.", down);
-        const qsizetype reset =
-            said.indexOf("notification Number Of Lines, Horizotal: set to 0.", up);
-        QVERIFY2(focused >= 0 && down > focused && up > down && reset > up,
-                 qPrintable(said.join('\n')));
+        qsizetype at = said.indexOf("Office combo box.");
+        QVERIFY2(at >= 0, qPrintable(said.join('\n')));
+        const QStringList expected{"notification US Letter Printer.",
+                                   "notification Office.",
+                                   "notification Marnova PDF Writer.",
+                                   "notification Office.",
+                                   "Marnova PDF Writer.",
+                                   "7 ",
+                                   "notification Number Of Lines, Horizotal: set to 0."};
+        for (const QString& heard : expected) {
+            const qsizetype next = said.indexOf(heard, at + 1);
+            QVERIFY2(next > at, qPrintable(QString("not heard: \"%1\" after line %2 of\n%3")
+                                               .arg(heard)
+                                               .arg(at)
+                                               .arg(said.join('\n'))));
+            at = next;
+        }
     }
 
     void killedRightAfterTypingLosesNothing()
