@@ -500,6 +500,61 @@ QList<int> CupsPrinters::jobIds() const
     return ids;
 }
 
+namespace {
+
+// What keeps the queue's jobs from printing, where a job of it tells: the
+// scheduler stopped one (its device failed: a file it cannot write), or the
+// printer is still on a job from before this run (one whose device does not
+// answer, say), not one of `ours`. `why` is then what was said of that job.
+enum class JobsWait { No, Stopped, Behind };
+JobsWait jobsWait(PrintService& service, const QByteArray& queue, const QList<int>& ours,
+                  QString* why)
+{
+    ipp_t* request = printerRequest(IPP_OP_GET_JOBS, queue);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr,
+                 "not-completed");
+    static const char* const wanted[] = {"job-id", "job-state", "job-printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr,
+                  wanted);
+    ipp_t* response = service.request(request, "/");
+    if (!response)
+        return JobsWait::No;
+    JobsWait found = JobsWait::No;
+    int id = 0;
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+    QString said;
+    const auto endOfJob = [&] {
+        const JobsWait wait = state == IPP_JSTATE_STOPPED ? JobsWait::Stopped
+                              : state == IPP_JSTATE_PROCESSING && !ours.contains(id)
+                                  ? JobsWait::Behind
+                                  : JobsWait::No;
+        if (wait != JobsWait::No && found != JobsWait::Stopped) {
+            found = wait;
+            *why = said;
+        }
+        id = 0;
+        state = IPP_JSTATE_PENDING;
+        said.clear();
+    };
+    for (ipp_attribute_t* attr = ippFirstAttribute(response); attr;
+         attr = ippNextAttribute(response)) {
+        const char* name = ippGetName(attr);
+        if (!name)
+            endOfJob();
+        else if (qstrcmp(name, "job-id") == 0)
+            id = ippGetInteger(attr, 0);
+        else if (qstrcmp(name, "job-state") == 0)
+            state = ipp_jstate_t(ippGetInteger(attr, 0));
+        else if (qstrcmp(name, "job-printer-state-message") == 0)
+            said = QString::fromUtf8(ippGetString(attr, 0, nullptr));
+    }
+    endOfJob();
+    ippDelete(response);
+    return found;
+}
+
+} // namespace
+
 QString CupsPrinters::queueState()
 {
     if (m_jobs.isEmpty() || !m_service || !m_service->reachable())
@@ -520,8 +575,12 @@ QString CupsPrinters::queueState()
     ipp_attribute_t* message = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT);
     const bool stopped = state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED;
     const int count = waiting ? ippGetInteger(waiting, 0) : int(m_jobs.size());
-    const QString why = message ? QString::fromUtf8(ippGetString(message, 0, nullptr)) : QString();
+    QString why = message ? QString::fromUtf8(ippGetString(message, 0, nullptr)) : QString();
     ippDelete(response);
+    QList<int> ours;
+    for (const HandedOver& job : m_jobs)
+        ours << job.id;
+    const JobsWait wait = stopped ? JobsWait::No : jobsWait(*m_service, queue, ours, &why);
     const bool held =
         std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const HandedOver& job) { return job.held; });
     const QString jobs =
@@ -529,10 +588,18 @@ QString CupsPrinters::queueState()
     QString said;
     if (stopped)
         said = QStringLiteral("%1 is stopped: %2").arg(m_current.deviceName, jobs);
+    else if (wait == JobsWait::Stopped)
+        said = QStringLiteral("%1 cannot print: %2 (%3)")
+                   .arg(m_current.deviceName, jobs,
+                        why.isEmpty() ? QStringLiteral("its device failed, and the print "
+                                                       "service stopped a job")
+                                      : why);
+    else if (wait == JobsWait::Behind)
+        said = QStringLiteral("%1 is still on an earlier job: %2").arg(m_current.deviceName, jobs);
     else if (held)
         said = QStringLiteral("%1 holds the jobs until they are released: %2")
                    .arg(m_current.deviceName, jobs);
-    if (!said.isEmpty() && !why.isEmpty())
+    if (!said.isEmpty() && !why.isEmpty() && wait != JobsWait::Stopped)
         said += QStringLiteral(" (%1)").arg(why);
     m_states.insert(m_current.deviceName, said);
     return said;

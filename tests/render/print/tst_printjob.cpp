@@ -837,21 +837,32 @@ private slots:
     void queuesThatPrintNothingSaySo_data()
     {
         QTest::addColumn<QStringList>("setUp");
+        QTest::addColumn<bool>("earlierJob"); // one printed first, that fails on the device
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("taken");
-        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("said"); // %1: the jobs that wait
         QTest::newRow("not accepting jobs")
-            << QStringList{"cupsreject", "Held_Back"} << 1 << false
+            << QStringList{"cupsreject", "Held_Back"} << false << 1 << false
             << "Printer error: Held Back Printer is not accepting jobs in ";
-        QTest::newRow("stopped") << QStringList{"cupsdisable", "Held_Back"} << 0 << true
-                                 << "Held Back Printer is stopped: 3 jobs wait";
+        QTest::newRow("stopped") << QStringList{"cupsdisable", "Held_Back"} << false << 0 << true
+                                 << "Held Back Printer is stopped: %1 jobs wait";
         QTest::newRow("holding the jobs")
             << QStringList{"lpadmin", "-p", "Held_Back", "-o", "job-hold-until-default=indefinite"}
-            << 0 << true << "Held Back Printer holds the jobs until they are released: 3 jobs wait";
+            << false << 0 << true
+            << "Held Back Printer holds the jobs until they are released: %1 jobs wait";
+        QTest::newRow("a device that does not answer")
+            << QStringList{"lpadmin", "-p", "Held_Back", "-v", "socket://127.0.0.1:1"} << true << 0
+            << true << "Held Back Printer is still on an earlier job: %1 jobs wait";
+        QTest::newRow("a file that cannot be written")
+            << QStringList{"lpadmin", "-p", "Held_Back", "-v", "file:///proc/nowhere/out"} << true
+            << 0 << true
+            << "Held Back Printer cannot print: %1 jobs wait (its device failed, and the print "
+               "service stopped a job)";
     }
     void queuesThatPrintNothingSaySo()
     {
         QFETCH(QStringList, setUp);
+        QFETCH(bool, earlierJob);
         QFETCH(int, status);
         QFETCH(bool, taken);
         QFETCH(QString, said);
@@ -862,11 +873,16 @@ private slots:
         });
         CupsQueues::run(setUp.first(), setUp.mid(1));
         const QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        if (earlierJob) {
+            QCOMPARE(runProgram({"--print", "--printer", "Held_Back"}, env).status, 0);
+            QThread::sleep(2); // its device fails at once, and the scheduler knows
+        }
+        const int before = earlierJob ? 1 : 0;
         const ProgramRun run =
             runProgram({"--print", "--printer", "Held_Back", "--copies", "3"}, env);
         QCOMPARE(run.status, status);
         QCOMPARE(run.err.count('\n'), 1);
-        QVERIFY2(run.err.startsWith("gridorra: " + said), qPrintable(run.err));
+        QVERIFY2(run.err.startsWith("gridorra: " + said.arg(before + 3)), qPrintable(run.err));
         const QStringList ids = run.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(ids.size(), taken ? 3 : 0);
         for (const QString& id : ids)
@@ -880,7 +896,7 @@ private slots:
         start("Held Back Printer");
         form->pushButton2()->click();
         QCOMPARE(services->boxes.said(), QStringList({"Done."}));
-        QVERIFY2(form->combo1()->toolTip().startsWith(QString(said).replace("3 jobs", "4 jobs")),
+        QVERIFY2(form->combo1()->toolTip().startsWith(said.arg(before + 4)),
                  qPrintable(form->combo1()->toolTip()));
         QCOMPARE(form->combo1()->accessibleDescription(), form->combo1()->toolTip());
     }
