@@ -352,6 +352,18 @@ private slots:
         QCOMPARE(jobs.size(), status == 0 ? 2 : 0);
         for (const auto& job : jobs)
             QVERIFY(onA4(job.first));
+        if (terminal)
+            return;
+        // Nor is an export drawn on another paper than the queue's.
+        const QString pdf = config.path() + "/locked.pdf";
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setChildProcessModifier([] { ::setsid(); });
+        p.start(GRIDORRA_EXE, {"--export", pdf, "--printer", "Locked"});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("the printer asks for a password"));
+        QVERIFY(!QFile::exists(pdf));
     }
 
     // The dialog the window shows: the name filled in, Print only with a
