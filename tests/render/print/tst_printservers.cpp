@@ -204,6 +204,8 @@ private slots:
         QVERIFY(remote.startsWith("%PDF"));
         QVERIFY(remote == documentWithoutDate(jobs[1].first));
         QVERIFY(onA4(jobs[0].first));
+        QVERIFY(CupsQueues::controlOf(jobs[0].first)
+                    .contains(QByteArray("print-scaling\0\4none", 19))); // never scaled
     }
 
     void theConversationIsEncrypted()
