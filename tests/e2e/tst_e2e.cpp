@@ -448,7 +448,8 @@ private slots:
                                    "notification Office.",
                                    "notification Marnova PDF Writer.",
                                    "notification Office.",
-                                   "Marnova PDF Writer.",
+                                   "List with 5 items.",
+                                   "Marnova PDF Writer combo box.",
                                    "7 ",
                                    "notification Number Of Lines, Horizotal: set to 0."};
         for (const QString& heard : expected) {
