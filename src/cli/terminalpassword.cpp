@@ -1,5 +1,7 @@
 #include "terminalpassword.h"
 
+#include <QScopeGuard>
+
 #ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <termios.h>
@@ -52,18 +54,24 @@ std::optional<PasswordPrompt::Login> TerminalPassword::ask(const QString& printe
     const Terminal tty;
     if (tty.fd < 0)
         return std::nullopt;
-    if (again)
-        tty.write("The printer refused the password.\n");
-    if (!tty.write(QStringLiteral("Password for %1 on %2? ").arg(user, server).toLocal8Bit()))
-        return std::nullopt;
+    // Echo off before the prompt shows, and nothing typed ahead dropped:
+    // an answer given as soon as the prompt appears is read, never shown.
     termios before{};
     const bool quiet = ::tcgetattr(tty.fd, &before) == 0;
     if (quiet) {
         termios silent = before;
         silent.c_lflag &= tcflag_t(~(ECHO | ECHONL));
         silent.c_lflag |= ICANON;
-        ::tcsetattr(tty.fd, TCSAFLUSH, &silent);
+        ::tcsetattr(tty.fd, TCSANOW, &silent);
     }
+    const auto restore = qScopeGuard([&] {
+        if (quiet)
+            ::tcsetattr(tty.fd, TCSANOW, &before);
+    });
+    if (again)
+        tty.write("The printer refused the password.\n");
+    if (!tty.write(QStringLiteral("Password for %1 on %2? ").arg(user, server).toLocal8Bit()))
+        return std::nullopt;
     QByteArray line;
     char c = 0;
     for (;;) {
@@ -74,8 +82,6 @@ std::optional<PasswordPrompt::Login> TerminalPassword::ask(const QString& printe
             break;
         line.append(c);
     }
-    if (quiet)
-        ::tcsetattr(tty.fd, TCSAFLUSH, &before);
     tty.write("\n");
     const QString password = QString::fromLocal8Bit(line);
     line.fill('\0');

@@ -103,7 +103,7 @@ ProgramRun onATerminal(const QStringList& args, const QProcessEnvironment& env,
     ProgramRun run;
     QByteArray out;
     *prompts = 0;
-    QDeadlineTimer deadline(60000);
+    QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired()) {
         pollfd p{master, POLLIN, 0};
         if (::poll(&p, 1, 200) <= 0)
