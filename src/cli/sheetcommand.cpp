@@ -481,27 +481,17 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window, const
     return {std::move(sheet.marks), sheet.refusal};
 }
 
-// What keeps an export from being drawn at all: a correction asked for that
-// is not there, margins that leave no room, a PNG too large. Its exit
-// status, said; else nothing.
-std::optional<int> exportRefused(const SheetRequest& request, const Choice& printer,
-                                 const StoredCorrection& stored, const PageSetup& page)
+// Whether the page leaves no sheet to draw: margins that leave no room, a
+// PNG too large. Said, when so.
+bool pageRefused(const SheetRequest& request, const PageSetup& page)
 {
-    if (request.calibrated && !stored.correction) {
-        if (stored.problem.isEmpty())
-            say(QStringLiteral("%1: --calibrated: \"%2\" is not calibrated")
-                    .arg(programName(), printer.deviceName));
-        else
-            sayUnreadable(stored);
-        return 2;
-    }
     const QSizeF paper = page.layout.fullRect(QPageLayout::Point).size();
     if (request.margins && 2 * *request.margins >= std::min(paper.width(), paper.height())) {
         say(QStringLiteral("%1: --margins %2: leave no room on a page of %3 x %4 points")
                 .arg(programName(), request.marginsText)
                 .arg(paper.width())
                 .arg(paper.height()));
-        return 2;
+        return true;
     }
     if (request.format == SheetRequest::Format::Png) {
         const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
@@ -513,10 +503,10 @@ std::optional<int> exportRefused(const SheetRequest& request, const Choice& prin
                     .arg(pixels.width())
                     .arg(pixels.height())
                     .arg(page.dpi));
-            return 2;
+            return true;
         }
     }
-    return std::nullopt;
+    return false;
 }
 
 // The page of an export in the format asked for, and the canvas that draws
@@ -531,9 +521,13 @@ struct ExportPage {
     std::unique_ptr<SvgPaths> paths;
     QPaintDevice* device = nullptr;
     std::unique_ptr<PrinterCanvas> canvas;
+    const PageSetup& page;
+    const QString& title;
+    QBuffer& document;
 
     ExportPage(const SheetRequest& request, const PageSetup& page, const QString& title,
                QBuffer& document)
+        : page(page), title(title), document(document)
     {
         const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
         const bool onDots = request.resolution.has_value();
@@ -586,13 +580,12 @@ struct ExportPage {
     }
 
     // Ends the page and puts the rest of the file into the document.
-    void finish(QBuffer& document, const QPageLayout& layout, const QString& title, QRgb ink,
-                int dpi)
+    void finish(QRgb ink)
     {
         canvas.reset();
         if (svg) {
             svg.reset();
-            const QByteArray text = exactSvgSize(document.data(), layout);
+            const QByteArray text = exactSvgSize(document.data(), page.layout);
             document.close();
             document.setData(text);
             document.open(QIODevice::WriteOnly | QIODevice::Append);
@@ -600,9 +593,9 @@ struct ExportPage {
         if (paths)
             document.write(paths->svg(title + QStringLiteral(": graph paper")));
         else if (bits)
-            document.write(bits->png(ink, dpi));
+            document.write(bits->png(ink, page.dpi));
         else if (!image.isNull())
-            writePng(image, dpi, ink, document);
+            writePng(image, page.dpi, ink, document);
     }
 };
 
@@ -612,14 +605,20 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
     // The printer's correction, asked for: there must be one to draw with.
     const StoredCorrection stored =
         request.calibrated ? Calibrations().find(printer.queue) : StoredCorrection();
-    if (request.calibrated && !stored.correction)
-        return *exportRefused(request, printer, stored, PageSetup());
+    if (request.calibrated && !stored.correction) {
+        if (stored.problem.isEmpty())
+            say(QStringLiteral("%1: --calibrated: \"%2\" is not calibrated")
+                    .arg(programName(), printer.deviceName));
+        else
+            sayUnreadable(stored);
+        return 2;
+    }
     const std::optional<PageSetup> chosen = printerPage(printer, request);
     if (!chosen)
         return 1;
     const PageSetup& page = *chosen;
-    if (const auto refused = exportRefused(request, printer, stored, page))
-        return *refused;
+    if (pageRefused(request, page))
+        return 2;
     const QString target =
         request.file == QStringLiteral("-") ? QStringLiteral("standard output") : request.file;
     const auto cannotWrite = [&](const QString& why) {
@@ -668,8 +667,7 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
         }
         if (!out.bits && !out.paths)
             sheet.blankPageIfNothingWasDrawn();
-        out.finish(document, page.layout, title,
-                   toQColor(window.lineColour(), QGuiApplication::palette()).rgb(), page.dpi);
+        out.finish(toQColor(window.lineColour(), QGuiApplication::palette()).rgb());
     }
     if (!request.calibrationSheet &&
         (request.pattern.name.isEmpty() || request.pattern.name == QStringLiteral("grid")))

@@ -11,6 +11,16 @@
 
 namespace gridorra::test {
 
+// A PDF's bytes with the time it was made taken out: documents drawn alike
+// at other times compare equal.
+inline QByteArray withoutCreationDate(QByteArray pdf)
+{
+    const qsizetype at = pdf.indexOf("/CreationDate (D:");
+    if (at >= 0)
+        pdf.replace(at, pdf.indexOf(')', at) - at + 1, "/CreationDate (D:0)");
+    return pdf;
+}
+
 // Renders part of the first page of a PDF in grey with pdftoppm; `area` is in
 // pixels at the given resolution. A null image when pdftoppm fails.
 inline QImage rasterisePdf(const QString& pdf, int dpi, const QRect& area)

@@ -232,6 +232,12 @@ cups_dest_t* namedDest(PrintService& service, const QByteArray& name, const QByt
 }
 } // namespace
 
+#ifndef Q_OS_WIN
+namespace {
+QString refusalOf(ipp_status_t status, const QString& printer, const QString& said);
+} // namespace
+#endif
+
 QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
 {
     QueuePage page;
@@ -259,7 +265,7 @@ QueuePage CupsPrinters::pageOf(PrintService& service, const QString& queue)
     if (read == PpdRead::Refused) {
         const QString why = passwords::refusal();
         throw Failure(fail::printerError + QStringLiteral(": ") +
-                      (why.isEmpty() ? QStringLiteral("the printer refused the password") : why));
+                      (why.isEmpty() ? refusalOf(IPP_STATUS_ERROR_FORBIDDEN, {}, {}) : why));
     }
     // Dots are the queue's; a high resolution where the queue names none.
     if (page.dpi <= 0)

@@ -6,6 +6,7 @@
 #include "render/print/passwords.h"
 #include "render/print/printservice.h"
 #include "support/cupsqueues.h"
+#include "support/pdfraster.h"
 #include "support/pinlocale.h"
 #include "support/programrun.h"
 #include "support/testservices.h"
@@ -61,13 +62,22 @@ QProcessEnvironment onTheServer(const QString& server)
 QByteArray documentWithoutDate(int job)
 {
     QFile f(CupsQueues::documentOf(job));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = f.readAll();
-    const qsizetype at = bytes.indexOf("/CreationDate (D:");
-    if (at > 0)
-        bytes.replace(at, bytes.indexOf(')', at) - at + 1, "/CreationDate (D:0)");
-    return bytes;
+    return f.open(QIODevice::ReadOnly) ? withoutCreationDate(f.readAll()) : QByteArray();
+}
+
+// The program in a session of its own: no controlling terminal at all. Its
+// standard output and error, together.
+ProgramRun withoutTerminal(const QStringList& args, const QProcessEnvironment& env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setChildProcessModifier([] { ::setsid(); });
+    p.start(GRIDORRA_EXE, args);
+    ProgramRun run;
+    if (p.waitForFinished(20000))
+        run.status = p.exitCode();
+    run.out = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
+    return run;
 }
 
 // Whether the job went to the queue's own paper, A4.
@@ -336,14 +346,7 @@ private slots:
         if (terminal) {
             run = onATerminal(args, env, answers, &asked);
         } else {
-            // A session of its own: no controlling terminal at all.
-            QProcess p;
-            p.setProcessEnvironment(env);
-            p.setChildProcessModifier([] { ::setsid(); });
-            p.start(GRIDORRA_EXE, args);
-            QVERIFY(p.waitForFinished(20000));
-            run.status = p.exitCode();
-            run.out = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
+            run = withoutTerminal(args, env);
         }
         QVERIFY2(run.out.contains(said), qPrintable(run.out));
         QCOMPARE(run.status, status);
@@ -358,13 +361,9 @@ private slots:
             return;
         // Nor is an export drawn on another paper than the queue's.
         const QString pdf = config.path() + "/locked.pdf";
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.setChildProcessModifier([] { ::setsid(); });
-        p.start(GRIDORRA_EXE, {"--export", pdf, "--printer", "Locked"});
-        QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitCode(), 1);
-        QVERIFY(p.readAllStandardError().contains("the printer asks for a password"));
+        const ProgramRun exported = withoutTerminal({"--export", pdf, "--printer", "Locked"}, env);
+        QCOMPARE(exported.status, 1);
+        QVERIFY(exported.out.contains("the printer asks for a password"));
         QVERIFY(!QFile::exists(pdf));
     }
 
