@@ -261,6 +261,11 @@ QString setPages(const QString& t, SheetRequest& s)
     s.pages = pages.value_or(1);
     return why;
 }
+QString setExactLengths(const QString&, SheetRequest& sheet)
+{
+    sheet.exactLengths = true;
+    return {};
+}
 QString setCalibrated(const QString&, SheetRequest& sheet)
 {
     sheet.calibrated = true;
@@ -344,6 +349,10 @@ constexpr SheetOption sheetOptions[] = {
      "grid: a third, heavier line every m wide lines (millimetre paper: --unit cm --lines-down "
      "10 --lines-across 10 --wide-down 5 --wide-across 5 --heavy-every 2).",
      SheetOption::Sheet, setHeavyEvery},
+    {"exact-lengths", nullptr,
+     "grid: lines exactly the unit over the count apart (2 per cm: 5 mm), where the window's "
+     "grid takes whole twips (5.010 mm); also kept as the stored ExactLengths=1.",
+     SheetOption::Sheet, setExactLengths},
     {"dot-size", "dots",
      "dots, isodots: a dot's diameter in printer dots (4 by default), e.g. --dot-size 5.",
      SheetOption::Sheet, setWhole<&PatternParameters::dotSize, 1, 100>},

@@ -37,13 +37,16 @@ struct SheetRequest {
     // values of its own options; the grid's values come from the fields.
     PatternParameters pattern;
     std::optional<int> heavyEvery; // the grid's third weight
-    int pages = 1;                 // a PDF notebook's pages
+    // The grid's spacing exactly the unit over the count, not the window's
+    // whole twips: --exact-lengths, else the stored choice.
+    std::optional<bool> exactLengths;
+    int pages = 1; // a PDF notebook's pages
+    bool isGrid() const { return pattern.name.isEmpty() || pattern.name == QStringLiteral("grid"); }
     // Drawn from marks, not by the window's procedure: another kind, the
-    // three-weight grid or a notebook.
+    // three-weight grid, the grid of exact lengths or a notebook.
     bool drawsMarks() const
     {
-        return (!pattern.name.isEmpty() && pattern.name != QStringLiteral("grid")) || heavyEvery ||
-               pages > 1;
+        return !isGrid() || heavyEvery || (exactLengths.value_or(false) && isGrid()) || pages > 1;
     }
 };
 

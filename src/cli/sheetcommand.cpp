@@ -389,6 +389,18 @@ void sayTooDense(const GridWindow& window)
     }
 }
 
+// The window's grid takes its spacing in whole twips: where that is more
+// than 0.05 % off the length asked for, one line says how long the squares
+// really are and how to have them exact.
+void sayInexact(const GridWindow& window)
+{
+    const QString note =
+        grid::roundingNote(window.inchesSelected(), window.fieldText(1), window.fieldText(2));
+    if (!note.isEmpty())
+        say(QStringLiteral("%1: the grid's %2; --exact-lengths draws them exact")
+                .arg(programName(), note));
+}
+
 // A stored correction that cannot be used, and why.
 void sayUnreadable(const StoredCorrection& entry, const QString& after = QString())
 {
@@ -429,6 +441,21 @@ void writePng(const QImage& page, int dpi, QRgb ink, QBuffer& document)
     QImageWriter(&document, "png").write(twoColours);
 }
 
+// The distance between the grid's lines of a field's count (a whole
+// number, as the window reads it), exactly the unit over the count; 0 (one
+// line, as the window draws it) where they would be closer than a twip or
+// the count is no number above 0.
+double exactSpacing(const GridWindow& window, int field)
+{
+    const double unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
+    try {
+        const qint16 count = number::toInt16(window.fieldText(field));
+        return count > 0 && unit / count >= 1 ? unit / count : 0;
+    } catch (const Failure&) {
+        return 0; // reported by the job's step
+    }
+}
+
 // The marks of the sheet the request asks for, on the canvas's printable
 // area at `dpi`: the window's grid read by its job's steps (a failed step
 // reported as the job reports it), another kind from the fields' values
@@ -437,14 +464,31 @@ struct SheetMarks {
     Marks marks;
     QString refusal;
 };
-SheetMarks marksFor(const SheetRequest& request, const GridWindow& window, const Canvas& canvas,
-                    int dpi, ErrorReporter& report)
+SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
+                    const PrinterCanvas& canvas, int dpi, ErrorReporter& report)
 {
-    if (request.pattern.name.isEmpty() || request.pattern.name == QStringLiteral("grid")) {
+    const QSizeF area = canvas.printableArea();
+    if (request.isGrid()) {
         StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.PushButton2_Click "), report);
         GridGeometry g;
         readPrintedGrid(run, window, canvas, g);
-        return {gridMarks(run, g, printedGridLabels, request.heavyEvery.value_or(0)), {}};
+        const bool exact = request.exactLengths.value_or(false);
+        if (!request.heavyEvery && !exact)
+            return {gridMarks(run, g, printedGridLabels), {}};
+        // The window's pens and wide-line periods, its whole-twip spacing
+        // or the exact one, laid out as every kind is.
+        Lattice lattice{double(g.horizontalSpacing),
+                        double(g.verticalSpacing),
+                        g.horizontalPeriod,
+                        g.verticalPeriod,
+                        request.heavyEvery.value_or(0),
+                        g.thinWidth,
+                        g.wideWidth};
+        if (exact) {
+            lattice.down = exactSpacing(window, 1);
+            lattice.across = exactSpacing(window, 2);
+        }
+        return {patterns::lattice(lattice, {area.width(), area.height(), dpi}), {}};
     }
     PatternParameters p = request.pattern;
     p.unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
@@ -477,7 +521,7 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window, const
     field(5, "thickness", p.thickness);
     if (!refusal.isEmpty())
         return {{}, refusal};
-    PatternSheet sheet = patterns::make(p, {canvas.scaleWidth(), canvas.scaleHeight(), dpi});
+    PatternSheet sheet = patterns::make(p, {area.width(), area.height(), dpi});
     return {std::move(sheet.marks), sheet.refusal};
 }
 
@@ -669,8 +713,7 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
             sheet.blankPageIfNothingWasDrawn();
         out.finish(toQColor(window.lineColour(), QGuiApplication::palette()).rgb());
     }
-    if (!request.calibrationSheet &&
-        (request.pattern.name.isEmpty() || request.pattern.name == QStringLiteral("grid")))
+    if (!request.calibrationSheet && request.isGrid())
         sayTooDense(window);
     if (report.failures() > 0) {
         say(QStringLiteral("%1: nothing was written to %2").arg(programName(), target));
@@ -680,6 +723,8 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
     file.device().write(document.data());
     if (!file.commit())
         return cannotWrite(file.errorString());
+    if (!request.calibrationSheet && request.isGrid() && !request.exactLengths.value_or(false))
+        sayInexact(window);
     return 0;
 }
 
@@ -726,6 +771,8 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
             window.setProgressValue(copy * 100.0 / std::max<int>(copies, 1));
             canvas.drawMarks(marks.marks, window.lineColour());
         }
+        if (request.isGrid() && !request.exactLengths.value_or(false))
+            sayInexact(window);
         sayScalingOverridden(printer, printers);
         if (!sayJobs(printer, printers))
             return cannotWriteOutput();
@@ -776,6 +823,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     PrintJobContext job{window, printers, registry, boxes, report, title, busy};
     printJob(job);
     sayTooDense(window);
+    sayInexact(window);
     sayScalingOverridden(printer, printers);
     if (!sayJobs(printer, printers))
         return cannotWriteOutput();
@@ -826,12 +874,17 @@ private:
 
 } // namespace
 
-int drawSheetWithoutWindow(char* program, const SheetRequest& request)
+int drawSheetWithoutWindow(char* program, const SheetRequest& given)
 {
     // The calibration sheet has words on it: the offscreen platform, which
     // has the fonts.
-    const WindowlessApplication app(program, request.calibrationSheet);
+    const WindowlessApplication app(program, given.calibrationSheet);
     const SettingsStore store(SettingsStore::Access::ReadOnly);
+    SheetRequest request = given;
+    if (!request.exactLengths)
+        request.exactLengths =
+            store.read(keys::name(keys::exactLengths), keys::defaultOf(keys::exactLengths)) ==
+            QStringLiteral("1");
     const QString title = appTitleFrom(product::name);
     // An export that names its paper and no printer asks the print service
     // nothing.

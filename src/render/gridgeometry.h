@@ -40,5 +40,19 @@ qint16 wideWidth(qint16 thin);
 // (per centimetre: 2 -> 284, 14 -> 40). A count of 0 is a "Division by zero".
 qint16 spacing(qint16 unitLength, const QString& countText);
 
+// Where the whole twips of spacing() are more than 0.05 % off the length
+// the counts ask for (2 per centimetre: 284 twips, 5.009 mm for 5 mm), what
+// they really are: "lines are 5.009 mm apart both ways, not 5 mm (the
+// window's whole twips)". Empty where every spacing is within 0.05 % or
+// cannot be read.
+QString roundingNote(bool inches, const QString& down, const QString& across);
+
 } // namespace grid
+// Where the whole twips of spacing() are more than 0.05 % off the length
+// the counts ask for (2 per centimetre: 284 twips, 5.009 mm for 5 mm), what
+// they really are: "lines are 5.009 mm apart both ways, not 5 mm (the
+// window's whole twips)". Empty where every spacing is within 0.05 % or
+// cannot be read.
+QString roundingNote(bool inches, const QString& down, const QString& across);
+
 } // namespace gridorra

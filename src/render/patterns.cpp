@@ -20,8 +20,26 @@ struct Frame {
     const PatternArea& area;
     double dotsPerTwip() const { return area.dpi / 1440.0; }
     double dots(double twips) const { return twips * dotsPerTwip(); }
-    // The first marks' distance from the corner: half the widest pen.
-    double inset(int widest) const { return std::ceil(widest / 2.0) / dotsPerTwip(); }
+    // The first marks' distance from the corner: half the widest pen, so
+    // that an odd pen's edges fall on the dots as an even one's do.
+    double inset(int widest) const { return widest / 2.0 / dotsPerTwip(); }
+    // Half a pen, in twips.
+    double half(int pen) const { return pen / 2.0 / dotsPerTwip(); }
+    // Whether a mark of `pen` centred at (x, y) lies wholly on the area's
+    // near side of its far edges (x or y less than 0: that way not asked).
+    bool fits(int pen, double x, double y = -1) const
+    {
+        return x + half(pen) <= area.width + 1e-6 && y + half(pen) <= area.height + 1e-6;
+    }
+    // The printable area as a user reads it, in the sheet's unit.
+    QString areaText() const
+    {
+        const bool inches = p.unit == 1440;
+        return QStringLiteral("%1 x %2 %3")
+            .arg(QString::number(area.width / p.unit, 'f', 2),
+                 QString::number(area.height / p.unit, 'f', 2),
+                 inches ? QStringLiteral("in") : QStringLiteral("cm"));
+    }
 };
 
 QString number(double v)
@@ -37,6 +55,19 @@ struct Refusal {
 Refusal refuse(const char* option, double value, const QString& why)
 {
     return {QStringLiteral("--%1 %2: %3").arg(QLatin1String(option), number(value), why)};
+}
+
+// Refused unless one whole `cell` (`across` x `down` twips, inset by
+// `inset` from every edge) fits on the printable area: a sheet without a
+// whole cell is no sheet of its kind.
+void wholeCell(const Frame& f, double across, double down, double inset, const char* option,
+               double value, const char* cell)
+{
+    if (across + 2 * inset <= f.area.width + 1e-6 && down + 2 * inset <= f.area.height + 1e-6)
+        return;
+    throw refuse(option, value,
+                 QStringLiteral("not one whole %1 fits on the printable area (%2)")
+                     .arg(QLatin1String(cell), f.areaText()));
 }
 
 // The distance between lines `count` to the unit apart.
@@ -107,10 +138,13 @@ void dotsAt(const Frame& f, double rowStep, double columnStep, bool staggered,
                              .arg(widest)
                              .arg(number(f.dots(step))));
     const double inset = f.inset(widest);
-    along(inset, f.area.height - inset, rowStep, [&](int row, double y) {
+    along(inset, f.area.height, rowStep, [&](int row, double y) {
         const double shift = staggered && row % 2 ? columnStep / 2 : 0;
-        along(inset + shift, f.area.width - inset, columnStep,
-              [&](int column, double x) { m.dot(penOf(row, column), x, y); });
+        along(inset + shift, f.area.width, columnStep, [&](int column, double x) {
+            const int pen = penOf(row, column);
+            if (f.fits(m.pens[pen], x, y))
+                m.dot(pen, x, y);
+        });
     });
 }
 
@@ -118,9 +152,13 @@ void dots(const Frame& f, Marks& m)
 {
     const int size = f.p.dotSize.value_or(4);
     m.pens = {size, f.p.wideDotSize.value_or(size)};
+    const double rows = spacingOf(f, "lines-down", f.p.linesDown);
+    const double columns = spacingOf(f, "lines-across", f.p.linesAcross);
+    const double inset = f.inset(std::max(m.pens[0], m.pens[1]));
+    wholeCell(f, 0, rows, inset, "lines-down", f.p.linesDown, "row of dots");
+    wholeCell(f, columns, 0, inset, "lines-across", f.p.linesAcross, "column of dots");
     dotsAt(
-        f, spacingOf(f, "lines-down", f.p.linesDown), spacingOf(f, "lines-across", f.p.linesAcross),
-        false,
+        f, rows, columns, false,
         [&](int row, int column) {
             return every(row, f.p.wideDown) && every(column, f.p.wideAcross) ? 1 : 0;
         },
@@ -132,10 +170,18 @@ double triangleSide(const Frame& f)
     return f.p.side ? *f.p.side * f.p.unit : spacingOf(f, "lines-across", f.p.linesAcross);
 }
 
+// Refused unless one whole triangle of side `s` fits inside `inset`.
+void wholeTriangle(const Frame& f, double s, double inset)
+{
+    wholeCell(f, s, s * sqrt3 / 2, inset, f.p.side ? "side" : "lines-across",
+              f.p.side ? *f.p.side : f.p.linesAcross, "triangle");
+}
+
 void isodots(const Frame& f, Marks& m)
 {
     m.pens = {f.p.dotSize.value_or(4)};
     const double s = triangleSide(f);
+    wholeTriangle(f, s, f.inset(m.pens[0]));
     dotsAt(
         f, s * sqrt3 / 2, s, true, [](int, int) { return 0; }, m);
 }
@@ -143,9 +189,13 @@ void isodots(const Frame& f, Marks& m)
 void lined(const Frame& f, Marks& m)
 {
     const double inset = f.inset(m.pens[1]);
-    along(
-        inset, f.area.height - inset, spacingOf(f, "lines-down", f.p.linesDown),
-        [&](int i, double y) { m.segment(every(i, f.p.wideDown) ? 1 : 0, 0, y, f.area.width, y); });
+    const double spacing = spacingOf(f, "lines-down", f.p.linesDown);
+    wholeCell(f, 0, spacing, inset, "lines-down", f.p.linesDown, "line space");
+    along(inset, f.area.height, spacing, [&](int i, double y) {
+        const int pen = every(i, f.p.wideDown) ? 1 : 0;
+        if (f.fits(m.pens[pen], -1, y))
+            m.segment(pen, 0, y, f.area.width, y);
+    });
     if (f.p.marginLine) {
         const double x = *f.p.marginLine * f.p.unit;
         if (x <= 0 || x >= f.area.width)
@@ -157,21 +207,26 @@ void lined(const Frame& f, Marks& m)
 
 // Lines at 60 degrees to the horizontal lines, both ways, through the
 // corners of triangles of side `s` whose first row of corners begins at
-// (x0, y0); every `period`-th of each family wide.
-void slanted(const Frame& f, double x0, double y0, double s, int period, Marks& m)
+// (x0, y0), from that row down to `y1`; every `period`-th of each family
+// wide. A slanted line's flat end sticks out beyond its end point by a
+// quarter of its pen up or down and by 0.87 of half its pen sideways:
+// they stop that far inside the area's sides.
+void slanted(const Frame& f, double x0, double y0, double y1, double s, int period, Marks& m)
 {
-    const double w = f.area.width, h = f.area.height;
+    const double side = f.half(m.pens[1]) * sqrt3 / 2;
+    const double w = f.area.width - 2 * side, h = y1 - y0;
     const double run = h / sqrt3; // how far a line moves across, top to bottom
     for (const int sense : {1, -1}) {
         // Lines through (x0 + j s, y0); enough of them to cross the area.
         const int first = int(std::floor((-run - x0) / s)) - 1;
-        const int last = int(std::ceil((w + run - x0) / s)) + 1;
+        const int last = int(std::ceil((f.area.width + run - x0) / s)) + 1;
         for (int j = first; j <= last; ++j) {
-            const double at = x0 + j * s;
-            double ax = at - sense * y0 / sqrt3, ay = 0;
-            double bx = at + sense * (h - y0) / sqrt3, by = h;
+            const double at = x0 + j * s - side;
+            double ax = at, ay = 0;
+            double bx = at + sense * h / sqrt3, by = h;
             if (clip(ax, ay, bx, by, w, h))
-                m.segment(every(std::abs(j), period) ? 1 : 0, ax, ay, bx, by);
+                m.segment(every(std::abs(j), period) ? 1 : 0, ax + side, ay + y0, bx + side,
+                          by + y0);
         }
     }
 }
@@ -184,10 +239,16 @@ void isometric(const Frame& f, Marks& m)
                      QStringLiteral("triangles of %1 dots are too small for their lines")
                          .arg(number(f.dots(s))));
     const double inset = f.inset(m.pens[1]);
+    wholeTriangle(f, s, inset);
+    double last = inset;
     along(inset, f.area.height, s * sqrt3 / 2, [&](int i, double y) {
-        m.segment(every(i, f.p.wideDown) ? 1 : 0, 0, y, f.area.width, y);
+        const int pen = every(i, f.p.wideDown) ? 1 : 0;
+        if (!f.fits(m.pens[pen], -1, y))
+            return;
+        m.segment(pen, 0, y, f.area.width, y);
+        last = y;
     });
-    slanted(f, inset, inset, s, f.p.wideAcross, m);
+    slanted(f, inset, inset, last, s, f.p.wideAcross, m);
 }
 
 void hex(const Frame& f, Marks& m)
@@ -202,6 +263,8 @@ void hex(const Frame& f, Marks& m)
                          .arg(number(f.dots(across))));
     const double a = across / sqrt3; // a side, and the centre's distance to a point
     const double inset = f.inset(m.pens[0]);
+    wholeCell(f, across, 2 * a, inset, f.p.hexSize ? "hex-size" : "lines-across",
+              f.p.hexSize ? *f.p.hexSize : f.p.linesAcross, "hexagon");
     QHash<QPair<qint64, qint64>, bool> drawn;
     const auto edge = [&](double x1, double y1, double x2, double y2) {
         const QPair<qint64, qint64> key{std::llround((x1 + x2) * 50), std::llround((y1 + y2) * 50)};
@@ -265,15 +328,24 @@ void logPaper(const Frame& f, bool logAcross, Marks& m)
                      across.append({pen, x});
                  });
     } else {
-        along(left, right, spacingOf(f, "lines-across", f.p.linesAcross), [&](int i, double x) {
-            across.append({every(i, f.p.wideAcross) ? 1 : 0, x});
+        const double spacing = spacingOf(f, "lines-across", f.p.linesAcross);
+        wholeCell(f, spacing, 0, inset, "lines-across", f.p.linesAcross, "column");
+        along(left, f.area.width, spacing, [&](int i, double x) {
+            const int pen = every(i, f.p.wideAcross) ? 1 : 0;
+            if (f.fits(m.pens[pen], x))
+                across.append({pen, x});
         });
         right = across.last().second;
     }
+    // Every line runs from the outer edge of the first line across it to
+    // the outer edge of the last: the decades' frame is closed at its
+    // corners, and nothing reaches past the printable area.
+    const double from = left - f.half(m.pens[across.first().first]);
+    const double to = right + f.half(m.pens[across.last().first]);
     logLines(f, "decades", f.p.decades.value_or(2), top, bottom, true, m.pens[1],
-             [&](int pen, double y) { m.segment(pen, left, y, right, y); });
+             [&](int pen, double y) { m.segment(pen, from, y, to, y); });
     for (const auto& [pen, x] : across)
-        m.segment(pen, x, top, x, bottom);
+        m.segment(pen, x, top - f.half(m.pens[1]), x, bottom + f.half(m.pens[1]));
 }
 
 void polar(const Frame& f, Marks& m)
@@ -316,9 +388,15 @@ void staff(const Frame& f, Marks& m)
         throw refuse("line-gap", gap / f.p.unit,
                      QStringLiteral("lines %1 dots apart leave no dot between them")
                          .arg(number(f.dots(gap))));
-    if (between < 0)
-        throw refuse("staff-gap", between / f.p.unit, QStringLiteral("give 0 or more"));
+    // Staves closer than their own lines would run together.
+    if (!(between >= gap))
+        throw refuse("staff-gap", between / f.p.unit,
+                     QStringLiteral("staves closer than their lines' gap (%1) would run "
+                                    "together; give at least that")
+                         .arg(number(gap / f.p.unit)));
     const double inset = f.inset(m.pens[0]);
+    wholeCell(f, 0, 4 * gap, inset, f.p.lineGap ? "line-gap" : "lines-down",
+              f.p.lineGap ? *f.p.lineGap : f.p.linesDown, "staff");
     for (double top = inset; top + 4 * gap <= f.area.height - inset + 1e-3;
          top += 4 * gap + between)
         for (int k = 0; k < 5; ++k)
@@ -339,7 +417,8 @@ QStringList optionsOf(const QString& name)
 {
     static const QHash<QString, QStringList> options = {
         {"grid",
-         {"lines-down", "lines-across", "wide-across", "wide-down", "thickness", "heavy-every"}},
+         {"lines-down", "lines-across", "wide-across", "wide-down", "thickness", "heavy-every",
+          "exact-lengths"}},
         {"dots",
          {"lines-down", "lines-across", "wide-across", "wide-down", "dot-size", "wide-dot-size"}},
         {"lined", {"lines-down", "wide-down", "thickness", "margin-line"}},
@@ -362,6 +441,52 @@ int thinPen(int thickness)
 int widerPen(int pen)
 {
     return int(number::roundHalfEven(pen * 1.5 + 2));
+}
+
+Marks lattice(const Lattice& l, const PatternArea& area)
+{
+    Marks m;
+    m.pens = {std::max(1, l.thin), std::max(1, l.wide)};
+    if (l.heavyEvery > 0)
+        m.pens.append(widerPen(m.pens[1]));
+    const double perDot = 1440.0 / area.dpi;
+    const double inset = *std::max_element(m.pens.cbegin(), m.pens.cend()) / 2.0 * perDot;
+    struct Line {
+        int pen;
+        double at;
+    };
+    // One direction's lines: their pens as the window counts them, while
+    // the whole pen stays on the area.
+    const auto lines = [&](double step, int period, double extent) {
+        QList<Line> out;
+        int wide = 0;
+        for (int i = 0;; ++i) {
+            const bool isWide = period > 0 ? i % period == 0 : i == 0;
+            const int pen = !isWide ? 0 : l.heavyEvery > 0 && wide++ % l.heavyEvery == 0 ? 2 : 1;
+            const double at = inset + i * step;
+            if (at > extent + 1e-6)
+                break;
+            if (at + m.pens[pen] / 2.0 * perDot <= extent + 1e-6)
+                out.append({pen, at});
+            if (!(step >= 1))
+                break;
+        }
+        return out;
+    };
+    const QList<Line> rows = lines(l.down, l.wideDown, area.height);
+    const QList<Line> columns = lines(l.across, l.wideAcross, area.width);
+    if (rows.isEmpty() || columns.isEmpty())
+        return m;
+    const auto outer = [&](const Line& line, int sense) {
+        return line.at + sense * m.pens[line.pen] / 2.0 * perDot;
+    };
+    const double left = outer(columns.first(), -1), right = outer(columns.last(), 1);
+    const double top = outer(rows.first(), -1), bottom = outer(rows.last(), 1);
+    for (const Line& row : rows)
+        m.segment(row.pen, left, row.at, right, row.at);
+    for (const Line& column : columns)
+        m.segment(column.pen, column.at, top, column.at, bottom);
+    return m;
 }
 
 PatternSheet make(const PatternParameters& p, const PatternArea& area)

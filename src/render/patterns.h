@@ -47,6 +47,22 @@ struct PatternSheet {
     QString refusal; // why these values make no sheet (then no marks)
 };
 
+// The grid drawn as the other kinds are: its lines `down` and `across`
+// twips apart (0: one line that way), every `wideDown`-th and
+// `wideAcross`-th line wide (the window's counting: the first is wide, and
+// with a period of 0 or less only the first), every `heavyEvery`-th wide
+// line heavier (the wide pen x 1.5 + 2; 0: none), its first lines half the
+// widest pen inside the printable corner. Pens in dots.
+struct Lattice {
+    double down = 0;
+    double across = 0;
+    int wideDown = 10;
+    int wideAcross = 10;
+    int heavyEvery = 0;
+    int thin = 1;
+    int wide = 4;
+};
+
 namespace patterns {
 
 // Every kind by name, the window's grid first.
@@ -57,6 +73,11 @@ QStringList optionsOf(const QString& name);
 
 // The marks of a kind other than the grid.
 PatternSheet make(const PatternParameters& p, const PatternArea& area);
+
+// The grid's lines as marks, each whole pen inside the area: a line whose
+// pen would reach past the far side is left out; every line runs from the
+// outer edge of the first line across it to the outer edge of the last.
+Marks lattice(const Lattice& l, const PatternArea& area);
 
 // Thin, wide and heavy pens from a thickness, as the grid has them.
 int thinPen(int thickness);

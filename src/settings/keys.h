@@ -15,6 +15,9 @@ inline constexpr Key text[6] = {{"Text1", "10"}, {"Text2", "10"}, {"Text3", "10"
                                 {"Text4", "10"}, {"Text5", "1"},  {"Text6", "1"}};
 inline constexpr Key scale{"Scale", "1"};  // "1" inches, "2" centimetres
 inline constexpr Key colour{"Color", "0"}; // signed decimal of 0x00BBGGRR
+// The grid's spacing exactly the unit over the count ("1"), not the
+// window's whole twips ("0").
+inline constexpr Key exactLengths{"ExactLengths", "0"};
 
 inline QString name(const Key& k)
 {

@@ -538,7 +538,9 @@ private slots:
         QTest::newRow("lines closer than a twip")
             << "" << exportT + " --unit cm --lines-down 1200" << 0
             << "gridorra: 1200 horizontal lines per centimetre are closer than a twip (1/1440 "
-               "inch) and cannot be drawn; one horizontal line is drawn, the first\n"
+               "inch) and cannot be drawn; one horizontal line is drawn, the first\ngridorra: "
+               "the grid's vertical lines are 1.005 mm apart, not 1 mm (the window's whole "
+               "twips); --exact-lengths draws them exact\n"
             << isPdf;
         QTest::newRow("/dev/stdout")
             << ""
@@ -644,7 +646,12 @@ private slots:
             }(),
             60000, {}, "unshare");
         QCOMPARE(run.out, QString("status 1\nintact\nfill\nt.pdf\n"));
-        QCOMPARE(run.err, QString("gridorra: cannot write t.pdf: No space left on device\n"));
+        // The first sheet's whole twips are said once it is written; the
+        // second, never written, says only why.
+        QCOMPARE(run.err, QString("gridorra: the grid's lines are 0.0097 in apart both ways, not "
+                                  "0.01 in (the window's whole twips); --exact-lengths draws "
+                                  "them exact\ngridorra: cannot write t.pdf: No space left on "
+                                  "device\n"));
     }
 
     // Ended by a signal while it writes: nothing is left behind but the old file.

@@ -24,11 +24,14 @@ namespace {
 
 constexpr double sqrt3 = 1.7320508075688772;
 
-// The sheet's printable area in dots.
+// The sheet's printable area in dots from the page's corner: the paper's
+// exact size less the margins, as a ruler measures it.
 struct Area {
     double dpi, x, y, w, h;
     double cm() const { return dpi / 2.54; }
     double twip() const { return dpi / 1440; }
+    double right() const { return x + w; }
+    double bottom() const { return y + h; }
 };
 
 // A mark crossing the probe: its centre, its width along the probe, and
@@ -49,227 +52,394 @@ struct Probe {
     QList<Crossing> crossings;
 };
 
+// What a sheet must show: the marks the probes cross and, where the kind
+// says how far it reaches, the box its ink fills (each side within a dot;
+// NaN where the kind leaves a side open).
+struct Expected {
+    Expected(QList<Probe> p, QRectF box = {}, double step = 0)
+        : probes(std::move(p)), ink(box), pitch(step)
+    {}
+    QList<Probe> probes;
+    QRectF ink;
+    // The lines' step along the first probe, fitted over all of them
+    // (within 0.01 %), where they are evenly spaced.
+    double pitch;
+};
+
 void sortByCentre(QList<Crossing>& list)
 {
     std::sort(list.begin(), list.end(),
               [](const Crossing& a, const Crossing& b) { return a.centre < b.centre; });
 }
 
-// Lines across the probe at `from` + i `step` up to `to`, the i-th `pen(i)` wide.
+// Lines across the probe at `from` + i `step`, the i-th `pen(i)` wide:
+// those whose whole pen lies before `to`.
 QList<Crossing> evenly(double from, double to, double step, const std::function<int(int)>& pen)
 {
     QList<Crossing> out;
     for (int i = 0; from + i * step <= to + 1e-6; ++i)
-        out.append({from + i * step, double(pen(i)), true});
+        if (from + i * step + pen(i) / 2.0 <= to + 1e-6)
+            out.append({from + i * step, double(pen(i)), true});
     return out;
 }
 
-using Expect = std::function<QList<Probe>(const Area&)>;
-
-QList<Probe> heavyGrid(const Area& a)
+// The pens as the README gives them: a wide pen is the thin one x 1.5 + 2,
+// a heavy one the wide x 1.5 + 2, halves to even.
+int wider(int pen)
 {
-    // The window's rules: 567 / 5 is 113 twips, margins of the wide pen
-    // (4) in twips; every 2nd line wide, every 2nd wide heavy (8).
-    const double step = 113 * a.twip(), first = 4 * a.twip();
-    const auto pen = [](int i) { return i % 4 == 0 ? 8 : i % 2 == 0 ? 4 : 1; };
-    return {{true, a.y + first + step / 2, evenly(a.x + first, a.x + a.w, step, pen)},
-            {false, a.x + first + step / 2, evenly(a.y + first, a.y + a.h, step, pen)}};
+    return int(std::nearbyint(pen * 1.5 + 2));
 }
 
-QList<Probe> dots(const Area& a)
+using Expect = std::function<Expected(const Area&)>;
+
+struct Kind {
+    QString name;
+    QStringList args;
+    Expect expect;
+};
+
+QStringList numbers(std::initializer_list<std::pair<const char*, double>> options)
 {
-    // Half a centimetre apart from 5 dots in (half the wide dot), every
-    // 4th row's every 4th dot 9 across, the others 5.
-    const double step = a.cm() / 2, inset = 5;
-    return {{true, a.y + inset,
-             evenly(a.x + inset, a.x + a.w - inset, step, [](int i) { return i % 4 ? 5 : 9; })},
-            {true, a.y + inset + step,
-             evenly(a.x + inset, a.x + a.w - inset, step, [](int) { return 5; })},
-            {false, a.x + inset + step,
-             evenly(a.y + inset, a.y + a.h - inset, step, [](int) { return 5; })}};
+    QStringList out;
+    for (const auto& [option, value] : options)
+        out << QLatin1String(option) << QString::number(value);
+    return out;
 }
 
-QList<Probe> lined(const Area& a)
+// Lines `step` apart from half the widest pen in, the i-th of `pen(i)`,
+// each direction run to the last line whose pen fits; every line reaches
+// from the outer edge of the first line across it to that of the last.
+Expected lattice(const Area& a, double step, const std::function<int(int)>& pen, int widest)
 {
-    // Lines a centimetre apart from 3 dots in, every 3rd wide (5 for 2);
-    // the margin line 2 cm from the left, wide.
-    return {{false, a.x + a.cm(),
-             evenly(a.y + 3, a.y + a.h - 3, a.cm(), [](int i) { return i % 3 ? 2 : 5; })},
-            {true, a.y + 3 + a.cm() / 2, {{a.x + 2 * a.cm(), 5, true}}}};
+    const QList<Crossing> across = evenly(a.x + widest / 2.0, a.right(), step, pen);
+    const QList<Crossing> down = evenly(a.y + widest / 2.0, a.bottom(), step, pen);
+    return {{{true, a.y + widest / 2.0 + step / 2, across},
+             {false, a.x + widest / 2.0 + step / 2, down}},
+            QRectF(QPointF(a.x, a.y), QPointF(across.last().centre + across.last().width / 2,
+                                              down.last().centre + down.last().width / 2)),
+            step};
+}
+
+Kind heavyGrid(int thickness)
+{
+    // The window's rules: 5 lines a centimetre are 567 / 5 = 113 twips
+    // apart (whole twips); every 2nd line wide, every 2nd wide heavy.
+    const int thin = thickness, wide = wider(thin), heavy = wider(wide);
+    return {QStringLiteral("grid, three weights, thickness %1").arg(thickness),
+            numbers({{"--lines-down", 5},
+                     {"--lines-across", 5},
+                     {"--wide-down", 2},
+                     {"--wide-across", 2},
+                     {"--heavy-every", 2},
+                     {"--thickness", thickness}}),
+            [=](const Area& a) {
+                return lattice(
+                    a, 113 * a.twip(),
+                    [=](int i) { return i % 4 == 0   ? heavy
+                                        : i % 2 == 0 ? wide
+                                                     : thin; }, heavy);
+            }};
+}
+
+Kind exactGrid(int thickness, int perUnit, bool inches)
+{
+    // Exactly the unit over the count apart, every 5th line wide.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("grid, exact lengths, %1 per %2, thickness %3")
+                .arg(perUnit)
+                .arg(inches ? "inch" : "cm")
+                .arg(thickness),
+            QStringList{"--unit", inches ? "in" : "cm"} +
+                numbers({{"--lines-down", perUnit},
+                         {"--lines-across", perUnit},
+                         {"--wide-down", 5},
+                         {"--wide-across", 5},
+                         {"--thickness", thickness}}) +
+                QStringList{"--exact-lengths"},
+            [=](const Area& a) {
+                return lattice(
+                    a, (inches ? a.dpi : a.cm()) / perUnit,
+                    [=](int i) { return i % 5 ? thin : wide; }, wide);
+            }};
+}
+
+Kind dots(int dot, int wideDot)
+{
+    // Half a centimetre apart from half the wide dot in; every 4th row's
+    // every 4th dot the wide one.
+    return {
+        QStringLiteral("dots, %1 and %2").arg(dot).arg(wideDot),
+        QStringList{"--pattern", "dots"} + numbers({{"--lines-down", 2},
+                                                    {"--lines-across", 2},
+                                                    {"--dot-size", dot},
+                                                    {"--wide-dot-size", wideDot},
+                                                    {"--wide-down", 4},
+                                                    {"--wide-across", 4}}),
+        [=](const Area& a) {
+            const double step = a.cm() / 2, in = wideDot / 2.0;
+            const auto each = [=](int) { return dot; };
+            return Expected{
+                {{true, a.y + in,
+                  evenly(a.x + in, a.right(), step, [=](int i) { return i % 4 ? dot : wideDot; })},
+                 {true, a.y + in + step, evenly(a.x + in, a.right(), step, each)},
+                 {false, a.x + in + step, evenly(a.y + in, a.bottom(), step, each)}}};
+        }};
+}
+
+Kind lined(int thickness)
+{
+    // Lines a centimetre apart from half the wide pen in, every 3rd wide;
+    // the margin line 2 cm from the left, wide, from the area's top to
+    // its foot.
+    const int thin = thickness, wide = wider(thin);
+    return {
+        QStringLiteral("lined, thickness %1").arg(thickness),
+        QStringList{"--pattern", "lined"} + numbers({{"--lines-down", 1},
+                                                     {"--wide-down", 3},
+                                                     {"--thickness", thickness},
+                                                     {"--margin-line", 2}}),
+        [=](const Area& a) {
+            const QList<Crossing> lines = evenly(a.y + wide / 2.0, a.bottom(), a.cm(),
+                                                 [=](int i) { return i % 3 ? thin : wide; });
+            return Expected{
+                {{false, a.x + a.cm(), lines},
+                 {true, a.y + wide / 2.0 + a.cm() / 2, {{a.x + 2 * a.cm(), double(wide), true}}}},
+                QRectF(QPointF(a.x, a.y), QPointF(a.right(), a.bottom()))};
+        }};
 }
 
 // Where the lines at 60 degrees through (x0 + j s, y0) cross the probe,
-// the j-th wide (4) when j is a multiple of `wide`, else 1.
-QList<Crossing> slantedCrossings(const Area& a, const Probe& p, double x0, double y0, double s,
-                                 int wide)
+// the j-th `wide` when j is a multiple of `period`, else `thin`; only
+// between the rows of corners y0 and y1 and away from the area's sides.
+QList<Crossing> slantedCrossings(const Area& a, const Probe& p, double x0, double y0, double y1,
+                                 double s, int period, int thin, int wide)
 {
     QList<Crossing> out;
     for (const int sense : {1, -1})
         for (int j = -200; j <= 200; ++j) {
-            const double w = std::abs(j) % wide == 0 ? 4 : 1;
+            const double w = std::abs(j) % period == 0 ? wide : thin;
             const double at = x0 + j * s;
             if (p.row) {
                 const double x = at + sense * (p.at - y0) / sqrt3;
-                if (x > a.x + 3 && x < a.x + a.w - 3)
+                if (x > a.x + wide && x < a.right() - wide)
                     out.append({x, w * 2 / sqrt3, false, 2 / sqrt3});
             } else {
                 const double y = y0 + sense * (p.at - at) * sqrt3;
-                if (y > a.y + 3 && y < a.y + a.h - 3)
+                if (y > y0 + wide && y < y1 - wide)
                     out.append({y, w * 2, false, 2});
             }
         }
     return out;
 }
 
-QList<Probe> isometric(const Area& a)
+Kind isometric(int thickness)
 {
-    // Triangles of 1 cm from 2 dots in (half the wide pen): horizontal
-    // lines 0.866 cm apart, every 2nd wide; every 3rd slanted line wide.
-    const double s = a.cm(), h = s * sqrt3 / 2, x0 = a.x + 2, y0 = a.y + 2;
-    QList<Probe> probes = {{true, y0 + h / 2, {}}, {false, x0 + 2 * s + s / 4, {}}};
-    for (Probe& p : probes) {
-        p.crossings = slantedCrossings(a, p, x0, y0, s, 3);
-        if (!p.row)
-            p.crossings += evenly(y0, a.y + a.h, h, [](int i) { return i % 2 ? 1 : 4; });
-        sortByCentre(p.crossings);
-    }
-    return probes;
+    // Triangles of 1 cm from half the wide pen in: horizontal lines 0.866
+    // cm apart, every 2nd wide, as far as a whole pen fits; every 3rd
+    // slanted line wide, the slanted lines between the first row and the
+    // last.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("isometric, thickness %1").arg(thickness),
+            QStringList{"--pattern", "isometric"} + numbers({{"--side", 1},
+                                                             {"--thickness", thickness},
+                                                             {"--wide-down", 2},
+                                                             {"--wide-across", 3}}),
+            [=](const Area& a) {
+                const double s = a.cm(), h = s * sqrt3 / 2, x0 = a.x + wide / 2.0,
+                             y0 = a.y + wide / 2.0;
+                const QList<Crossing> rows =
+                    evenly(y0, a.bottom(), h, [=](int i) { return i % 2 ? thin : wide; });
+                QList<Probe> probes = {{true, y0 + h / 2, {}}, {false, x0 + 2 * s + s / 4, {}}};
+                for (Probe& p : probes) {
+                    p.crossings =
+                        slantedCrossings(a, p, x0, y0, rows.last().centre, s, 3, thin, wide);
+                    if (!p.row)
+                        p.crossings += rows;
+                    sortByCentre(p.crossings);
+                }
+                return Expected{probes};
+            }};
 }
 
-QList<Probe> isodots(const Area& a)
+Kind isodots(int dot)
 {
-    // Dots 6 across at the corners of 1 cm triangles, from 3 dots in;
-    // every other row shifted by half a side.
-    const double s = a.cm(), h = s * sqrt3 / 2, in = 3;
-    const auto six = [](int) { return 6; };
-    return {{true, a.y + in, evenly(a.x + in, a.x + a.w - in, s, six)},
-            {true, a.y + in + h, evenly(a.x + in + s / 2, a.x + a.w - in, s, six)}};
+    // Dots at the corners of 1 cm triangles, from half a dot in; every
+    // other row shifted by half a side.
+    return {QStringLiteral("isodots, %1").arg(dot),
+            QStringList{"--pattern", "isodots"} + numbers({{"--side", 1}, {"--dot-size", dot}}),
+            [=](const Area& a) {
+                const double s = a.cm(), h = s * sqrt3 / 2, in = dot / 2.0;
+                const auto each = [=](int) { return dot; };
+                return Expected{
+                    {{true, a.y + in, evenly(a.x + in, a.right(), s, each)},
+                     {true, a.y + in + h, evenly(a.x + in + s / 2, a.right(), s, each)}}};
+            }};
 }
 
-QList<Probe> hex(const Area& a)
+Kind hex(int thickness)
 {
-    // Hexagons 1 cm across the flats, points up, from 1 dot in: the first
-    // row's flats cross its centre line 1 cm apart, 2 dots wide.
-    const double f = a.cm(), side = f / sqrt3, in = 1;
-    const int cells = int((a.w - 2 * in) / f + 1e-9);
-    QList<Crossing> flats;
-    for (int j = 0; j <= cells; ++j)
-        flats.append({a.x + in + j * f, 2, true});
-    return {{true, a.y + in + side, flats}};
+    // Hexagons 1 cm across the flats, points up, from half the pen in:
+    // the first row's flats cross its centre line 1 cm apart.
+    return {QStringLiteral("hex, thickness %1").arg(thickness),
+            QStringList{"--pattern", "hex"} +
+                numbers({{"--hex-size", 1}, {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double f = a.cm(), side = f / sqrt3, in = thickness / 2.0;
+                const int cells = int((a.w - 2 * in) / f + 1e-9);
+                QList<Crossing> flats;
+                for (int j = 0; j <= cells; ++j)
+                    flats.append({a.x + in + j * f, double(thickness), true});
+                return Expected{{{true, a.y + in + side, flats}}};
+            }};
 }
 
 // The lines of `decades` decades from `from` to `to`, growing towards
-// `to`, or towards `from` with `up`: wide (4) at the powers of ten.
-QList<Crossing> decadeLines(double from, double to, int decades, bool up)
+// `to`, or towards `from` with `up`: `wide` at the powers of ten.
+QList<Crossing> decadeLines(double from, double to, int decades, bool up, int thin, int wide)
 {
     QList<Crossing> out;
     const double decade = (to - from) / decades;
     for (int d = 0; d <= decades; ++d)
         for (int k = 1; k <= (d == decades ? 1 : 9); ++k) {
             const double at = (d + std::log10(k)) * decade;
-            out.append({up ? to - at : from + at, k == 1 ? 4.0 : 1.0, true});
+            out.append({up ? to - at : from + at, double(k == 1 ? wide : thin), true});
         }
     sortByCentre(out);
     return out;
 }
 
-QList<Probe> semilog(const Area& a)
+Kind semilog(int thickness)
 {
-    // Two decades down, a centimetre across, every 5th vertical line wide.
-    const double in = 2;
-    const QList<Crossing> across =
-        evenly(a.x + in, a.x + a.w - in, a.cm(), [](int i) { return i % 5 ? 1 : 4; });
-    return {{false, a.x + in + a.cm() / 2, decadeLines(a.y + in, a.y + a.h - in, 2, true)},
-            {true, a.y + a.h / 2 + 7, across}};
+    // Two decades down between the wide lines half a wide pen inside the
+    // top and the foot; a centimetre across from half a wide pen in, every
+    // 5th vertical line wide, as far as a whole pen fits.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("semilog, thickness %1").arg(thickness),
+            QStringList{"--pattern", "semilog"} + numbers({{"--decades", 2},
+                                                           {"--lines-across", 1},
+                                                           {"--wide-across", 5},
+                                                           {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double in = wide / 2.0;
+                const QList<Crossing> across =
+                    evenly(a.x + in, a.right(), a.cm(), [=](int i) { return i % 5 ? thin : wide; });
+                const QList<Crossing> down =
+                    decadeLines(a.y + in, a.bottom() - in, 2, true, thin, wide);
+                return Expected{
+                    {{false, a.x + in + a.cm() / 2, down},
+                     {true, (down[0].centre + down[1].centre) / 2, across}},
+                    QRectF(QPointF(a.x, a.y),
+                           QPointF(across.last().centre + across.last().width / 2, a.bottom()))};
+            }};
 }
 
-QList<Probe> loglog(const Area& a)
+Kind loglog(int thickness)
 {
-    // Two decades down, one across.
-    const double in = 2;
-    const QList<Crossing> down = decadeLines(a.y + in, a.y + a.h - in, 2, true);
-    return {{true, (down[0].centre + down[1].centre) / 2,
-             decadeLines(a.x + in, a.x + a.w - in, 1, false)},
-            {false, a.x + a.w / 3, down}};
+    // Two decades down, one across, the wide lines half a wide pen inside
+    // every side: the decades fill the printable area.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("loglog, thickness %1").arg(thickness),
+            QStringList{"--pattern", "loglog"} +
+                numbers({{"--decades", 2}, {"--decades-across", 1}, {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double in = wide / 2.0;
+                const QList<Crossing> down =
+                    decadeLines(a.y + in, a.bottom() - in, 2, true, thin, wide);
+                return Expected{{{true, (down[0].centre + down[1].centre) / 2,
+                                  decadeLines(a.x + in, a.right() - in, 1, false, thin, wide)},
+                                 {false, a.x + a.w / 3, down}},
+                                QRectF(QPointF(a.x, a.y), QPointF(a.right(), a.bottom()))};
+            }};
 }
 
-QList<Probe> polar(const Area& a)
+Kind polar(int thickness)
 {
-    // Rings a centimetre apart about the area's middle, every 3rd wide;
-    // four rays. A row 1.5 cm below the centre meets the rings from the
-    // second on and the ray down.
-    const double r = a.cm(), cx = a.x + a.w / 2, cy = a.y + a.h / 2, dy = 1.5 * r;
-    const int rings = int((std::min(a.w, a.h) / 2 - 2) / r + 1e-9);
-    QList<Crossing> crossings = {{cx, 1, true}};
-    for (int k = 2; k <= rings; ++k) {
-        const double w = k % 3 ? 1 : 4, dx = std::sqrt(k * r * k * r - dy * dy);
-        for (const double side : {-1, 1})
-            crossings.append({cx + side * dx, w * k * r / dx, false, k * r / dx});
-    }
-    sortByCentre(crossings);
-    return {{true, cy + dy, crossings}};
+    // Rings a centimetre apart about the printable area's middle, every
+    // 3rd wide, as many as fit half a wide pen inside; four rays. A row
+    // 1.5 cm below the centre meets the rings from the second on and the
+    // ray down.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("polar, thickness %1").arg(thickness),
+            QStringList{"--pattern", "polar"} + numbers({{"--ring-spacing", 1},
+                                                         {"--rays", 4},
+                                                         {"--wide-down", 3},
+                                                         {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double r = a.cm(), cx = a.x + a.w / 2, cy = a.y + a.h / 2, dy = 1.5 * r;
+                const int rings = int((std::min(a.w, a.h) / 2 - wide / 2.0) / r + 1e-9);
+                QList<Crossing> crossings = {{cx, double(thin), true}};
+                for (int k = 2; k <= rings; ++k) {
+                    const double w = k % 3 ? thin : wide, dx = std::sqrt(k * r * k * r - dy * dy);
+                    for (const double side : {-1, 1})
+                        crossings.append({cx + side * dx, w * k * r / dx, false, k * r / dx});
+                }
+                sortByCentre(crossings);
+                return Expected{{{true, cy + dy, crossings}}};
+            }};
 }
 
-QList<Probe> staff(const Area& a)
+Kind staff(int thickness)
 {
-    // Staves of five lines 2 mm apart, 1 cm between staves, from 1 dot in.
-    QList<Crossing> lines;
-    const double gap = a.cm() / 5, in = 1;
-    for (double top = a.y + in; top + 4 * gap <= a.y + a.h - in; top += 4 * gap + a.cm())
-        for (int k = 0; k < 5; ++k)
-            lines.append({top + k * gap, 1, true});
-    return {{false, a.x + a.w / 2, lines}};
+    // Staves of five lines 2 mm apart, 1 cm between staves, from half the
+    // pen in; a staff only where all five lines fit.
+    return {QStringLiteral("staff, thickness %1").arg(thickness),
+            QStringList{"--pattern", "staff"} +
+                numbers({{"--line-gap", 0.2}, {"--staff-gap", 1}, {"--thickness", thickness}}),
+            [=](const Area& a) {
+                QList<Crossing> lines;
+                const double gap = a.cm() / 5, in = thickness / 2.0;
+                for (double top = a.y + in; top + 4 * gap + in <= a.bottom() + 1e-6;
+                     top += 4 * gap + a.cm())
+                    for (int k = 0; k < 5; ++k)
+                        lines.append({top + k * gap, double(thickness), true});
+                return Expected{{{false, a.x + a.w / 2, lines}}};
+            }};
 }
 
-struct Kind {
-    const char* name;
-    QStringList args;
-    Expect expect;
-};
-
+// Every kind with an odd and an even widest pen or dot.
 const QList<Kind>& kinds()
 {
     static const QList<Kind> list = {
-        {"grid, three weights",
-         {"--lines-down", "5", "--lines-across", "5", "--wide-down", "2", "--wide-across", "2",
-          "--heavy-every", "2", "--thickness", "1"},
-         heavyGrid},
-        {"dots",
-         {"--pattern", "dots", "--lines-down", "2", "--lines-across", "2", "--dot-size", "5",
-          "--wide-dot-size", "9", "--wide-down", "4", "--wide-across", "4"},
-         dots},
-        {"lined",
-         {"--pattern", "lined", "--lines-down", "1", "--wide-down", "3", "--thickness", "2",
-          "--margin-line", "2"},
-         lined},
-        {"isometric",
-         {"--pattern", "isometric", "--side", "1", "--thickness", "1", "--wide-down", "2",
-          "--wide-across", "3"},
-         isometric},
-        {"isodots", {"--pattern", "isodots", "--side", "1", "--dot-size", "6"}, isodots},
-        {"hex", {"--pattern", "hex", "--hex-size", "1", "--thickness", "2"}, hex},
-        {"semilog",
-         {"--pattern", "semilog", "--decades", "2", "--lines-across", "1", "--wide-across", "5",
-          "--thickness", "1"},
-         semilog},
-        {"loglog",
-         {"--pattern", "loglog", "--decades", "2", "--decades-across", "1", "--thickness", "1"},
-         loglog},
-        {"polar",
-         {"--pattern", "polar", "--ring-spacing", "1", "--rays", "4", "--wide-down", "3",
-          "--thickness", "1"},
-         polar},
-        {"staff",
-         {"--pattern", "staff", "--line-gap", "0.2", "--staff-gap", "1", "--thickness", "1"},
-         staff},
+        heavyGrid(1),
+        heavyGrid(3),
+        exactGrid(1, 2, false),
+        exactGrid(2, 4, false),
+        exactGrid(1, 10, false),
+        exactGrid(2, 4, true),
+        exactGrid(1, 5, true),
+        exactGrid(2, 7, true),
+        dots(5, 9),
+        dots(4, 8),
+        lined(2),
+        lined(1),
+        isometric(1),
+        isometric(2),
+        isodots(6),
+        isodots(7),
+        hex(2),
+        hex(1),
+        semilog(1),
+        semilog(2),
+        loglog(1),
+        loglog(2),
+        polar(1),
+        polar(2),
+        staff(1),
+        staff(2),
     };
     return list;
+}
+
+// A kind's options, in centimetres unless they name their unit.
+QStringList withUnit(const QStringList& args)
+{
+    return args.contains("--unit") ? args : QStringList{"--unit", "cm"} + args;
 }
 
 const Kind* kindNamed(const QString& name)
 {
     for (const Kind& k : kinds())
-        if (QLatin1String(k.name) == name)
+        if (k.name == name)
             return &k;
     return nullptr;
 }
@@ -277,17 +447,28 @@ const Kind* kindNamed(const QString& name)
 // One row or column of the rendered page, as an image one pixel thick.
 using Strip = std::function<QImage(bool row, int at)>;
 
+// A page as rendered: its strips, and the whole page where the renderer
+// gives it at once (poppler is asked for strips only).
+struct Page {
+    Strip strip;
+    QImage whole;
+};
+
+bool dark(QRgb pixel)
+{
+    return qGray(pixel) < 128;
+}
+
 // Compares the dark runs along each probe with what crosses it.
-void measure(const Strip& strip, const QList<Probe>& probes)
+void measureProbes(const Strip& strip, const QList<Probe>& probes)
 {
     for (const Probe& p : probes) {
         const int at = int(std::floor(p.at));
         const QImage image = strip(p.row, at);
         QVERIFY2(!image.isNull(), "nothing rendered");
         const Runs runs =
-            p.row
-                ? runsWhere(image.width(), [&](int x) { return qGray(image.pixel(x, 0)) < 128; })
-                : runsWhere(image.height(), [&](int y) { return qGray(image.pixel(0, y)) < 128; });
+            p.row ? runsWhere(image.width(), [&](int x) { return dark(image.pixel(x, 0)); })
+                  : runsWhere(image.height(), [&](int y) { return dark(image.pixel(0, y)); });
         const QString where = QStringLiteral("%1 %2").arg(p.row ? "row" : "column").arg(at);
         QVERIFY2(runs.size() == p.crossings.size(),
                  qPrintable(QStringLiteral("%1: %2 marks, %3 expected")
@@ -306,44 +487,135 @@ void measure(const Strip& strip, const QList<Probe>& probes)
                                      .arg(width)
                                      .arg(c.width, 0, 'f', 2);
             if (c.exact) {
-                QVERIFY2(std::abs(centre - c.centre) <= 0.5 && width == c.width, qPrintable(what));
-            } else { // both edges within a dot of the exact ones
-                QVERIFY2(std::abs(runs[i].first - (c.centre - c.width / 2)) <= c.stretch &&
-                             std::abs(runs[i].second + 1 - (c.centre + c.width / 2)) <= c.stretch,
+                QVERIFY2(std::abs(centre - c.centre) <= 0.5 + 1e-6 && width == c.width,
+                         qPrintable(what));
+            } else {
+                // Both edges within a dot of the exact ones, across the
+                // line; a run's edge on the probe is a whole pixel, so half
+                // of one more.
+                const double near = c.stretch + 0.5;
+                QVERIFY2(std::abs(runs[i].first - (c.centre - c.width / 2)) <= near &&
+                             std::abs(runs[i].second + 1 - (c.centre + c.width / 2)) <= near,
                          qPrintable(what));
             }
         }
     }
 }
 
-// The strips of a whole image.
-Strip stripsOf(const QImage& image)
+// No dot inked wholly outside the printable area, and the ink's box where
+// the kind says how far it reaches.
+void measureInk(const QImage& image, const Area& a, const QRectF& expected)
 {
-    return [image](bool row, int at) {
-        return row ? image.copy(0, at, image.width(), 1) : image.copy(at, 0, 1, image.height());
-    };
+    const QImage page = image.convertToFormat(QImage::Format_Grayscale8);
+    int left = page.width(), top = page.height(), right = -1, bottom = -1;
+    qint64 outside = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        const bool rowOutside = y + 1 <= a.y || y >= a.bottom();
+        const uchar* line = page.constScanLine(y);
+        for (int x = 0; x < page.width(); ++x) {
+            if (line[x] >= 128)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x + 1);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y + 1);
+            if (rowOutside || x + 1 <= a.x || x >= a.right())
+                ++outside;
+        }
+    }
+    QVERIFY2(outside == 0, qPrintable(QStringLiteral("%1 dots inked outside the printable area "
+                                                     "(%2, %3 to %4, %5); the ink spans %6, %7 "
+                                                     "to %8, %9")
+                                          .arg(outside)
+                                          .arg(a.x)
+                                          .arg(a.y)
+                                          .arg(a.right())
+                                          .arg(a.bottom())
+                                          .arg(left)
+                                          .arg(top)
+                                          .arg(right)
+                                          .arg(bottom)));
+    if (expected.isNull())
+        return;
+    const double sides[4][2] = {{double(left), expected.left()},
+                                {double(top), expected.top()},
+                                {double(right), expected.right()},
+                                {double(bottom), expected.bottom()}};
+    for (const auto& [got, want] : sides)
+        QVERIFY2(std::abs(got - want) <= 1,
+                 qPrintable(QStringLiteral("the ink spans %1, %2 to %3, %4; expected %5, %6 to "
+                                           "%7, %8")
+                                .arg(left)
+                                .arg(top)
+                                .arg(right)
+                                .arg(bottom)
+                                .arg(expected.left())
+                                .arg(expected.top())
+                                .arg(expected.right())
+                                .arg(expected.bottom())));
 }
 
-Strip rendered(const QString& file, const QString& renderer, int dpi, const QSize& pixels)
+// The step of the runs along the first probe, fitted by least squares.
+void measurePitch(const Strip& strip, const Probe& probe, double pitch)
+{
+    const QImage image = strip(probe.row, int(std::floor(probe.at)));
+    const Runs runs =
+        probe.row ? runsWhere(image.width(), [&](int x) { return dark(image.pixel(x, 0)); })
+                  : runsWhere(image.height(), [&](int y) { return dark(image.pixel(0, y)); });
+    double n = 0, si = 0, sc = 0, sii = 0, sic = 0;
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        const double c = (runs[i].first + runs[i].second + 1) / 2.0;
+        n += 1, si += i, sc += c, sii += double(i) * i, sic += i * c;
+    }
+    const double slope = (n * sic - si * sc) / (n * sii - si * si);
+    QVERIFY2(std::abs(slope / pitch - 1) <= 1e-4,
+             qPrintable(QStringLiteral("a step of %1 dots over %2 lines, %3 expected")
+                            .arg(slope, 0, 'f', 4)
+                            .arg(runs.size())
+                            .arg(pitch, 0, 'f', 4)));
+}
+
+void measure(const Page& page, const Area& area, const Expected& expected)
+{
+    measureProbes(page.strip, expected.probes);
+    if (expected.pitch > 0 && !QTest::currentTestFailed())
+        measurePitch(page.strip, expected.probes.first(), expected.pitch);
+    if (QTest::currentTestFailed() || page.whole.isNull())
+        return;
+    measureInk(page.whole, area, expected.ink);
+}
+
+// The strips of a whole image.
+Page wholePage(const QImage& image)
+{
+    return {[image](bool row, int at) {
+                return row ? image.copy(0, at, image.width(), 1)
+                           : image.copy(at, 0, 1, image.height());
+            },
+            image};
+}
+
+Page rendered(const QString& file, const QString& renderer, int dpi, const QSize& pixels)
 {
     if (renderer == QStringLiteral("png"))
-        return stripsOf(QImage(file));
+        return wholePage(QImage(file));
     if (renderer == QStringLiteral("poppler")) // only the strip: a whole page takes seconds
-        return [=](bool row, int at) {
-            return rasterisePdf(file, dpi,
-                                row ? QRect(0, at, pixels.width(), 1)
-                                    : QRect(at, 0, 1, pixels.height()));
-        };
+        return {[=](bool row, int at) {
+                    return rasterisePdf(file, dpi,
+                                        row ? QRect(0, at, pixels.width(), 1)
+                                            : QRect(at, 0, 1, pixels.height()));
+                },
+                QImage()};
     if (renderer == QStringLiteral("ghostscript")) {
         QImageReader::setAllocationLimit(512);
-        return stripsOf(rasterisePdfWithGhostscript(file, dpi, QRect()));
+        return wholePage(rasterisePdfWithGhostscript(file, dpi, QRect()));
     }
     QProcess rsvg; // the SVG as librsvg (the desktop's) draws it
     rsvg.start(QStringLiteral("rsvg-convert"),
                {"--dpi-x", QString::number(dpi), "--dpi-y", QString::number(dpi), "-b", "white",
                 "-o", file + ".png", file});
     rsvg.waitForFinished(60000);
-    return stripsOf(QImage(file + ".png"));
+    return wholePage(QImage(file + ".png"));
 }
 
 // No display, no print service, and a settings store of its own in `home`.
@@ -364,22 +636,32 @@ class TestPatterns : public QObject {
 private slots:
     void initTestCase() { pinLocale(); }
 
-    // Every kind in every form it leaves the program in, on a page of 5.5
-    // x 8.5 inches (whole dots at 600 dpi, so that Ghostscript, which
-    // counts its rows from the page's foot, has the page's top on a dot)
-    // with margins of 18 points, in centimetres.
+    // Every kind in every form it leaves the program in: the PNG and the
+    // SVG on A4 and Letter, the PDF on a page of 5.5 x 8.5 inches (whole
+    // dots at 600 dpi, so that Ghostscript, which counts its rows from the
+    // page's foot, has the page's top on a dot); margins of 18 points, in
+    // centimetres. The printable area is the paper's exact size (A4 is
+    // 210 x 297 mm) less the margins.
     void marksWhereTheyBelong_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("renderer");
-        for (const Kind& k : kinds())
-            for (const char* renderer : {"png", "svg", "poppler", "ghostscript"})
-                QTest::addRow("%s, %s", k.name, renderer) << k.name << renderer;
+        QTest::addColumn<QString>("paper");
+        for (const Kind& k : kinds()) {
+            for (const char* renderer : {"png", "svg"})
+                for (const char* paper : {"A4", "Letter"})
+                    QTest::addRow("%s, %s, %s", qPrintable(k.name), renderer, paper)
+                        << k.name << renderer << paper;
+            for (const char* renderer : {"poppler", "ghostscript"})
+                QTest::addRow("%s, %s", qPrintable(k.name), renderer)
+                    << k.name << renderer << "Statement";
+        }
     }
     void marksWhereTheyBelong()
     {
         QFETCH(QString, kind);
         QFETCH(QString, renderer);
+        QFETCH(QString, paper);
         const Kind* k = kindNamed(kind);
         const bool pdf = renderer == "poppler" || renderer == "ghostscript";
         const int dpi = pdf ? 600 : 300;
@@ -389,14 +671,18 @@ private slots:
                                            : renderer == "svg" ? "sheet.svg"
                                                                : "sheet.pdf");
         const ProgramRun run =
-            runProgram(QStringList{"--export", file, "--page-size", "Statement", "--margins", "18",
-                                   "--unit", "cm", "--resolution", QString::number(dpi)} +
-                           k->args,
+            runProgram(QStringList{"--export", file, "--page-size", paper, "--margins", "18",
+                                   "--resolution", QString::number(dpi)} +
+                           withUnit(k->args),
                        env);
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        const Area area{double(dpi), 18.0 * dpi / 72, 18.0 * dpi / 72, (396 - 36.0) * dpi / 72,
-                        (612 - 36.0) * dpi / 72};
-        measure(rendered(file, renderer, dpi, QSize(396, 612) * dpi / 72), k->expect(area));
+        const QSizeF points = paper == "A4"       ? QSizeF(210 / 25.4 * 72, 297 / 25.4 * 72)
+                              : paper == "Letter" ? QSizeF(612, 792)
+                                                  : QSizeF(396, 612);
+        const double dot = dpi / 72.0;
+        const Area area{double(dpi), 18 * dot, 18 * dot, (points.width() - 36) * dot,
+                        (points.height() - 36) * dot};
+        measure(rendered(file, renderer, dpi, (points * dot).toSize()), area, k->expect(area));
     }
 
     // The window's grid is the same document it was before the other
@@ -505,6 +791,34 @@ private slots:
             "--pages: a notebook is a PDF");
         row("a kind on the calibration sheet", {"--calibration-sheet", "--pattern", "dots"},
             "--pattern has no place on the calibration sheet");
+        row("exact lengths elsewhere", {"--pattern", "dots", "--exact-lengths"},
+            "--exact-lengths has no place in the pattern dots");
+        // Values that leave a kind without one whole cell on the printable
+        // area (A5 less 12 points: 13.95 x 20.15 cm).
+        row("a hexagon larger than the sheet", {"--pattern", "hex", "--hex-size", "1000"},
+            "--hex-size 1000: not one whole hexagon fits on the printable area (13.95 x 20.15 cm)");
+        row("a hexagon a little too tall", {"--pattern", "hex", "--hex-size", "17.4"},
+            "--hex-size 17.4: not one whole hexagon fits");
+        row("a staff taller than the sheet", {"--pattern", "staff", "--line-gap", "10"},
+            "--line-gap 10: not one whole staff fits");
+        row("staves that touch", {"--pattern", "staff", "--line-gap", "0.2", "--staff-gap", "0"},
+            "--staff-gap 0: staves closer than their lines' gap (0.2) would run together");
+        row("a triangle wider than the sheet", {"--pattern", "isometric", "--side", "100"},
+            "--side 100: not one whole triangle fits");
+        row("a triangle of 1e300", {"--pattern", "isometric", "--side", "1e300"},
+            "--side 1e+300: not one whole triangle fits");
+        row("isodots of one corner", {"--pattern", "isodots", "--side", "15"},
+            "--side 15: not one whole triangle fits");
+        row("no whole row of dots", {"--pattern", "dots", "--lines-down", "0.04"},
+            "--lines-down 0.04: not one whole row of dots fits");
+        row("no whole column of dots", {"--pattern", "dots", "--lines-across", "0.05"},
+            "--lines-across 0.05: not one whole column of dots fits");
+        row("one ruled line", {"--pattern", "lined", "--lines-down", "0.04"},
+            "--lines-down 0.04: not one whole line space fits");
+        row("no whole column of semilog", {"--pattern", "semilog", "--lines-across", "0.05"},
+            "--lines-across 0.05: not one whole column fits");
+        row("no ring", {"--pattern", "polar", "--ring-spacing", "8"},
+            "--ring-spacing 8: not one ring fits on the sheet");
     }
     void refusals()
     {
@@ -523,6 +837,123 @@ private slots:
         QCOMPARE(run.err.count('\n'), 1);
         QVERIFY2(run.err.startsWith("gridorra: " + said), qPrintable(run.err));
         QVERIFY(!QFile::exists(home.filePath("x.pdf")));
+    }
+
+    // Every number of the command line is read as the window's fields
+    // read theirs, in the user's locale: blanks around it, a sign, the
+    // group and decimal separators and an exponent are taken, anything
+    // else is refused; a whole-number option takes no fraction.
+    void numbersAreReadOneWay_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("refused");
+        const auto row = [](const char* name, const char* locale, const QStringList& args,
+                            const char* refused = "") {
+            QTest::newRow(name) << locale << args << QString::fromUtf8(refused);
+        };
+        row("blanks around a dot size", "C", {"--pattern", "dots", "--dot-size", " 4 "});
+        row("an exponent for pages", "C", {"--pages", "1e1"});
+        row("an exponent for a length", "C", {"--pattern", "hex", "--hex-size", "1e0"});
+        row("a decimal comma in German", "de_DE.UTF-8",
+            {"--pattern", "staff", "--line-gap", "0,2", "--staff-gap", "1,5"});
+        row("a letter after a dot size", "C", {"--pattern", "dots", "--dot-size", "4x"},
+            "--dot-size: give a whole number from 1 to 100");
+        row("a letter after a length", "C", {"--pattern", "hex", "--hex-size", "1cm"},
+            "--hex-size: give a length more than 0");
+        row("a letter after a field", "C", {"--lines-down", "4x"},
+            "--lines-down: Must be a numeric value.");
+        row("a decimal point in German", "de_DE.UTF-8", {"--pattern", "staff", "--line-gap", "0.2"},
+            "--line-gap: give a length more than 0");
+        row("a fraction of rays", "C", {"--pattern", "polar", "--rays", "2.5"},
+            "--rays: give a whole number from 1 to 720");
+        row("a fraction of pages", "C", {"--pages", "2.5"},
+            "--pages: give a whole number from 1 to 10000");
+        row("a fraction of decades", "C", {"--pattern", "semilog", "--decades", "1.5"},
+            "--decades: give a whole number from 1 to 20");
+    }
+    void numbersAreReadOneWay()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, args);
+        QFETCH(QString, refused);
+        QTemporaryDir home;
+        QProcessEnvironment env = environmentIn(home);
+        env.insert("LC_ALL", locale);
+        const QString pdf = home.filePath("x.pdf");
+        const ProgramRun run = runProgram(
+            QStringList{"--export", pdf, "--page-size", "A5", "--unit", "cm"} + args, env);
+        if (refused.isEmpty()) {
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+            QVERIFY(QFileInfo(pdf).size() > 0);
+        } else {
+            QCOMPARE(run.status, 2);
+            QVERIFY2(run.err.startsWith("gridorra: " + refused.section(':', 0, 0)) &&
+                         run.err.contains(refused.section(':', 1).trimmed()),
+                     qPrintable(run.err));
+            QVERIFY(!QFile::exists(pdf));
+        }
+    }
+
+    // The window's grid takes whole twips; where that is more than 0.05 %
+    // off the lengths asked for, an export says how long the squares really
+    // are (and still succeeds). --exact-lengths, or the stored choice, draws
+    // them exact and says nothing.
+    void theGridSaysHowLongItsSquaresAre_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("said");
+        const QStringList cm2{"--unit", "cm", "--lines-down", "2", "--lines-across", "2"};
+        const QString exact = "; --exact-lengths draws them exact\n";
+        QTest::newRow("2 per cm") << cm2 << false
+                                  << "gridorra: the grid's lines are 5.009 mm apart both ways, "
+                                     "not 5 mm (the window's whole twips)" +
+                                         exact;
+        QTest::newRow("3 per cm, 0.01 % off")
+            << QStringList{"--unit", "cm", "--lines-down", "3", "--lines-across", "3"} << false
+            << "";
+        QTest::newRow("7 per inch across")
+            << QStringList{"--unit", "in", "--lines-down", "10", "--lines-across", "7"} << false
+            << "gridorra: the grid's vertical lines are 0.1431 in apart, not 0.1429 in (the "
+               "window's whole twips)" +
+                   exact;
+        QTest::newRow("2 per cm, exact lengths")
+            << cm2 + QStringList{"--exact-lengths"} << false << "";
+        QTest::newRow("2 per cm, exact lengths stored") << cm2 << true << "";
+    }
+    void theGridSaysHowLongItsSquaresAre()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, stored);
+        QFETCH(QString, said);
+        QTemporaryDir home;
+        const QProcessEnvironment env = environmentIn(home);
+        if (stored) {
+            QFile store(home.filePath("Marnova.conf"));
+            QVERIFY(store.open(QIODevice::WriteOnly));
+            store.write("[Gridorra%20Software]\nExactLengths=1\n");
+        }
+        const QString png = home.filePath("sheet.png");
+        const ProgramRun run =
+            runProgram(QStringList{"--export", png, "--page-size", "A4"} + args, env);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, said);
+        if (!stored)
+            return;
+        // The stored choice draws what the option draws.
+        const QString option = home.filePath("option.png");
+        QCOMPARE(
+            runProgram(
+                QStringList{"--export", option, "--page-size", "A4", "--exact-lengths"} + args, env)
+                .status,
+            0);
+        QCOMPARE(QImage(png), QImage(option));
+        QFile::remove(home.filePath("Marnova.conf"));
+        const QString window = home.filePath("window.png");
+        QCOMPARE(
+            runProgram(QStringList{"--export", window, "--page-size", "A4"} + args, env).status, 0);
+        QVERIFY(QImage(window) != QImage(option));
     }
 
     // A notebook's pages are the one page's drawing, placed again: a
@@ -586,7 +1017,7 @@ private slots:
         QCOMPARE(a.size(), 4);
         QImageReader::setAllocationLimit(512);
         const Area area{600, a[0].toDouble(), a[1].toDouble(), a[2].toDouble(), a[3].toDouble()};
-        measure(stripsOf(QImage(file)), k->expect(area));
+        measure(wholePage(QImage(file)), area, k->expect(area));
     }
 
     // The arguments that print a kind, for the driverless check.
@@ -597,7 +1028,7 @@ private slots:
             QSKIP("asked by tests/cups/driverless-check");
         QFile out(qEnvironmentVariable("GRIDORRA_PRINT_ARGUMENTS"));
         QVERIFY(kindNamed(name) && out.open(QIODevice::WriteOnly));
-        out.write(kindNamed(name)->args.join('\n').toUtf8());
+        out.write(withUnit(kindNamed(name)->args).join('\n').toUtf8());
     }
 };
 

@@ -78,14 +78,27 @@ void ring(QByteArray& out, const PlacedRing& r)
     }
 }
 
-// The pen of a slanted line or a ring: a dot narrower than its width.
-// Ghostscript (as CUPS's filters run it) paints every dot such a stroke
-// touches, about a dot more on each side; poppler paints the dots whose
-// centres it covers. A dot narrower, both lie within a dot of its edges.
-// (A 1-dot line across or down the page stays a 1-dot stroke.)
+// The pen of a slanted line or a ring: half a dot narrower than its width,
+// but a 1-dot line. Ghostscript (as CUPS's filters run it) paints every
+// dot such a stroke touches, up to a dot more on each side; poppler paints
+// the dots whose centres it covers. Half a dot narrower, both lie within a
+// dot of its edges. A 1-dot stroke Ghostscript draws as a thin line, one
+// dot a row.
 double slantedPen(int width)
 {
-    return std::max(width - 1, 0);
+    return width <= 1 ? 1 : width - 0.5;
+}
+
+// A 1-dot line across or down the page stays a 1-dot stroke, which stroke
+// adjustment keeps at one dot; its ends come in by a quarter of a dot, as
+// Ghostscript paints the dot beyond an end that lies on a dot boundary
+// (the line would reach a dot past the printable area).
+QLineF withinItsDots(const QLineF& l)
+{
+    if (!isAxisAligned(l) || l.length() < 1)
+        return l;
+    const QPointF in = (l.p2() - l.p1()) / l.length() * 0.25;
+    return {l.p1() + in, l.p2() - in};
 }
 
 QByteArray utf16Hex(const QString& text)
@@ -111,6 +124,7 @@ void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift)
                 rect(out, coveredBy(l, w));
                 filled = true;
             } else {
+                const QLineF l = withinItsDots(placed.translated(shift));
                 put(strokes, l.x1());
                 put(strokes, l.y1());
                 strokes += "m ";
@@ -122,7 +136,7 @@ void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift)
         if (filled)
             out += "f\n";
         if (!strokes.isEmpty()) {
-            put(out, w == 1 ? 1 : slantedPen(w));
+            put(out, slantedPen(w));
             out += "w\n" + strokes + "S\n";
         }
     }

@@ -74,6 +74,38 @@ double PrinterCanvas::scaleHeight() const
     return layout().paintRect(QPageLayout::Point).height() * 20.0 / m_down;
 }
 
+namespace {
+
+// A paper's size in points to a fraction of a point, from its definition
+// (A4 is defined as 210 x 297 mm; Qt's own size in points is whole points).
+QSizeF exactPoints(const QPageSize& size)
+{
+    const QSizeF defined = size.definitionSize();
+    switch (size.definitionUnits()) {
+    case QPageSize::Millimeter:
+        return defined * (72 / 25.4);
+    case QPageSize::Inch:
+        return defined * 72;
+    case QPageSize::Point:
+        return defined;
+    default:
+        return size.size(QPageSize::Point);
+    }
+}
+
+} // namespace
+
+QSizeF PrinterCanvas::printableArea() const
+{
+    const QPageLayout layout = this->layout();
+    QSizeF paper = m_paper.isValid() ? m_paper : exactPoints(layout.pageSize());
+    if (layout.orientation() == QPageLayout::Landscape)
+        paper.transpose();
+    const QMarginsF margins = layout.margins(QPageLayout::Point);
+    return QSizeF((paper.width() - margins.left() - margins.right()) * 20.0 / m_across,
+                  (paper.height() - margins.top() - margins.bottom()) * 20.0 / m_down);
+}
+
 double PrinterCanvas::dotsPerTwip() const
 {
     return (m_writer ? m_writer->resolution() : m_dpi) / 1440.0;

@@ -79,6 +79,12 @@ public:
     // service centres the page on it, and the drawing is moved back by as
     // much, so that it lies on the printer's dots. None: the page is the paper.
     void setPaper(const QSizeF& points) { m_paper = points; }
+    // The printable area in twips, to a fraction of a twip, as on the
+    // paper: the paper's exact size (A4 is 595.28 x 841.89 points, not the
+    // whole points of the page Qt writes) less the margins, shrunk by the
+    // correction as scaleWidth() is.
+    QSizeF printableArea() const;
+
     // Draws one page that is not a grid (the calibration sheet) with the
     // painter at the printable area's exact corner, in dots, uncorrected;
     // it leaves as one job.

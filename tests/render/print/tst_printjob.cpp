@@ -499,31 +499,40 @@ private slots:
                      qPrintable(QString("steps %1 and %2 dots").arg(x).arg(y)));
             QVERIFY(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2);
         }
-        // Another kind of paper likewise: a job of one page a copy, its
-        // dots' places corrected, their size kept. The first row of dots
-        // lies 3 dots (half a dot's size) inside the corner (150, 300).
-        before = CupsQueues::lastJob();
-        QCOMPARE(runProgram({"--print", "--printer", "US_Letter", "--pattern", "dots", "--unit",
-                             "cm", "--lines-down", "2", "--lines-across", "2", "--dot-size", "6",
-                             "--copies", "2"},
-                            env)
-                     .status,
-                 0);
-        QVERIFY(CupsQueues::waitUntilIdle());
-        const auto dots = CupsQueues::jobsAfter(before);
-        QCOMPARE(dots.size(), 2);
-        for (const auto& job : dots) {
-            const QString pdf = CupsQueues::documentOf(job.first);
-            QCOMPARE(pagesOf(pdf), 1);
-            const QImage row = rasterisePdf(pdf, 600, QRect(0, 300 + 3, 5100, 1));
-            const QList<double> centres = darkRunCentres(row);
-            QVERIFY(centres.size() > 10);
-            const double step = (centres.last() - centres.first()) / (centres.size() - 1);
-            QVERIFY2(qAbs(step / (600 / 2.54 / 2 * across) - 1) < 0.0005,
-                     qPrintable(QString("step %1 dots").arg(step)));
-            QVERIFY(qAbs(centres.first() - (150 + 3 * across)) <= 0.5);
-            for (const auto& run : darkRunsInRow(row, 0))
-                QCOMPARE(run.second - run.first + 1, 6);
+        // Another kind of paper, and the grid of exact lengths, likewise:
+        // a job of one page a copy, places corrected, pens kept. The dots
+        // are measured along their first row, 3 dots (half a dot's size)
+        // inside the corner (150, 300); the grid's vertical lines half a
+        // square below its first line, the first 2 dots (half the wide
+        // pen) inside the corner.
+        const QStringList halfCm{"--unit", "cm", "--lines-down", "2", "--lines-across", "2"};
+        for (const auto& [args, y, first, pens] :
+             {std::tuple{QStringList{"--pattern", "dots", "--dot-size", "6"} + halfCm, 300 + 3, 3.0,
+                         QList<int>{6}},
+              std::tuple{QStringList{"--exact-lengths"} + halfCm, 300 + 2 + 59, 2.0,
+                         QList<int>{1, 4}}}) {
+            before = CupsQueues::lastJob();
+            QCOMPARE(
+                runProgram(QStringList{"--print", "--printer", "US_Letter", "--copies", "2"} + args,
+                           env)
+                    .status,
+                0);
+            QVERIFY(CupsQueues::waitUntilIdle());
+            const auto jobs = CupsQueues::jobsAfter(before);
+            QCOMPARE(jobs.size(), 2);
+            for (const auto& job : jobs) {
+                const QString pdf = CupsQueues::documentOf(job.first);
+                QCOMPARE(pagesOf(pdf), 1);
+                const QImage row = rasterisePdf(pdf, 600, QRect(0, y, 5100, 1));
+                const QList<double> centres = darkRunCentres(row);
+                QVERIFY(centres.size() > 10);
+                const double step = (centres.last() - centres.first()) / (centres.size() - 1);
+                QVERIFY2(qAbs(step / (600 / 2.54 / 2 * across) - 1) < 0.0005,
+                         qPrintable(QString("%1: step %2 dots").arg(args[0]).arg(step)));
+                QVERIFY(qAbs(centres.first() - (150 + first * across)) <= 0.5);
+                for (const auto& run : darkRunsInRow(row, 0))
+                    QVERIFY(pens.contains(run.second - run.first + 1));
+            }
         }
         form->combo1()->setCurrentText("Office");
         QCOMPARE(form->combo1()->toolTip(), QString());
@@ -553,6 +562,16 @@ private slots:
         }
         QTest::newRow("lined paper, PNG at 300 dpi")
             << QStringList{"--pattern", "lined", "--resolution", "300"} << "png" << 300;
+        QTest::newRow("the grid of exact lengths, PNG at 300 dpi") << QStringList{"--exact-lengths",
+                                                                                  "--unit",
+                                                                                  "cm",
+                                                                                  "--lines-across",
+                                                                                  "2",
+                                                                                  "--lines-down",
+                                                                                  "2",
+                                                                                  "--resolution",
+                                                                                  "300"}
+                                                                   << "png" << 300;
         QTest::newRow("a three-weight grid, PDF at 1200 dpi")
             << QStringList{"--pattern",    "grid", "--unit",        "cm", "--lines-across", "10",
                            "--lines-down", "10",   "--heavy-every", "2"}
