@@ -12,6 +12,7 @@
 #include "panel/pointerfeedback.h"
 #include "progressbar.h"
 #include "pushbutton.h"
+#include "render/gridgeometry.h"
 #include "render/mousepointer.h"
 #include "render/previewbox.h"
 #include "render/previewgraph.h"
@@ -295,8 +296,18 @@ void Form1::PreviewGraph()
     };
     // And how big it is on this screen: true size where the screen tells
     // its size, else the nominal 96 dpi.
+    // A light colour that stands out little even from white paper, and a
+    // grid whose whole twips are noticeably off the lengths asked for, are
+    // said there too.
     const QString size = m_picture2->sizeNote();
-    if (const QString tip = size.left(1).toUpper() + size.mid(1); m_picture2->toolTip() != tip)
+    QString notes;
+    for (const QString& note : {m_picture2->paperNote(),
+                                grid::roundingNote(inchesSelected(), fieldText(1), fieldText(2))})
+        if (!note.isEmpty())
+            notes += QStringLiteral(" ") + note.left(1).toUpper() + note.mid(1) + QLatin1Char('.');
+    if (const QString tip =
+            size.left(1).toUpper() + size.mid(1) + (notes.isEmpty() ? "" : ".") + notes;
+        m_picture2->toolTip() != tip)
         m_picture2->setToolTip(tip);
     m_picture2->setAccessibleDescription(
         QStringLiteral("The top-left corner of the sheet, %9: %1 lines per %2 across "
@@ -308,7 +319,8 @@ void Form1::PreviewGraph()
             .arg(g.horizontalPeriod)
             .arg(g.thinWidth)
             .arg(g.wideWidth)
-            .arg(accessible::colourInWords(toQColor(g.colour, palette())), size));
+            .arg(accessible::colourInWords(toQColor(g.colour, palette())), size) +
+        (notes.isEmpty() ? QString() : QStringLiteral(".") + notes));
 }
 
 void Form1::showPrinterNote(const QString& name)

@@ -58,6 +58,16 @@ QString PreviewBox::sizeNote() const
                        : QStringLiteral("at the screen's nominal 96 dpi");
 }
 
+QString PreviewBox::paperNote() const
+{
+    if (!m_ink.isValid())
+        return {};
+    const double ratio = contrastRatio(m_ink, backgroundColour());
+    return ratio < 3 ? QStringLiteral("the lines stand out little from white paper (%1:1)")
+                           .arg(ratio, 0, 'f', 1)
+                     : QString();
+}
+
 QRect PreviewBox::deviceArea() const
 {
     // The inside in device pixels, its edges on whole ones.
@@ -100,6 +110,7 @@ void PreviewBox::cls()
     finishPainting();
     m_lastLine = QLineF();
     m_background = QColor();
+    m_ink = QColor();
     m_drawnOn = false;
     m_image.fill(backgroundColour());
     update();
@@ -142,14 +153,16 @@ int PreviewBox::devicePen() const
 
 QPointF PreviewBox::toDevice(float x, float y) const
 {
-    // A point falls on a whole screen pixel. A line of w screen pixels covers
-    // the pixel it lies on and w / 2 pixels before it; in device pixels it
-    // begins on a whole one and is devicePen() wide, so that every line of
-    // one pen is as wide, at every pixel ratio.
-    const int half = m_drawWidth / 2;
-    const double pen = devicePen();
+    // A point falls on a whole device pixel. A line of w device pixels
+    // covers the pixel it lies on and w / 2 pixels before it: it begins on
+    // a whole one and is devicePen() wide, so that every line of one pen is
+    // as wide, at every pixel ratio.
+    // Counted in device pixels, so that at a fractional scale factor a
+    // line is within a device pixel of its place (whole screen pixels
+    // first would be up to one and a half off at 1.5); at 1 the same.
+    const int pen = devicePen();
     const auto device = [&](float v) {
-        return std::round((std::round(v / unitsPerPixel()) - half) * m_ratio) + pen / 2;
+        return std::floor(v / unitsPerPixel() * m_ratio + 0.5) - pen / 2 + pen / 2.0;
     };
     return {device(x), device(y)};
 }
@@ -164,11 +177,13 @@ void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
     const QColor ink = toQColor(colour, palette());
     // The first line on a clean box: where its colour would not stand out
     // at least 3:1 from the box (black lines on a dark theme's button
-    // face), the paper is white, or black where white stands out less.
+    // face, light blue on a light one), the paper is white, as the sheet's
+    // paper is: never black, which would show a sheet that is not printed.
     if (!m_drawnOn) {
         m_drawnOn = true;
+        m_ink = ink;
         if (contrastRatio(ink, backgroundColour()) < 3) {
-            m_background = blackOrWhiteAgainst(ink);
+            m_background = Qt::white;
             m_image.fill(m_background);
         }
     }

@@ -27,6 +27,10 @@ public:
     // How big the preview is, for its description and tooltip: "true size
     // at 163 dpi", or "at the screen's nominal 96 dpi".
     QString sizeNote() const;
+    // Where the lines stand out less than 3:1 even from white paper (a
+    // light colour), what a user should know, for the same places: "the
+    // lines stand out little from white paper (1.4:1)"; else empty.
+    QString paperNote() const;
 
     explicit PreviewBox(QWidget* parent = nullptr);
     ~PreviewBox() override;
@@ -65,6 +69,7 @@ private:
     bool m_updatePending = false;
     QLineF m_lastLine;
     QColor m_background; // the paper since the last Cls
+    QColor m_ink;        // the first line's colour since the last Cls
     bool m_drawnOn = false;
 };
 

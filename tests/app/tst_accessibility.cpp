@@ -124,7 +124,9 @@ private slots:
             of(form->picture2())->text(QAccessible::Description),
             QString("The top-left corner of the sheet, at the screen's nominal 96 dpi: 8 lines per "
                     "centimetre across and 4 down; a wide line every 5 lines across and "
-                    "every 10 down; lines 2 px wide, wide lines 5 px; blue, #0000ff"));
+                    "every 10 down; lines 2 px wide, wide lines 5 px; blue, #0000ff. Horizontal "
+                    "lines are 2.505 mm apart, not 2.5 mm, vertical lines 1.252 mm, not 1.25 mm "
+                    "(the window's whole twips)."));
         // A preview that could not be drawn says so.
         form->textField(1)->setText("0");
         form->option1()->click();

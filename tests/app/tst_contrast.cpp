@@ -8,6 +8,7 @@
 #include "panel/colourswatch.h"
 #include "render/previewbox.h"
 #include "render/systemcolours.h"
+#include "settings/settingsstore.h"
 #include "support/testservices.h"
 
 #include <QApplication>
@@ -163,6 +164,65 @@ private slots:
             failures << QStringLiteral("the swatch's focus mark");
         QApplication::setPalette(QApplication::style()->standardPalette());
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(", ")));
+    }
+
+    // The preview's paper as the sheet's: the theme's face where the lines
+    // stand out 3:1 from it, else white, never black (light blue lines are
+    // light blue on white paper); where even white leaves them faint, its
+    // tooltip and description say so. Measured from the drawn window.
+    void thePreviewShowsThePaper_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<bool>("whitePaper");
+        QTest::addColumn<bool>("faint");
+        QTest::newRow("light theme, black") << false << "0" << false << false;
+        QTest::newRow("light theme, light blue #add8e6") << false << "15128749" << true << true;
+        QTest::newRow("light theme, white") << false << "16777215" << true << true;
+        QTest::newRow("light theme, navy") << false << "8388608" << false << false;
+        QTest::newRow("Breeze Dark, black") << true << "0" << true << false;
+        QTest::newRow("Breeze Dark, light blue #add8e6") << true << "15128749" << false << false;
+    }
+    void thePreviewShowsThePaper()
+    {
+        QFETCH(bool, dark);
+        QFETCH(QString, lines);
+        QFETCH(bool, whitePaper);
+        QFETCH(bool, faint);
+        config.clear();
+        const QPalette palette =
+            dark ? theme(QColor(32, 35, 38), QColor(252, 252, 252), QColor(41, 44, 48),
+                         QColor(20, 22, 24), QColor(61, 174, 233))
+                 : QApplication::style()->standardPalette();
+        QApplication::setPalette(palette);
+        SettingsStore().write("Color", lines);
+        test::TestServices services;
+        Form1 form(services.services());
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCoreApplication::processEvents();
+        const QImage shot = form.grab().toImage();
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        const qreal d = shot.devicePixelRatio();
+        PreviewBox* box = form.picture2();
+        const QRect inside = box->contentsRect();
+        // The paper: the preview's commonest colour.
+        QHash<QRgb, int> counts;
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                ++counts[shot.pixel((QPointF(box->mapTo(&form, QPoint(x, y))) * d).toPoint())];
+        QRgb paper = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() > counts.value(paper, -1))
+                paper = it.key();
+        const QColor face = palette.color(QPalette::Button);
+        QCOMPARE(QColor(paper), whitePaper ? QColor(Qt::white) : face);
+        if (QColor(paper) != toQColor(lines.toUInt(), palette))
+            QVERIFY(counts.size() > 1); // lines drawn on it, but white on white
+        const QString tip = box->toolTip();
+        QCOMPARE(tip.contains("stand out little from white paper"), faint);
+        QCOMPARE(box->accessibleDescription().contains("stand out little from white paper"), faint);
     }
 
     // The swatch is its frame and its colour, nothing of what lies under

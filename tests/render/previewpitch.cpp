@@ -53,8 +53,8 @@ int main(int argc, char* argv[])
     const QImage shown = painted.copy(painted.rect().adjusted(border, border, -border, -border));
     const auto dark = [&](int x, int y) { return qGray(shown.pixel(x, y)) < 128; };
     const int half = qRound(72 / box.twipsPerPixel() * box.devicePixelRatioF());
-    std::printf("note %s\nsize %d %d\nrow %s\ncolumn %s\n", qPrintable(box.sizeNote()),
-                shown.width(), shown.height(),
+    std::printf("note %s\ndensity %.4f\nsize %d %d\nrow %s\ncolumn %s\n",
+                qPrintable(box.sizeNote()), box.screenDensity(), shown.width(), shown.height(),
                 qPrintable(runs(shown.width(), [&](int x) { return dark(x, half); })),
                 qPrintable(runs(shown.height(), [&](int y) { return dark(half, y); })));
     return 0;

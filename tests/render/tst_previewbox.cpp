@@ -61,9 +61,11 @@ private slots:
         box->line(900, 0, 900, 645, 0x000000FF);
         const QImage image = box->image();
         const QColor red(Qt::red);
-        QCOMPARE(runsInColumn(image, 2 * r, red), Runs({{8 * r, 12 * r - 1}}));
-        QCOMPARE(runsInRow(image, 2 * r, red),
-                 Runs({{20 * r, 21 * r - 1}, {40 * r, 41 * r - 1}, {60 * r, 61 * r - 1}}));
+        // Each pen r times as wide, centred on its place in device pixels
+        // (an odd one, with no middle pixel, half a pixel after it).
+        QCOMPARE(runsInColumn(image, 2 * r, red), Runs({{10 * r - 2 * r, 10 * r + 2 * r - 1}}));
+        const auto at = [r](int x) { return qMakePair(x * r - r / 2, x * r - r / 2 + r - 1); };
+        QCOMPARE(runsInRow(image, 2 * r, red), Runs({at(20), at(40), at(60)}));
     }
 
     void drawingOutsideTheBoxIsClipped()

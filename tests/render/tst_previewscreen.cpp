@@ -68,7 +68,7 @@ private slots:
         QTest::addColumn<int>("dpi");
         QTest::addColumn<bool>("randr");
         QTest::addColumn<double>("scale");
-        for (const int dpi : {96, 141, 163, 282})
+        for (const int dpi : {96, 141, 144, 163, 282})
             for (const double scale : {1.0, 1.25, 1.5, 2.0})
                 QTest::addRow("%d dpi, scale %g", dpi, scale) << dpi << false << scale;
         for (const double scale : {1.0, 1.25, 2.0})
@@ -110,6 +110,27 @@ private slots:
                 if (runs.starts[i] > 0 && runs.starts[i] + runs.widths[i] < extent)
                     QVERIFY2(runs.widths[i] == width,
                              qPrintable(QString("%1: %2").arg(name, said[name])));
+        }
+        // Every line, thin and wide, within a device pixel of its place at
+        // the screen's own size (which the X server keeps in whole
+        // millimetres: 163 dpi is 163.1), the lines the edges cut aside.
+        const double density = trueSize ? said["density"].toDouble() : perInch;
+        QVERIFY(std::abs(density - perInch) < 0.01 * perInch);
+        for (const auto& [name, extent] : {std::pair{"row", size.value(0).toInt()},
+                                           std::pair{"column", size.value(1).toInt()}}) {
+            const Runs runs = parse(said[name]);
+            for (qsizetype i = 0; i < runs.starts.size(); ++i) {
+                if (runs.starts[i] == 0 || runs.starts[i] + runs.widths[i] >= extent)
+                    continue;
+                const double centre = runs.starts[i] + runs.widths[i] / 2.0;
+                const double place = std::round(centre / (density / 10)) * density / 10;
+                QVERIFY2(std::abs(centre - place) <= 1,
+                         qPrintable(QString("%1: a line at %2, its place %3: %4")
+                                        .arg(name)
+                                        .arg(centre)
+                                        .arg(place)
+                                        .arg(said[name])));
+            }
         }
         // The thin lines a tenth of an inch apart, each within a pixel of
         // the screen's own (scale factor) pixels.
