@@ -3,6 +3,7 @@
 #include "core/failure.h"
 #include "systemcolours.h"
 
+#include <qdrawutil.h>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QScreen>
@@ -217,6 +218,16 @@ void PreviewBox::paintEvent(QPaintEvent* event)
     QFrame::paintEvent(event);
     m_updatePending = false;
     QPainter painter(this);
+    // On a dark background (a skin under a dark theme) the sunken frame's
+    // shades hardly stand out from it; the frame, not the paper, is then
+    // drawn in a colour that stands out 3:1, so that the box is seen
+    // whatever its paper. The light design keeps its own shades.
+    const QColor behind = palette().color(QPalette::Window);
+    if (blackOrWhiteAgainst(behind) == QColor(Qt::white) &&
+        std::min(contrastRatio(palette().color(QPalette::Dark), behind),
+                 contrastRatio(palette().color(QPalette::Light), behind)) < 3)
+        qDrawPlainRect(&painter, frameRect(),
+                       readableOn(behind, palette().color(QPalette::Light), 3.0), lineWidth());
     const QRect area = contentsRect();
     if (m_image.isNull()) {
         painter.fillRect(area, backgroundColour());

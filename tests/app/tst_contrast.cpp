@@ -149,6 +149,22 @@ private slots:
         check("Progress Bar",
               inForm(form.progressBar1(), form.progressBar1()->rect().adjusted(3, 3, -3, -3)), 4.5);
         check("the preview's lines", inForm(form.picture2(), form.picture2()->contentsRect()), 3);
+        // On a dark window the preview's frame stands out 3:1 from what
+        // lies around it (the light design keeps its own shades).
+        const QColor around =
+            shot.pixelColor((QPointF(form.picture2()->mapTo(&form, QPoint(-1, 20))) * d).toPoint());
+        if (blackOrWhiteAgainst(around) == QColor(Qt::white)) {
+            const QColor edge = shot.pixelColor(
+                (QPointF(form.picture2()->mapTo(&form, QPoint(0, 20))) * d).toPoint());
+            const QColor foot = shot.pixelColor(
+                (QPointF(form.picture2()->mapTo(&form, QPoint(20, form.picture2()->height() - 1))) *
+                 d)
+                    .toPoint());
+            for (const QColor& frame : {edge, foot})
+                if (contrastRatio(frame, around) < 3)
+                    failures << QStringLiteral("the preview's frame %1:1")
+                                    .arg(contrastRatio(frame, around), 0, 'f', 2);
+        }
         // The swatch's focus mark against its frame and against the line colour.
         ColourSwatch* swatch = form.picture1();
         const QRect inside = swatch->contentsRect();
