@@ -1,5 +1,7 @@
 #include "passwords.h"
 
+#include "printservice.h"
+
 #include <QHash>
 
 #ifndef Q_OS_WIN
@@ -73,6 +75,8 @@ const char* answer(const char*, http_t* http, const char*, const char* resource,
         }
         const auto login =
             s.prompt->ask(printerOf(resource), server, QString::fromUtf8(cupsUser()), again);
+        // The user's time is not the service's.
+        PrintService::rearm();
         if (!login || login->password.isEmpty()) {
             s.outcome = again ? Outcome::Refused : Outcome::Cancelled;
             return nullptr;

@@ -39,7 +39,23 @@ Silence& silence()
     return s;
 }
 
+// The bound of the request under way on this thread: every wait of the
+// connection shorter than a whole request, each asking whether the bound
+// has passed, so that an answer that trickles in is cut off too.
+thread_local QDeadlineTimer requestBound;
+constexpr double waitSeconds = 0.25;
+
+int withinBound(http_t*, void*)
+{
+    return requestBound.hasExpired() ? 0 : 1;
+}
+
 } // namespace
+
+void PrintService::rearm()
+{
+    requestBound = QDeadlineTimer(timeoutSeconds * 1000);
+}
 
 bool PrintService::wentSilent(QString* why)
 {
@@ -64,7 +80,7 @@ PrintService::PrintService()
             QStringLiteral("%1 (%2)").arg(QString::fromUtf8(cupsLastErrorString()), serverName());
         return;
     }
-    httpSetTimeout(m_http, timeoutSeconds, nullptr, nullptr);
+    httpSetTimeout(m_http, waitSeconds, withinBound, nullptr);
     passwords::begin(m_http);
 }
 
@@ -74,21 +90,35 @@ PrintService::~PrintService()
         httpClose(m_http);
 }
 
-void PrintService::requestFailed()
+void PrintService::requestFailed(const QString& why)
 {
     if (!m_http)
         return;
     const int error = httpError(m_http);
-    m_silent = error == ETIMEDOUT || error == 0;
-    m_failure = error == ETIMEDOUT || error == 0
-                    ? QStringLiteral("no answer within %1 seconds (%2)")
-                          .arg(timeoutSeconds)
-                          .arg(serverName())
-                    : QStringLiteral("%1 (%2)").arg(QString::fromLocal8Bit(std::strerror(error)),
-                                                    serverName());
+    const bool waited = error == ETIMEDOUT || requestBound.hasExpired();
+    // Its status line came, but not the rest of the answer within the bound.
+    const bool began = waited && httpGetStatus(m_http) == HTTP_STATUS_OK;
+    // Reached, but no answer that can be used came.
+    m_silent = waited || !why.isEmpty() || error == 0 || error == EINVAL;
+    if (!why.isEmpty())
+        m_failure = QStringLiteral("%1 (%2)").arg(why, serverName());
+    else if (began)
+        m_failure = QStringLiteral("it sends its answer too slowly, not whole within %1 "
+                                   "seconds (%2)")
+                        .arg(timeoutSeconds)
+                        .arg(serverName());
+    else if (waited)
+        m_failure =
+            QStringLiteral("no answer within %1 seconds (%2)").arg(timeoutSeconds).arg(serverName());
+    else if (error == 0 || error == EINVAL)
+        m_failure = QStringLiteral("it answers with something that is not IPP (%1)")
+                        .arg(serverName());
+    else
+        m_failure = QStringLiteral("%1 (%2)").arg(QString::fromLocal8Bit(std::strerror(error)),
+                                                  serverName());
     httpClose(m_http);
     m_http = nullptr;
-    if (m_silent)
+    if (waited)
         silence() = {serverName(), m_failure, QDeadlineTimer(30000)};
 }
 
@@ -116,6 +146,7 @@ ipp_t* PrintService::request(ipp_t* request, const char* resource, const QByteAr
         ippDelete(request);
         return nullptr;
     }
+    rearm();
     if (!document.isEmpty())
         return withDocument(request, resource, document);
     // No document: the request goes in chunks (its length unsaid), the last,
@@ -123,9 +154,27 @@ ipp_t* PrintService::request(ipp_t* request, const char* resource, const QByteAr
     http_status_t status = cupsSendRequest(m_http, request, resource, 0);
     if (status == HTTP_STATUS_CONTINUE && httpWrite2(m_http, "", 0) < 0)
         status = HTTP_STATUS_ERROR;
-    while (status == HTTP_STATUS_CONTINUE)
+    while (status == HTTP_STATUS_CONTINUE && !requestBound.hasExpired())
         status = httpUpdate(m_http);
+    if (status == HTTP_STATUS_CONTINUE)
+        status = HTTP_STATUS_ERROR;
     if (status != HTTP_STATUS_OK) {
+        if (status >= HTTP_STATUS_MULTIPLE_CHOICES && status < HTTP_STATUS_BAD_REQUEST &&
+            status != HTTP_STATUS_NOT_MODIFIED) {
+            // A print service answers; one that sends its requests
+            // elsewhere is not followed (libcups would follow it without
+            // end where it points back at itself).
+            const QString to = QString::fromUtf8(httpGetField(m_http, HTTP_FIELD_LOCATION));
+            ippDelete(request);
+            requestFailed(to.contains(serverName())
+                              ? QStringLiteral("it redirects in a loop, to itself (HTTP %1)")
+                                    .arg(int(status))
+                              : QStringLiteral("it redirects its requests elsewhere (HTTP %1 "
+                                               "to %2), which is not followed")
+                                    .arg(int(status))
+                                    .arg(to));
+            return nullptr;
+        }
         httpFlush(m_http);
         if (status == HTTP_STATUS_ERROR) {
             ippDelete(request);
@@ -139,13 +188,19 @@ ipp_t* PrintService::request(ipp_t* request, const char* resource, const QByteAr
     QByteArray body;
     char piece[65536];
     ssize_t n = 0;
-    while ((n = httpRead2(m_http, piece, sizeof piece)) > 0)
+    while (!requestBound.hasExpired() && (n = httpRead2(m_http, piece, sizeof piece)) > 0)
         body.append(piece, n);
     Cursor cursor{&body};
     ipp_t* response = ippNew();
-    if (n < 0 || ippReadIO(&cursor, readFrom, 1, nullptr, response) != IPP_STATE_DATA) {
+    if (requestBound.hasExpired() || n < 0 ||
+        ippReadIO(&cursor, readFrom, 1, nullptr, response) != IPP_STATE_DATA) {
         ippDelete(response);
-        requestFailed();
+        requestFailed(requestBound.hasExpired()
+                          ? QStringLiteral("it sends its answer too slowly, not whole within %1 "
+                                           "seconds")
+                                .arg(timeoutSeconds)
+                      : n < 0 ? QString()
+                              : QStringLiteral("it answers with something that is not IPP"));
         return nullptr;
     }
     return response;
@@ -153,6 +208,7 @@ ipp_t* PrintService::request(ipp_t* request, const char* resource, const QByteAr
 
 ipp_t* PrintService::withDocument(ipp_t* request, const char* resource, const QByteArray& document)
 {
+    rearm();
     // libcups sends a document from a file: this one is in memory.
     const int fd = document.isEmpty() ? -1 : ::memfd_create("gridorra-document", MFD_CLOEXEC);
     if (!document.isEmpty() &&
@@ -175,7 +231,8 @@ ipp_t* PrintService::withDocument(ipp_t* request, const char* resource, const QB
 
 PrintService::PrintService() = default;
 PrintService::~PrintService() = default;
-void PrintService::requestFailed() {}
+void PrintService::requestFailed(const QString&) {}
+void PrintService::rearm() {}
 bool PrintService::wentSilent(QString*)
 {
     return false;

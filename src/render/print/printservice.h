@@ -9,11 +9,15 @@ typedef struct _ipp_s ipp_t;
 namespace gridorra {
 
 // One conversation with the print service (CUPS on Linux) in which no
-// request waits without end: the connection and every answer are bounded,
-// so that a scheduler that is stuck, or a remote one behind a firewall,
-// costs seconds instead of minutes. After the first request that gets no
-// answer the service counts as unreachable: the conversation asks nothing
-// more, and for 30 seconds no new conversation with it begins.
+// request waits without end: the connection and every whole request (its
+// answer read to the last byte) are bounded, so that a scheduler that is
+// stuck, a remote one behind a firewall, or one that sends its answer a
+// byte at a time costs seconds instead of minutes. A service that answers
+// with something that is not IPP, or redirects its requests, is not
+// followed. After the first request that fails so the service counts as
+// unreachable: the conversation asks nothing more, and where it let the
+// request wait out its bound, for 30 seconds no new conversation with it
+// begins.
 class PrintService {
 public:
     // How long the connection and each answer may take.
@@ -24,17 +28,27 @@ public:
     PrintService(const PrintService&) = delete;
     PrintService& operator=(const PrintService&) = delete;
 
-    // The connection for libcups' calls; nullptr once unreachable.
-    http_t* connection() const { return m_http; }
+    // The connection for libcups' calls, the bound of a whole request set
+    // anew for the call it is taken for; nullptr once unreachable.
+    http_t* connection() const
+    {
+        rearm();
+        return m_http;
+    }
+    // Sets the bound of the request under way anew: after a prompt for a
+    // password, which waits for the user and not for the service.
+    static void rearm();
     bool reachable() const { return m_http != nullptr; }
     // Why the service cannot be reached: libcups' reason, or the wait.
     const QString& failure() const { return m_failure; }
-    // Whether it was reached but did not answer (a scheduler that is stuck),
-    // rather than not there at all.
+    // Whether it was reached but gave no answer that can be used (a
+    // scheduler that is stuck, or one that misbehaves), rather than not
+    // there at all.
     bool silent() const { return m_silent; }
     // To call after a request that got no answer at all: the service is
-    // unreachable from then on.
-    void requestFailed();
+    // unreachable from then on; `why` where it is known (else from the
+    // connection's error and the bound).
+    void requestFailed(const QString& why = QString());
 
     // Sends the request (which it frees), with `document` as its data, and
     // returns the answer; nothing when no answer came (the service is then

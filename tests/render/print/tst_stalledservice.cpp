@@ -20,6 +20,40 @@
 using namespace gridorra;
 using namespace gridorra::test;
 
+namespace {
+
+// A print service on 127.0.0.1 that misbehaves in the way asked for
+// (tests/cups/misbehaving-server.py): it sends its answer a byte a second,
+// redirects every request to itself, or answers with bytes that are no
+// HTTP.
+class MisbehavingServer {
+public:
+    explicit MisbehavingServer(const QString& mode)
+    {
+        const QString portFile = m_dir.filePath("port");
+        m_server.start("python3", {MISBEHAVING_SERVER, mode, portFile});
+        QDeadlineTimer ready(10000);
+        while (!QFile::exists(portFile) && !ready.hasExpired())
+            QThread::msleep(20);
+        QFile file(portFile);
+        if (file.open(QIODevice::ReadOnly))
+            m_address = "127.0.0.1:" + QString::fromLatin1(file.readAll()).trimmed();
+    }
+    ~MisbehavingServer()
+    {
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+    QString address() const { return m_address; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_server;
+    QString m_address;
+};
+
+} // namespace
+
 class TestStalledService : public QObject {
     Q_OBJECT
 private slots:
@@ -75,6 +109,78 @@ private slots:
                                      : run.status == 1 && run.err.contains(unreachable),
                      qPrintable(QString("%1: %2").arg(run.status).arg(run.err)));
         }
+    }
+
+    // A service that misbehaves costs a command about as long as one that
+    // does not answer at all, and it is said what it did.
+    void misbehavingServices_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        const QList<std::pair<const char*, const char*>> modes = {
+            {"drip", "it sends its answer too slowly, not whole within 3 seconds"},
+            {"redirect", "it redirects in a loop, to itself (HTTP 301)"},
+            {"garbage", "it answers with something that is not IPP"}};
+        for (const auto& [mode, why] : modes) {
+            QTest::addRow("%s, print", mode)
+                << mode << QStringList{"--print", "--printer", "Office"} << 1
+                << QString("gridorra: cannot reach the print service: %1").arg(why);
+            QTest::addRow("%s, export on a printer's paper", mode)
+                << mode << QStringList{"--export", "o.pdf", "--printer", "Office"} << 1
+                << QString("gridorra: cannot reach the print service: %1").arg(why);
+            QTest::addRow("%s, export on the default paper", mode)
+                << mode << QStringList{"--export", "d.pdf"} << 0
+                << QString("gridorra: the print service does not answer: %1").arg(why);
+        }
+    }
+    void misbehavingServices()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        const MisbehavingServer server(mode);
+        QVERIFY(!server.address().isEmpty());
+        QTemporaryDir home;
+        QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.path());
+        env.insert("CUPS_SERVER", server.address());
+        QElapsedTimer clock;
+        clock.start();
+        const ProgramRun run = runProgram(args, env, 20000, home.path());
+        QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.startsWith(said), qPrintable(run.err));
+    }
+
+    // The window opens within the bound whatever the service does, with no
+    // printer to choose.
+    void theWindowOpensInTime_data()
+    {
+        QTest::addColumn<QString>("mode");
+        for (const char* mode : {"drip", "redirect", "garbage"})
+            QTest::newRow(mode) << mode;
+    }
+    void theWindowOpensInTime()
+    {
+        QFETCH(QString, mode);
+        const MisbehavingServer server(mode);
+        QVERIFY(!server.address().isEmpty());
+        IsolatedConfig config;
+        cupsSetServer(server.address().toUtf8().constData());
+        const auto restore = qScopeGuard([] { cupsSetServer(nullptr); });
+        QElapsedTimer clock;
+        clock.start();
+        TestServices services;
+        services.random.value = 0.5f;
+        CupsPrinters printers;
+        Form1 form(services.services(printers));
+        form.Form_Load();
+        QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(form.combo1()->count(), 0);
     }
 
     // The window's job through the same code: a stalled service is a printer
