@@ -336,14 +336,20 @@ void Form1::PushButton2_Click()
     PrintJobContext job{*this,    m_services.printers, m_services.registry, m_boxes,
                         m_report, m_appTitle,          m_printBusy};
     printJob(job);
-    // A queue that keeps the copies from printing (stopped, or holding
-    // them) says so where the printer is chosen, not in another box.
-    m_services.printers.afterJob();
-    showPrinterNote(m_combo1->currentText());
     // Closed while the copies were handed over: all of them went, and the
     // program ends now.
-    if (m_closing)
+    if (m_closing) {
         QCoreApplication::exit(0);
+        return;
+    }
+    // A queue that keeps the copies from printing (stopped, or holding
+    // them) says so where the printer is chosen, not in another box. The
+    // scheduler is asked once the click is handled: the copies are handed
+    // over by then, and the question (two requests) costs as long as a copy.
+    QTimer::singleShot(0, this, [this] {
+        m_services.printers.afterJob();
+        showPrinterNote(m_combo1->currentText());
+    });
 }
 
 QString Form1::printerChoice() const

@@ -39,6 +39,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <tuple>
 #include <type_traits>
 
@@ -121,12 +122,16 @@ public:
     void setMousePointer(int) override {}
     void setProgressValue(double value) override
     {
-        // On a terminal, each copy as it starts.
+        // On a terminal, each copy as it starts; none that the queue keeps
+        // back (a password not given or refused, a queue that takes no job).
         if (value <= 0 || m_request.kind != SheetRequest::Kind::Print || !stderrIsTerminal())
             return;
         ++m_copy;
-        say(QStringLiteral("copy %1 of %2").arg(m_copy).arg(qRound(m_copy * 100.0 / value)));
+        if (!m_keptBack || !m_keptBack())
+            say(QStringLiteral("copy %1 of %2").arg(m_copy).arg(qRound(m_copy * 100.0 / value)));
     }
+    // Whether the copies are kept from leaving from now on.
+    void setKeptBack(std::function<bool()> keptBack) { m_keptBack = std::move(keptBack); }
     void setProgressText(const QString&) override {}
 
 private:
@@ -141,6 +146,7 @@ private:
     bool m_inches = true;
     quint32 m_colour = colour::black;
     int m_copy = 0;
+    std::function<bool()> m_keptBack;
 };
 
 // The boxes of the job ("Done.") have nothing to tell a script.
@@ -758,6 +764,7 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
         return 0;
     }
     CupsPrinters printers;
+    window.setKeptBack([&printers] { return !printers.refusal().isEmpty(); });
     try {
         printers.makeCurrent(int(printers.deviceNames().indexOf(printer.deviceName)));
         printers.setJobTitle(title);
@@ -819,6 +826,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     NoBoxes boxes;
     UserRegistry registry;
     CupsPrinters printers;
+    window.setKeptBack([&printers] { return !printers.refusal().isEmpty(); });
     bool busy = false;
     PrintJobContext job{window, printers, registry, boxes, report, title, busy};
     printJob(job);

@@ -773,8 +773,23 @@ void CupsPrinters::send(const QByteArray& pdf)
     // In the user's words; a refusal that holds for every job of the queue
     // is reported once, and the copies after it are not sent.
     const bool login = passwords::outcome() != passwords::Outcome::None;
-    const QString why =
-        login ? passwords::refusal() : refusalOf(status, m_current.deviceName, said);
+    QString why = login ? passwords::refusal() : refusalOf(status, m_current.deviceName, said);
+    // A queue that rejects jobs may say why (cupsreject -r "closed for
+    // maintenance"): its own words go with the refusal.
+    if (status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS && conversation.reachable()) {
+        ipp_t* ask = printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, queue);
+        ippAddString(ask, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                     "printer-state-message");
+        if (ipp_t* answer = conversation.request(ask, "/")) {
+            ipp_attribute_t* reason =
+                ippFindAttribute(answer, "printer-state-message", IPP_TAG_TEXT);
+            const QString words =
+                reason ? QString::fromUtf8(ippGetString(reason, 0, nullptr)).trimmed() : QString();
+            if (!words.isEmpty() && words != QStringLiteral("Rejecting Jobs"))
+                why += QStringLiteral(" (%1)").arg(words);
+            ippDelete(answer);
+        }
+    }
     if (login || refusesEveryJob(status))
         m_refusal = why;
     throw Failure(fail::printerError + QStringLiteral(": ") + why);

@@ -42,6 +42,9 @@ struct QueuePage {
 
 class CupsPrinters : public Printers {
 public:
+    // Why the queue refused this run's jobs (every later copy is kept
+    // back), or empty while they leave.
+    const QString& refusal() const { return m_refusal; }
     CupsPrinters();
     ~CupsPrinters() override;
 

@@ -108,11 +108,12 @@ void PrintService::requestFailed(const QString& why)
                         .arg(timeoutSeconds)
                         .arg(serverName());
     else if (waited)
-        m_failure =
-            QStringLiteral("no answer within %1 seconds (%2)").arg(timeoutSeconds).arg(serverName());
-    else if (error == 0 || error == EINVAL)
-        m_failure = QStringLiteral("it answers with something that is not IPP (%1)")
+        m_failure = QStringLiteral("no answer within %1 seconds (%2)")
+                        .arg(timeoutSeconds)
                         .arg(serverName());
+    else if (error == 0 || error == EINVAL)
+        m_failure =
+            QStringLiteral("it answers with something that is not IPP (%1)").arg(serverName());
     else
         m_failure = QStringLiteral("%1 (%2)").arg(QString::fromLocal8Bit(std::strerror(error)),
                                                   serverName());
@@ -166,13 +167,13 @@ ipp_t* PrintService::request(ipp_t* request, const char* resource, const QByteAr
             // end where it points back at itself).
             const QString to = QString::fromUtf8(httpGetField(m_http, HTTP_FIELD_LOCATION));
             ippDelete(request);
-            requestFailed(to.contains(serverName())
-                              ? QStringLiteral("it redirects in a loop, to itself (HTTP %1)")
-                                    .arg(int(status))
-                              : QStringLiteral("it redirects its requests elsewhere (HTTP %1 "
-                                               "to %2), which is not followed")
-                                    .arg(int(status))
-                                    .arg(to));
+            requestFailed(
+                to.contains(serverName())
+                    ? QStringLiteral("it redirects in a loop, to itself (HTTP %1)").arg(int(status))
+                    : QStringLiteral("it redirects its requests elsewhere (HTTP %1 "
+                                     "to %2), which is not followed")
+                          .arg(int(status))
+                          .arg(to));
             return nullptr;
         }
         httpFlush(m_http);

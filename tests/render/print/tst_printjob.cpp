@@ -863,6 +863,11 @@ private slots:
         QTest::newRow("not accepting jobs")
             << QStringList{"cupsreject", "Held_Back"} << false << 1 << false
             << "Printer error: Held Back Printer is not accepting jobs in ";
+        QTest::newRow("not accepting jobs, with its reason")
+            << QStringList{"cupsreject", "-r", "closed for maintenance", "Held_Back"} << false << 1
+            << false
+            << "Printer error: Held Back Printer is not accepting jobs (closed for maintenance) "
+               "in ";
         QTest::newRow("stopped") << QStringList{"cupsdisable", "Held_Back"} << false << 0 << true
                                  << "Held Back Printer is stopped: %1 jobs wait";
         QTest::newRow("holding the jobs")
@@ -915,8 +920,8 @@ private slots:
         start("Held Back Printer");
         form->pushButton2()->click();
         QCOMPARE(services->boxes.said(), QStringList({"Done."}));
-        QVERIFY2(form->combo1()->toolTip().startsWith(said.arg(before + 4)),
-                 qPrintable(form->combo1()->toolTip()));
+        QTRY_VERIFY2(form->combo1()->toolTip().startsWith(said.arg(before + 4)),
+                     qPrintable(form->combo1()->toolTip()));
         QCOMPARE(form->combo1()->accessibleDescription(), form->combo1()->toolTip());
     }
 

@@ -352,6 +352,10 @@ private slots:
         QCOMPARE(run.status, status);
         QCOMPARE(asked, prompts);
         QVERIFY(!run.out.contains("secret"));
+        // The copies are told on the terminal only where they leave.
+        if (terminal)
+            QVERIFY2(run.out.count(QRegularExpression("copy [12] of 2")) == (status == 0 ? 2 : 0),
+                     qPrintable(run.out));
         QVERIFY(CupsQueues::waitUntilIdle());
         const auto jobs = CupsQueues::jobsAfter(before);
         QCOMPARE(jobs.size(), status == 0 ? 2 : 0);
