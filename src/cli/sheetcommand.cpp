@@ -155,9 +155,8 @@ public:
     void show(const QString&, const QString&, Icon) override {}
 };
 
-// A PDF writer as the current printer: the one printer of an export.
 // The page of an export as the current printer: the one printer of an
-// export, drawing a PDF, an SVG or an image.
+// export, drawing a PDF, an SVG or a PNG.
 class PagePrinters : public Printers {
 public:
     PagePrinters(QPaintDevice& device, PrinterCanvas& canvas) : m_device(device), m_canvas(canvas)

@@ -5,13 +5,15 @@
 namespace gridorra {
 
 // Draws the sheet of the stored settings, changed by the request's values,
-// without a window and without a display: a PDF file of one copy
-// (--export) or the copies on a printer (--print). Both go through the
-// procedure of "Start Printing", its steps and labels; a step that fails is
-// reported on standard error in the error report's words, and the sheet is
-// drawn on. Returns the exit status: 0, 1 when a step failed or the file
-// could not be written or the print service cannot be reached, 2 for a
-// printer that does not exist or margins that leave no room.
+// without a window and without a display: a file of one copy (--export: a
+// PDF, an SVG or a PNG, a PDF notebook of --pages) or the copies on a
+// printer (--print), of the window's grid, of another kind of paper, or the
+// calibration sheet. The window's grid goes through the procedure of
+// "Start Printing", its steps and labels; a step that fails is reported on
+// standard error in the error report's words, and the sheet is drawn on.
+// Returns the exit status: 0, 1 when a step failed or the file could not be
+// written or the print service cannot be reached, 2 for a printer that does
+// not exist, margins that leave no room, or values that make no sheet.
 int drawSheetWithoutWindow(char* program, const SheetRequest& request);
 
 // Stores, removes or lists the printers' corrections (--calibrate,

@@ -22,11 +22,13 @@ struct Marks;
 struct PlacedMarks;
 class SvgPaths;
 
-// A printer as a canvas, drawing a PDF. It works in twips (1440 are
-// resolution() dots), its origin is the printable area's top-left corner, its
-// extent the printable area, and its pens are cosmetic, in printer dots. The
-// first drawing call after an EndDoc begins a document; EndDoc ends it, and
-// hands it over as one job where the canvas has a sender.
+// A printer, or an export's page, as a canvas: a PDF (Qt's for the
+// window's grid, the program's own for marks), a two-colour PNG or an SVG.
+// It works in twips (1440 are resolution() dots), its origin is the
+// printable area's top-left corner, its extent the printable area, and its
+// pens are whole printer dots, their edges on the printer's dots. The first
+// drawing call after an EndDoc begins a document; EndDoc ends it, and hands
+// it over as one job where the canvas has a sender.
 class PrinterCanvas : public Canvas {
 public:
     explicit PrinterCanvas(QPdfWriter& writer);
