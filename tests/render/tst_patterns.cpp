@@ -1,6 +1,7 @@
 // Every kind of paper measured where a user meets it: the PNG, the SVG as
-// librsvg renders it, the PDF as poppler and Ghostscript render it, and
-// (run by tests/cups/driverless-check) a driverless printer's raster. The
+// librsvg renders it, the PDF as poppler and Ghostscript render it, and a
+// driverless printer's raster (measured by the same code built as the
+// helper pattern-raster, which tests/cups/driverless-check runs). The
 // places expected are worked out here from each kind's geometry, in dots
 // from the page's corner.
 #include "support/pdfraster.h"
@@ -595,7 +596,8 @@ Page wholePage(const QImage& image)
             image};
 }
 
-Page rendered(const QString& file, const QString& renderer, int dpi, const QSize& pixels)
+[[maybe_unused]] Page rendered(const QString& file, const QString& renderer, int dpi,
+                               const QSize& pixels)
 {
     if (renderer == QStringLiteral("png"))
         return wholePage(QImage(file));
@@ -619,7 +621,7 @@ Page rendered(const QString& file, const QString& renderer, int dpi, const QSize
 }
 
 // No display, no print service, and a settings store of its own in `home`.
-QProcessEnvironment environmentIn(const QTemporaryDir& home)
+[[maybe_unused]] QProcessEnvironment environmentIn(const QTemporaryDir& home)
 {
     QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
     env.insert("HOME", home.path());
@@ -635,6 +637,8 @@ class TestPatterns : public QObject {
 
 private slots:
     void initTestCase() { pinLocale(); }
+
+#ifndef GRIDORRA_RASTER_TOOL
 
     // Every kind in every form it leaves the program in: the PNG and the
     // SVG on A4 and Letter, the PDF on a page of 5.5 x 8.5 inches (whole
@@ -1004,32 +1008,49 @@ private slots:
         QCOMPARE(rows[1], rows[0]);
     }
 
-    // The raster a driverless printer received for a kind, at 600 dpi on
-    // A4 (tests/cups/driverless-check prints it and names it here).
+#else
+    // The raster a driverless printer received for each kind, on the
+    // printer's paper at 600 dpi: tests/cups/driverless-check prints the
+    // kind and runs this for its row, with the raster in GRIDORRA_RASTER
+    // and the printable area it read from the queue's PPD in
+    // GRIDORRA_RASTER_AREA (x,y,w,h in dots).
+    void printedRaster_data()
+    {
+        kindRows();
+    }
     void printedRaster()
     {
+        QFETCH(QString, kind);
         const QString file = qEnvironmentVariable("GRIDORRA_RASTER");
-        if (file.isEmpty())
-            QSKIP("run by tests/cups/driverless-check with a printed raster");
-        const Kind* k = kindNamed(qEnvironmentVariable("GRIDORRA_RASTER_KIND"));
-        QVERIFY(k);
         const QStringList a = qEnvironmentVariable("GRIDORRA_RASTER_AREA").split(',');
-        QCOMPARE(a.size(), 4);
+        QVERIFY2(!file.isEmpty() && a.size() == 4, "no raster, or no area, to measure");
         QImageReader::setAllocationLimit(512);
         const Area area{600, a[0].toDouble(), a[1].toDouble(), a[2].toDouble(), a[3].toDouble()};
-        measure(wholePage(QImage(file)), area, k->expect(area));
+        measure(wholePage(QImage(file)), area, kindNamed(kind)->expect(area));
     }
 
-    // The arguments that print a kind, for the driverless check.
+    // The arguments that print each kind, one a line, into the file
+    // GRIDORRA_PRINT_ARGUMENTS names.
+    void argumentsOf_data()
+    {
+        kindRows();
+    }
     void argumentsOf()
     {
-        const QString name = qEnvironmentVariable("GRIDORRA_RASTER_KIND");
-        if (name.isEmpty() || !qEnvironmentVariableIsSet("GRIDORRA_PRINT_ARGUMENTS"))
-            QSKIP("asked by tests/cups/driverless-check");
+        QFETCH(QString, kind);
         QFile out(qEnvironmentVariable("GRIDORRA_PRINT_ARGUMENTS"));
-        QVERIFY(kindNamed(name) && out.open(QIODevice::WriteOnly));
-        out.write(withUnit(kindNamed(name)->args).join('\n').toUtf8());
+        QVERIFY2(out.open(QIODevice::WriteOnly), "no file for the arguments");
+        out.write(withUnit(kindNamed(kind)->args).join('\n').toUtf8());
     }
+
+private:
+    static void kindRows()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const Kind& k : kinds())
+            QTest::newRow(qPrintable(k.name)) << k.name;
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestPatterns)
