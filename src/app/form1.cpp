@@ -301,8 +301,9 @@ void Form1::PreviewGraph()
     // said there too.
     const QString size = m_picture2->sizeNote();
     QString notes;
-    for (const QString& note : {m_picture2->paperNote(),
-                                grid::roundingNote(inchesSelected(), fieldText(1), fieldText(2))})
+    for (const QString& note :
+         {m_picture2->paperNote(), grid::roundingNote(inchesSelected(), fieldText(field::linesDown),
+                                                      fieldText(field::linesAcross))})
         if (!note.isEmpty())
             notes += QStringLiteral(" ") + note.left(1).toUpper() + note.mid(1) + QLatin1Char('.');
     if (const QString tip =

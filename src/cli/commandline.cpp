@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "render/gridwindow.h"
+
 #include "standardoutput.h"
 
 #include "core/colour.h"
@@ -78,9 +80,9 @@ QString fieldValue(int field, const QString& text, SheetRequest& sheet)
     sheet.fields.insert(field, text);
     return {};
 }
-template <int field> QString setField(const QString& text, SheetRequest& sheet)
+template <int number> QString setField(const QString& text, SheetRequest& sheet)
 {
-    return fieldValue(field, text, sheet);
+    return fieldValue(number, text, sheet);
 }
 
 // A page size Qt knows by name or by key, in any letter case: A4, letter, Legal.
@@ -294,17 +296,17 @@ constexpr SheetOption sheetOptions[] = {
      "The printer, by its listed or queue name, e.g. --printer Office; else the default one.",
      SheetOption::Sheet, setPrinter},
     {"lines-down", "n", "Horizontal lines per inch or centimetre, e.g. --lines-down 5.",
-     SheetOption::Sheet, setField<1>},
+     SheetOption::Sheet, setField<field::linesDown>},
     {"lines-across", "n", "Vertical lines per inch or centimetre, e.g. --lines-across 5.",
-     SheetOption::Sheet, setField<2>},
+     SheetOption::Sheet, setField<field::linesAcross>},
     {"wide-across", "n", "Vertical lines per wide vertical line, e.g. --wide-across 10.",
-     SheetOption::Sheet, setField<3>},
+     SheetOption::Sheet, setField<field::wideAcross>},
     {"wide-down", "n", "Horizontal lines per wide horizontal line, e.g. --wide-down 10.",
-     SheetOption::Sheet, setField<4>},
+     SheetOption::Sheet, setField<field::wideDown>},
     {"thickness", "n", "Thickness of a line in printer dots, e.g. --thickness 2.",
-     SheetOption::Sheet, setField<5>},
+     SheetOption::Sheet, setField<field::thickness>},
     {"copies", "n", "Copies to print, one job each (--print only), e.g. --copies 20.",
-     SheetOption::PrintOnly, setField<6>},
+     SheetOption::PrintOnly, setField<field::copies>},
     {"unit", "in|cm", "Lines per inch or per centimetre, e.g. --unit cm.", SheetOption::Sheet,
      setUnit},
     {"colour", "value",

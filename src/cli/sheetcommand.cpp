@@ -109,7 +109,7 @@ public:
     quint32 lineColour() const override { return m_colour; }
     QString fieldText(int field) const override
     {
-        if (field == 6 && m_request.kind == SheetRequest::Kind::Export)
+        if (field == field::copies && m_request.kind == SheetRequest::Kind::Export)
             return QStringLiteral("1"); // a file holds the sheet of one copy
         if (m_request.fields.contains(field))
             return m_request.fields.value(field);
@@ -379,13 +379,14 @@ int printCalibrationSheet(const Choice& printer, const QString& title, int copie
 void sayTooDense(const GridWindow& window)
 {
     const qint16 unit = window.inchesSelected() ? grid::twipsPerInch : grid::twipsPerCentimetre;
-    for (const auto& [field, direction] : {std::pair{1, "horizontal"}, std::pair{2, "vertical"}}) {
+    for (const auto& [which, direction] :
+         {std::pair{field::linesDown, "horizontal"}, std::pair{field::linesAcross, "vertical"}}) {
         try {
-            if (number::toInt16(window.fieldText(field)) != 0 &&
-                grid::spacing(unit, window.fieldText(field)) == 0)
+            if (number::toInt16(window.fieldText(which)) != 0 &&
+                grid::spacing(unit, window.fieldText(which)) == 0)
                 say(QStringLiteral("%1: %2 %3 lines per %4 are closer than a twip (1/1440 inch) "
                                    "and cannot be drawn; one %3 line is drawn, the first")
-                        .arg(programName(), window.fieldText(field), QLatin1String(direction),
+                        .arg(programName(), window.fieldText(which), QLatin1String(direction),
                              window.inchesSelected() ? QStringLiteral("inch")
                                                      : QStringLiteral("centimetre")));
         } catch (const Failure&) {
@@ -400,7 +401,8 @@ void sayTooDense(const GridWindow& window)
 void sayInexact(const GridWindow& window)
 {
     const QString note =
-        grid::roundingNote(window.inchesSelected(), window.fieldText(1), window.fieldText(2));
+        grid::roundingNote(window.inchesSelected(), window.fieldText(field::linesDown),
+                           window.fieldText(field::linesAcross));
     if (!note.isEmpty())
         say(QStringLiteral("%1: the grid's %2; --exact-lengths draws them exact")
                 .arg(programName(), note));
@@ -450,11 +452,11 @@ void writePng(const QImage& page, int dpi, QRgb ink, QBuffer& document)
 // number, as the window reads it), exactly the unit over the count; 0 (one
 // line, as the window draws it) where they would be closer than a twip or
 // the count is no number above 0.
-double exactSpacing(const GridWindow& window, int field)
+double exactSpacing(const GridWindow& window, int which)
 {
     const double unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
     try {
-        const qint16 count = number::toInt16(window.fieldText(field));
+        const qint16 count = number::toInt16(window.fieldText(which));
         return count > 0 && unit / count >= 1 ? unit / count : 0;
     } catch (const Failure&) {
         return 0; // reported by the job's step
@@ -490,8 +492,8 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
                         g.thinWidth,
                         g.wideWidth};
         if (exact) {
-            lattice.down = exactSpacing(window, 1);
-            lattice.across = exactSpacing(window, 2);
+            lattice.down = exactSpacing(window, field::linesDown);
+            lattice.across = exactSpacing(window, field::linesAcross);
         }
         return {patterns::lattice(lattice, {area.width(), area.height(), dpi}), {}};
     }
@@ -499,7 +501,7 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
     p.unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
     // The fields' values, given or stored.
     QString refusal;
-    const auto field = [&](int number, const char* option, auto& into) {
+    const auto fromField = [&](int number, const char* option, auto& into) {
         const QString text = window.fieldText(number);
         const QString as =
             QStringLiteral("--%1 %2%3: ")
@@ -519,11 +521,11 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
                 refusal = as + failure.description();
         }
     };
-    field(1, "lines-down", p.linesDown);
-    field(2, "lines-across", p.linesAcross);
-    field(3, "wide-across", p.wideAcross);
-    field(4, "wide-down", p.wideDown);
-    field(5, "thickness", p.thickness);
+    fromField(field::linesDown, "lines-down", p.linesDown);
+    fromField(field::linesAcross, "lines-across", p.linesAcross);
+    fromField(field::wideAcross, "wide-across", p.wideAcross);
+    fromField(field::wideDown, "wide-down", p.wideDown);
+    fromField(field::thickness, "thickness", p.thickness);
     if (!refusal.isEmpty())
         return {{}, refusal};
     PatternSheet sheet = patterns::make(p, {area.width(), area.height(), dpi});
@@ -737,7 +739,7 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
 void sayNoCopies(const SheetRequest& request, qint16 copies)
 {
     say(QStringLiteral("%1: nothing printed: %2 is %3")
-            .arg(programName(), request.fields.contains(6)
+            .arg(programName(), request.fields.contains(field::copies)
                                     ? QStringLiteral("--copies")
                                     : QStringLiteral("the stored number of copies"))
             .arg(copies));
@@ -752,10 +754,10 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
     StoredWindow window(store, request, printer.deviceName, report);
     qint16 copies = 1;
     try {
-        copies = number::toInt16(window.fieldText(6));
+        copies = number::toInt16(window.fieldText(field::copies));
     } catch (const Failure& failure) {
         say(QStringLiteral("%1: --copies %2: %3")
-                .arg(programName(), window.fieldText(6), failure.description()));
+                .arg(programName(), window.fieldText(field::copies), failure.description()));
         return 2;
     }
     if (copies < 0) {
@@ -803,12 +805,13 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     if (request.calibrationSheet) {
         // As many copies as asked, one job each; one where none are.
         int copies = 1;
-        if (request.fields.contains(6)) {
+        if (request.fields.contains(field::copies)) {
             try {
-                copies = std::max<int>(1, number::toInt16(request.fields.value(6)));
+                copies = std::max<int>(1, number::toInt16(request.fields.value(field::copies)));
             } catch (const Failure& failure) {
                 say(QStringLiteral("%1: --copies %2: %3")
-                        .arg(programName(), request.fields.value(6), failure.description()));
+                        .arg(programName(), request.fields.value(field::copies),
+                             failure.description()));
                 return 2;
             }
         }
@@ -838,7 +841,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
         unreachable(why);
     // As in the window, a negative count prints nothing; a script is told.
     try {
-        if (const qint16 copies = number::toInt16(window.fieldText(6)); copies < 0)
+        if (const qint16 copies = number::toInt16(window.fieldText(field::copies)); copies < 0)
             sayNoCopies(request, copies);
     } catch (const Failure&) {
         // reported by the job

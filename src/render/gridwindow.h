@@ -5,6 +5,17 @@
 
 namespace gridorra {
 
+// The six fields by number, as the window names them (Text1 .. Text6) and
+// the store keeps them.
+namespace field {
+inline constexpr int linesDown = 1;   // Text1: horizontal lines per unit
+inline constexpr int linesAcross = 2; // Text2: vertical lines per unit
+inline constexpr int wideAcross = 3;  // Text3: vertical lines per wide vertical line
+inline constexpr int wideDown = 4;    // Text4: horizontal lines per wide horizontal line
+inline constexpr int thickness = 5;   // Text5: a line's thickness in dots
+inline constexpr int copies = 6;      // Text6: copies, one job each
+} // namespace field
+
 // What the drawing procedures read from the main window's controls and set
 // on it. The controls hold the parameters; nothing is copied elsewhere.
 class GridWindow {

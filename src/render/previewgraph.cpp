@@ -50,6 +50,7 @@ GridGeometry previewGraph(GridWindow& window, Canvas& box, int printerScaleMode,
     drawGridLines(run, box, g, labels);
 
     run.step(176, [&] { window.setMousePointer(pointer::normal); });
+    // One line with two statements, as in the print job (label 198).
     run.step(178, [&] { window.setProgressValue(0); });
     run.step(178, [&] { window.setProgressText(QStringLiteral("Progress Bar")); });
     if (failed)

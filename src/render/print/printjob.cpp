@@ -90,7 +90,7 @@ void printJob(PrintJobContext& job)
     job.printers.setJobTitle(job.appTitle);
 
     readPrintedGrid(run, window, printer, g);
-    run.step(150, [&] { copies = toInt16(window.fieldText(6)); });
+    run.step(150, [&] { copies = toInt16(window.fieldText(field::copies)); });
     run.step(152, [&] {
         if (copies == 0)
             copies = 1;
@@ -105,6 +105,9 @@ void printJob(PrintJobContext& job)
     });
 
     run.step(196, [&] { window.setMousePointer(pointer::normal); });
+    // One line of the procedure with two statements: the bar emptied and
+    // its caption put back. Either may fail on its own, and each is
+    // reported under the line's one label.
     run.step(198, [&] { window.setProgressValue(0); });
     run.step(198, [&] { window.setProgressText(QStringLiteral("Progress Bar")); });
     run.step(204, [&] {
