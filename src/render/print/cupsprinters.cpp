@@ -508,10 +508,25 @@ QList<int> CupsPrinters::jobIds() const
 
 namespace {
 
+// Whether what a backend or filter says of the job it is on tells of a
+// printer it cannot reach or use ("The printer may not exist or is
+// unavailable at this time.", "Unable to connect to printer; will retry in
+// 30 seconds..."), rather than of a printer at work ("Printing.", a
+// filter's remark): a printer busy with another job is busy, not stuck.
+bool printerInTrouble(const QString& said)
+{
+    static const QRegularExpression trouble(
+        QStringLiteral("unavailable|not exist|not responding|unreachable|offline|unable to|"
+                       "will retry|waiting for printer|refused|timed out|cannot|failed|error"),
+        QRegularExpression::CaseInsensitiveOption);
+    return trouble.match(said).hasMatch();
+}
+
 // What keeps the queue's jobs from printing, where a job of it tells: the
 // scheduler stopped one (its device failed: a file it cannot write), or the
-// printer is still on a job from before this run (one whose device does not
-// answer, say), not one of `ours`. `why` is then what was said of that job.
+// printer is still on a job from before this run that it cannot get done
+// (one whose device does not answer, say), not one of `ours`. `why` is then
+// what was said of that job.
 enum class JobsWait { No, Stopped, Behind };
 JobsWait jobsWait(PrintService& service, const QByteArray& queue, const QList<int>& ours,
                   QString* why)
@@ -530,10 +545,11 @@ JobsWait jobsWait(PrintService& service, const QByteArray& queue, const QList<in
     ipp_jstate_t state = IPP_JSTATE_PENDING;
     QString said;
     const auto endOfJob = [&] {
-        const JobsWait wait = state == IPP_JSTATE_STOPPED ? JobsWait::Stopped
-                              : state == IPP_JSTATE_PROCESSING && !ours.contains(id)
-                                  ? JobsWait::Behind
-                                  : JobsWait::No;
+        const JobsWait wait =
+            state == IPP_JSTATE_STOPPED ? JobsWait::Stopped
+            : state == IPP_JSTATE_PROCESSING && !ours.contains(id) && printerInTrouble(said)
+                ? JobsWait::Behind
+                : JobsWait::No;
         if (wait != JobsWait::No && found != JobsWait::Stopped) {
             found = wait;
             *why = said;

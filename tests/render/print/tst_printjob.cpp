@@ -899,7 +899,22 @@ private slots:
         const QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
         if (earlierJob) {
             QCOMPARE(runProgram({"--print", "--printer", "Held_Back"}, env).status, 0);
-            QThread::sleep(2); // its device fails at once, and the scheduler knows
+            // Until the scheduler knows its device fails: the job stopped,
+            // or its backend saying why it cannot print (a printer busy
+            // with a job, all being well, is not stuck).
+            const auto knows = [] {
+                cups_job_t* jobs = nullptr;
+                const int count =
+                    cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, "Held_Back", 0, CUPS_WHICHJOBS_ACTIVE);
+                bool stopped = false;
+                for (int i = 0; i < count; ++i)
+                    stopped = stopped || jobs[i].state == IPP_JSTATE_STOPPED;
+                cupsFreeJobs(count, jobs);
+                return stopped || QRegularExpression("Status: \\S")
+                                      .match(CupsQueues::run("lpstat", {"-l", "-o", "Held_Back"}))
+                                      .hasMatch();
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(knows(), 30000);
         }
         const int before = earlierJob ? 1 : 0;
         const ProgramRun run =
