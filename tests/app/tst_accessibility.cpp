@@ -7,6 +7,7 @@
 #include "panel/colourswatch.h"
 #include "panel/numericfield.h"
 #include "render/previewbox.h"
+#include "support/formfixture.h"
 #include "support/pinlocale.h"
 #include "support/testservices.h"
 
@@ -28,30 +29,21 @@ QAccessibleInterface* of(QObject* object)
 
 } // namespace
 
-class TestAccessibility : public QObject {
+class TestAccessibility : public QObject, public test::FormFixture {
     Q_OBJECT
 private:
-    IsolatedConfig config;
-    std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
-
 private slots:
     void initTestCase() { pinLocale(); }
     void init()
     {
-        config.clear();
-        services = std::make_unique<TestServices>();
+        begin();
         services->printers.names = {"Office", "Marnova PDF Writer"};
         services->printers.current = "Office";
-        form = std::make_unique<Form1>(services->services());
+        makeForm();
         form->Form_Load();
         form->show();
     }
-    void cleanup()
-    {
-        form.reset();
-        services.reset();
-    }
+    void cleanup() { end(); }
 
     void everyControlIsNamed_data()
     {

@@ -4,6 +4,7 @@
 #include "app/pushbutton.h"
 #include "core/failure.h"
 #include "panel/numericfield.h"
+#include "support/formfixture.h"
 #include "support/testservices.h"
 
 #include <QApplication>
@@ -28,13 +29,9 @@ public:
 
 } // namespace
 
-class TestForm1 : public QObject {
+class TestForm1 : public QObject, public test::FormFixture {
     Q_OBJECT
 private:
-    test::IsolatedConfig config;
-    std::unique_ptr<test::TestServices> services;
-    std::unique_ptr<Form1> form;
-
     QWidget* child(const char* name) const
     {
         return form->findChild<QWidget*>(QString::fromLatin1(name));
@@ -43,15 +40,10 @@ private:
 private slots:
     void init()
     {
-        config.clear();
-        services = std::make_unique<test::TestServices>();
-        form = std::make_unique<Form1>(services->services());
+        begin();
+        makeForm();
     }
-    void cleanup()
-    {
-        form.reset();
-        services.reset();
-    }
+    void cleanup() { end(); }
 
     void fixedClientAreaWithoutMaximize()
     {

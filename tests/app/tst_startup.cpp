@@ -5,6 +5,7 @@
 #include "panel/colourswatch.h"
 #include "panel/numericfield.h"
 #include "render/previewbox.h"
+#include "support/formfixture.h"
 #include "support/pinlocale.h"
 #include "support/testservices.h"
 
@@ -38,13 +39,9 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public QObject, public test::FormFixture {
     Q_OBJECT
 private:
-    IsolatedConfig config;
-    std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
-
     void storeBefore(const char* key, const QString& text)
     {
         SettingsStore().write(QString::fromLatin1(key), text);
@@ -54,7 +51,7 @@ private:
 
     void load()
     {
-        form = std::make_unique<Form1>(services->services());
+        makeForm();
         form->Form_Load();
     }
 
@@ -63,17 +60,12 @@ private slots:
 
     void init()
     {
-        config.clear();
-        services = std::make_unique<TestServices>();
+        begin();
         services->printers.names = {"Office", "Marnova PDF Writer", "Label"};
         services->printers.current = "Office";
     }
 
-    void cleanup()
-    {
-        form.reset();
-        services.reset();
-    }
+    void cleanup() { end(); }
 
     void firstRunOnAnEmptyStore()
     {

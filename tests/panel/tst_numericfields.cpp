@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/progressbar.h"
 #include "panel/numericfield.h"
+#include "support/formfixture.h"
 #include "support/pinlocale.h"
 #include "support/testservices.h"
 
@@ -10,13 +11,9 @@
 using namespace gridorra;
 using namespace gridorra::test;
 
-class TestNumericFields : public QObject {
+class TestNumericFields : public QObject, public test::FormFixture {
     Q_OBJECT
 private:
-    IsolatedConfig config;
-    std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
-
     QList<RecordingBoxes::Box>& boxes() { return services->boxes.boxes; }
 
     // PreviewGraph always ends by putting "Progress Bar" on the bar: a bar
@@ -36,11 +33,10 @@ private slots:
 
     void init()
     {
-        config.clear();
-        services = std::make_unique<TestServices>();
+        begin();
         services->printers.names = {"Office", "Marnova PDF Writer"};
         services->printers.current = "Office";
-        form = std::make_unique<Form1>(services->services());
+        makeForm();
         form->Form_Load();
         QVERIFY(boxes().isEmpty());
         form->show();
@@ -49,11 +45,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), form->textField(1));
     }
 
-    void cleanup()
-    {
-        form.reset();
-        services.reset();
-    }
+    void cleanup() { end(); }
 
     void theFirstFocusSelectsTheWholeText()
     {

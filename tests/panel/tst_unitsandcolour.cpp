@@ -6,6 +6,7 @@
 #include "panel/numericfield.h"
 #include "render/mousepointer.h"
 #include "render/previewbox.h"
+#include "support/formfixture.h"
 #include "support/pinlocale.h"
 #include "support/pixelruns.h"
 #include "support/testservices.h"
@@ -17,13 +18,9 @@
 using namespace gridorra;
 using namespace gridorra::test;
 
-class TestUnitsAndColour : public QObject {
+class TestUnitsAndColour : public QObject, public test::FormFixture {
     Q_OBJECT
 private:
-    IsolatedConfig config;
-    std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
-
     // PreviewGraph always ends by putting "Progress Bar" on the bar.
     void markPreview() { form->progressBar1()->setText("not redrawn"); }
     bool previewRedrawn() const { return form->progressBar1()->text() == "Progress Bar"; }
@@ -51,7 +48,7 @@ private:
         if (withCursor)
             QVERIFY(QFile::copy(QStringLiteral(HAND_CURSOR),
                                 services->programFolder.filePath("HAND-M.CUR")));
-        form = std::make_unique<Form1>(services->services());
+        makeForm();
         form->Form_Load();
         QVERIFY(services->boxes.boxes.isEmpty());
     }
@@ -59,11 +56,7 @@ private:
 private slots:
     void initTestCase() { pinLocale(); }
     void init() { config.clear(); }
-    void cleanup()
-    {
-        form.reset();
-        services.reset();
-    }
+    void cleanup() { end(); }
 
     void centimetresThenInches()
     {

@@ -5,6 +5,7 @@
 #include "render/mousepointer.h"
 #include "render/previewbox.h"
 #include "render/previewgraph.h"
+#include "support/formfixture.h"
 #include "support/pinlocale.h"
 #include "support/pixelruns.h"
 #include "support/recordingcanvas.h"
@@ -29,29 +30,20 @@ void setFields(Form1& form, const QStringList& texts)
 
 } // namespace
 
-class TestPreviewGraph : public QObject {
+class TestPreviewGraph : public QObject, public test::FormFixture {
     Q_OBJECT
 private:
-    IsolatedConfig config;
-    std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
-
 private slots:
     void initTestCase() { pinLocale(); }
 
     void init()
     {
-        config.clear();
-        services = std::make_unique<TestServices>();
-        form = std::make_unique<Form1>(services->services());
+        begin();
+        makeForm();
         setFields(*form, {"10", "10", "10", "10", "1", "1"});
     }
 
-    void cleanup()
-    {
-        form.reset();
-        services.reset();
-    }
+    void cleanup() { end(); }
 
     void defaultsDrawTheTopLeftCornerAtTrueSize()
     {

@@ -7,6 +7,7 @@
 #include "render/print/cupsprinters.h"
 #include "settings/userregistry.h"
 #include "support/cupsqueues.h"
+#include "support/formfixture.h"
 #include "support/pdfraster.h"
 #include "support/pinlocale.h"
 #include "support/programrun.h"
@@ -52,13 +53,10 @@ QList<QPair<int, int>> linesOf(const QString& pdf)
 
 } // namespace
 
-class TestPrintJob : public QObject {
+class TestPrintJob : public QObject, public test::FormFixture {
     Q_OBJECT
 private:
-    IsolatedConfig config;
-    std::unique_ptr<TestServices> services;
     std::unique_ptr<CupsPrinters> printers;
-    std::unique_ptr<Form1> form;
     QList<double> progress;
 
     QList<RecordingBoxes::Box>& boxes() { return services->boxes.boxes; }
