@@ -117,9 +117,11 @@ private slots:
             QFile f(config.settingsFile());
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write("[Gridorra%20Software]\nText1=99\n");
+            QVERIFY(f.flush());
             // Of the same size: a later modification time than our own
-            // write is what tells it changed.
-            QVERIFY(f.setFileTime(QFileInfo(f).lastModified().addSecs(1),
+            // write is what tells it changed (set once the bytes are
+            // written, so that closing the file does not set it again).
+            QVERIFY(f.setFileTime(QFileInfo(f.fileName()).lastModified().addSecs(1),
                                   QFileDevice::FileModificationTime));
         }
         store.write("Text1", "10");
