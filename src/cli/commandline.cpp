@@ -353,7 +353,7 @@ constexpr SheetOption sheetOptions[] = {
      SheetOption::Sheet, setHeavyEvery},
     {"exact-lengths", nullptr,
      "grid: lines exactly the unit over the count apart (2 per cm: 5 mm), where the window's "
-     "grid takes whole twips (5.010 mm); also kept as the stored ExactLengths=1.",
+     "grid takes whole twips (5.009 mm); also kept as the stored ExactLengths=1.",
      SheetOption::Sheet, setExactLengths},
     {"dot-size", "dots",
      "dots, isodots: a dot's diameter in printer dots (4 by default), e.g. --dot-size 5.",

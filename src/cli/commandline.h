@@ -46,7 +46,7 @@ struct SheetRequest {
     // three-weight grid, the grid of exact lengths or a notebook.
     bool drawsMarks() const
     {
-        return !isGrid() || heavyEvery || (exactLengths.value_or(false) && isGrid()) || pages > 1;
+        return !isGrid() || heavyEvery || exactLengths.value_or(false) || pages > 1;
     }
 };
 

@@ -397,9 +397,12 @@ void sayTooDense(const GridWindow& window)
 
 // The window's grid takes its spacing in whole twips: where that is more
 // than 0.05 % off the length asked for, one line says how long the squares
-// really are and how to have them exact.
-void sayInexact(const GridWindow& window)
+// really are and how to have them exact (for the grid not already drawn
+// from exact lengths).
+void sayInexact(const SheetRequest& request, const GridWindow& window)
 {
+    if (request.calibrationSheet || !request.isGrid() || request.exactLengths.value_or(false))
+        return;
     const QString note =
         grid::roundingNote(window.inchesSelected(), window.fieldText(field::linesDown),
                            window.fieldText(field::linesAcross));
@@ -448,21 +451,6 @@ void writePng(const QImage& page, int dpi, QRgb ink, QBuffer& document)
     QImageWriter(&document, "png").write(twoColours);
 }
 
-// The distance between the grid's lines of a field's count (a whole
-// number, as the window reads it), exactly the unit over the count; 0 (one
-// line, as the window draws it) where they would be closer than a twip or
-// the count is no number above 0.
-double exactSpacing(const GridWindow& window, int which)
-{
-    const double unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
-    try {
-        const qint16 count = number::toInt16(window.fieldText(which));
-        return count > 0 && unit / count >= 1 ? unit / count : 0;
-    } catch (const Failure&) {
-        return 0; // reported by the job's step
-    }
-}
-
 // The marks of the sheet the request asks for, on the canvas's printable
 // area at `dpi`: the window's grid read by its job's steps (a failed step
 // reported as the job reports it), another kind from the fields' values
@@ -492,8 +480,10 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
                         g.thinWidth,
                         g.wideWidth};
         if (exact) {
-            lattice.down = exactSpacing(window, field::linesDown);
-            lattice.across = exactSpacing(window, field::linesAcross);
+            lattice.down =
+                grid::exactSpacing(window.inchesSelected(), window.fieldText(field::linesDown));
+            lattice.across =
+                grid::exactSpacing(window.inchesSelected(), window.fieldText(field::linesAcross));
         }
         return {patterns::lattice(lattice, {area.width(), area.height(), dpi}), {}};
     }
@@ -730,8 +720,7 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
     file.device().write(document.data());
     if (!file.commit())
         return cannotWrite(file.errorString());
-    if (!request.calibrationSheet && request.isGrid() && !request.exactLengths.value_or(false))
-        sayInexact(window);
+    sayInexact(request, window);
     return 0;
 }
 
@@ -779,8 +768,7 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
             window.setProgressValue(copy * 100.0 / std::max<int>(copies, 1));
             canvas.drawMarks(marks.marks, window.lineColour());
         }
-        if (request.isGrid() && !request.exactLengths.value_or(false))
-            sayInexact(window);
+        sayInexact(request, window);
         sayScalingOverridden(printer, printers);
         if (!sayJobs(printer, printers))
             return cannotWriteOutput();
@@ -833,7 +821,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     PrintJobContext job{window, printers, registry, boxes, report, title, busy};
     printJob(job);
     sayTooDense(window);
-    sayInexact(window);
+    sayInexact(request, window);
     sayScalingOverridden(printer, printers);
     if (!sayJobs(printer, printers))
         return cannotWriteOutput();

@@ -20,20 +20,39 @@ qint16 spacing(qint16 unitLength, const QString& countText)
     return number::toInt16(number::divide(unitLength, count));
 }
 
+namespace {
+
+double exactUnit(bool inches)
+{
+    return inches ? 1440.0 : 1440.0 / 2.54;
+}
+
+} // namespace
+
+double exactSpacing(bool inches, const QString& countText)
+{
+    try {
+        const qint16 count = number::toInt16(countText);
+        return count > 0 && exactUnit(inches) / count >= 1 ? exactUnit(inches) / count : 0;
+    } catch (const Failure&) {
+        return 0; // the job's step says why
+    }
+}
+
 QString roundingNote(bool inches, const QString& down, const QString& across)
 {
     const qint16 unit = inches ? twipsPerInch : twipsPerCentimetre;
-    const double exactUnit = inches ? 1440.0 : 1440.0 / 2.54;
     const auto length = [&](double twips, char format, int digits) {
-        return inches ? QStringLiteral("%1 in").arg(twips / 1440.0, 0, format, digits)
-                      : QStringLiteral("%1 mm").arg(twips / exactUnit * 10, 0, format, digits);
+        return inches
+                   ? QStringLiteral("%1 in").arg(twips / 1440.0, 0, format, digits)
+                   : QStringLiteral("%1 mm").arg(twips / exactUnit(false) * 10, 0, format, digits);
     };
     QStringList apart, asked;
     for (const QString& count : {down, across}) {
         try {
             const qint16 twips = spacing(unit, count);
-            const double exact = exactUnit / number::toInt16(count);
-            if (twips > 0 && std::abs(twips / exact - 1) > 0.0005) {
+            const double exact = exactSpacing(inches, count);
+            if (twips > 0 && exact > 0 && std::abs(twips / exact - 1) > 0.0005) {
                 apart << length(twips, 'f', inches ? 4 : 3);
                 asked << length(exact, 'g', 4);
                 continue;

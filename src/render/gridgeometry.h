@@ -40,6 +40,13 @@ qint16 wideWidth(qint16 thin);
 // (per centimetre: 2 -> 284, 14 -> 40). A count of 0 is a "Division by zero".
 qint16 spacing(qint16 unitLength, const QString& countText);
 
+// The distance in twips between lines of a count (a whole number, as
+// spacing() reads it) exactly the unit over the count, without the whole
+// twips (2 per centimetre: 283.46); 0 where the count is no number above 0
+// or the lines would be closer than a twip (one line is drawn, as the
+// window draws it).
+double exactSpacing(bool inches, const QString& countText);
+
 // Where the whole twips of spacing() are more than 0.05 % off the length
 // the counts ask for (2 per centimetre: 284 twips, 5.009 mm for 5 mm), what
 // they really are: "lines are 5.009 mm apart both ways, not 5 mm (the
@@ -48,11 +55,4 @@ qint16 spacing(qint16 unitLength, const QString& countText);
 QString roundingNote(bool inches, const QString& down, const QString& across);
 
 } // namespace grid
-// Where the whole twips of spacing() are more than 0.05 % off the length
-// the counts ask for (2 per centimetre: 284 twips, 5.009 mm for 5 mm), what
-// they really are: "lines are 5.009 mm apart both ways, not 5 mm (the
-// window's whole twips)". Empty where every spacing is within 0.05 % or
-// cannot be read.
-QString roundingNote(bool inches, const QString& down, const QString& across);
-
 } // namespace gridorra

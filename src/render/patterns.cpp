@@ -20,11 +20,11 @@ struct Frame {
     const PatternArea& area;
     double dotsPerTwip() const { return area.dpi / 1440.0; }
     double dots(double twips) const { return twips * dotsPerTwip(); }
-    // The first marks' distance from the corner: half the widest pen, so
-    // that an odd pen's edges fall on the dots as an even one's do.
-    double inset(int widest) const { return widest / 2.0 / dotsPerTwip(); }
     // Half a pen, in twips.
     double half(int pen) const { return pen / 2.0 / dotsPerTwip(); }
+    // The first marks' distance from the corner: exactly half the widest
+    // pen, so that an odd pen's edges fall on the dots as an even one's do.
+    double inset(int widest) const { return half(widest); }
     // Whether a mark of `pen` centred at (x, y) lies wholly on the area's
     // near side of its far edges (x or y less than 0: that way not asked).
     bool fits(int pen, double x, double y = -1) const

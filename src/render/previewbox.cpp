@@ -157,10 +157,10 @@ QPointF PreviewBox::toDevice(float x, float y) const
     // A point falls on a whole device pixel. A line of w device pixels
     // covers the pixel it lies on and w / 2 pixels before it: it begins on
     // a whole one and is devicePen() wide, so that every line of one pen is
-    // as wide, at every pixel ratio.
-    // Counted in device pixels, so that at a fractional scale factor a
-    // line is within a device pixel of its place (whole screen pixels
-    // first would be up to one and a half off at 1.5); at 1 the same.
+    // as wide, at every pixel ratio. Counted in device pixels, a line is
+    // within a device pixel of its place at a fractional scale factor too
+    // (whole screen pixels first put it up to one and a half off at 1.5);
+    // at 1 it is the same pixel.
     const int pen = devicePen();
     const auto device = [&](float v) {
         return std::floor(v / unitsPerPixel() * m_ratio + 0.5) - pen / 2 + pen / 2.0;

@@ -596,8 +596,9 @@ Page wholePage(const QImage& image)
             image};
 }
 
-[[maybe_unused]] Page rendered(const QString& file, const QString& renderer, int dpi,
-                               const QSize& pixels)
+#ifndef GRIDORRA_RASTER_TOOL
+// The page as a renderer draws it.
+Page rendered(const QString& file, const QString& renderer, int dpi, const QSize& pixels)
 {
     if (renderer == QStringLiteral("png"))
         return wholePage(QImage(file));
@@ -621,7 +622,7 @@ Page wholePage(const QImage& image)
 }
 
 // No display, no print service, and a settings store of its own in `home`.
-[[maybe_unused]] QProcessEnvironment environmentIn(const QTemporaryDir& home)
+QProcessEnvironment environmentIn(const QTemporaryDir& home)
 {
     QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
     env.insert("HOME", home.path());
@@ -629,6 +630,7 @@ Page wholePage(const QImage& image)
     env.insert("CUPS_SERVER", home.filePath("no-scheduler.sock"));
     return env;
 }
+#endif
 
 } // namespace
 

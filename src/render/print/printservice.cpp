@@ -196,12 +196,7 @@ ipp_t* PrintService::request(ipp_t* request, const char* resource, const QByteAr
     if (requestBound.hasExpired() || n < 0 ||
         ippReadIO(&cursor, readFrom, 1, nullptr, response) != IPP_STATE_DATA) {
         ippDelete(response);
-        requestFailed(requestBound.hasExpired()
-                          ? QStringLiteral("it sends its answer too slowly, not whole within %1 "
-                                           "seconds")
-                                .arg(timeoutSeconds)
-                      : n < 0 ? QString()
-                              : QStringLiteral("it answers with something that is not IPP"));
+        requestFailed();
         return nullptr;
     }
     return response;
