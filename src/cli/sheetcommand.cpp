@@ -190,11 +190,13 @@ struct PageSetup {
 
 // The page of an export: the printer's, or the locale's paper with margins
 // of 12 points at 600 dpi where there is no printer; then the request's.
-PageSetup pageFor(const QString& queue, const SheetRequest& request)
+PageSetup pageFor(const QString& queue, const SheetRequest& request,
+                  PrintService* conversation = nullptr)
 {
     PageSetup page;
     if (!queue.isEmpty()) {
-        PrintService service;
+        std::optional<PrintService> own;
+        PrintService& service = conversation ? *conversation : own.emplace();
         const QueuePage queuePage = CupsPrinters::pageOf(service, queue);
         page.layout = queuePage.layout;
         page.dpi = queuePage.dpi;
@@ -231,23 +233,36 @@ struct Choice {
     bool unknown = false;
     CupsPrinters::Match match; // the names that could be meant, when unknown
     std::optional<ServiceFailure> unreachable;
+    // The conversation the printers were listed in, and the list: the job
+    // goes on in it rather than starting over.
+    std::shared_ptr<PrintService> conversation;
+    QList<CupsPrinters::Queue> listed;
 };
 Choice choosePrinter(const QString& name)
 {
+    Choice choice;
+    choice.conversation = std::make_shared<PrintService>();
     ServiceFailure failure;
-    const QList<CupsPrinters::Queue> queues = CupsPrinters::queues(name.isEmpty(), &failure);
-    if (!failure.why.isEmpty())
-        return {{}, {}, false, {}, failure};
-    if (name.isEmpty()) {
-        for (const CupsPrinters::Queue& q : queues)
-            if (q.isDefault)
-                return {q.name, q.deviceName, false, {}, std::nullopt};
-        return {};
+    choice.listed = CupsPrinters::queues(name.isEmpty(), &failure, choice.conversation.get());
+    if (!failure.why.isEmpty()) {
+        choice.unreachable = failure;
+        return choice;
     }
-    const CupsPrinters::Match match = CupsPrinters::match(queues, name);
-    if (match.index < 0)
-        return {{}, {}, true, match, std::nullopt};
-    return {queues[match.index].name, queues[match.index].deviceName, false, {}, std::nullopt};
+    int index = -1;
+    if (name.isEmpty()) {
+        for (int i = 0; i < choice.listed.size(); ++i)
+            if (choice.listed[i].isDefault)
+                index = i;
+    } else {
+        choice.match = CupsPrinters::match(choice.listed, name);
+        index = choice.match.index;
+        choice.unknown = index < 0;
+    }
+    if (index >= 0) {
+        choice.queue = choice.listed[index].name;
+        choice.deviceName = choice.listed[index].deviceName;
+    }
+    return choice;
 }
 
 QString programName()
@@ -301,7 +316,7 @@ void sayLocalePaper(const QString& why)
 std::optional<PageSetup> printerPage(const Choice& printer, const SheetRequest& request)
 {
     try {
-        return pageFor(printer.queue, request);
+        return pageFor(printer.queue, request, printer.conversation.get());
     } catch (const Failure& failure) {
         QString why;
         if (!PrintService::wentSilent(&why)) {
@@ -355,7 +370,7 @@ void sayScalingOverridden(const Choice& printer, const CupsPrinters& printers)
 
 int printCalibrationSheet(const Choice& printer, const QString& title, int copies)
 {
-    CupsPrinters printers;
+    CupsPrinters printers(printer.listed, printer.conversation);
     try {
         const int index = int(printers.deviceNames().indexOf(printer.deviceName));
         printers.makeCurrent(index);
@@ -753,7 +768,7 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
         sayNoCopies(request, copies);
         return 0;
     }
-    CupsPrinters printers;
+    CupsPrinters printers(printer.listed, printer.conversation);
     window.setKeptBack([&printers] { return !printers.refusal().isEmpty(); });
     try {
         printers.makeCurrent(int(printers.deviceNames().indexOf(printer.deviceName)));
@@ -815,7 +830,7 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
     StoredWindow window(store, request, printer.deviceName, report);
     NoBoxes boxes;
     UserRegistry registry;
-    CupsPrinters printers;
+    CupsPrinters printers(printer.listed, printer.conversation);
     window.setKeptBack([&printers] { return !printers.refusal().isEmpty(); });
     bool busy = false;
     PrintJobContext job{window, printers, registry, boxes, report, title, busy};
@@ -904,6 +919,13 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& given)
                      : printSheet(request, printer, store, title);
 }
 
+// The store kept the correction from changing: said, and the run fails.
+int cannotStore(const QString& why)
+{
+    say(QStringLiteral("%1: the correction was not stored: %2").arg(programName(), why));
+    return 1;
+}
+
 int calibrateCommand(char* program, const CalibrateRequest& request)
 {
     const WindowlessApplication app(program);
@@ -937,7 +959,10 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
     if (printer.unknown)
         return unknownPrinter(request.printer, printer.match);
     if (request.kind == CalibrateRequest::Kind::Reset) {
-        const bool removed = calibrations.remove(printer.queue);
+        QString problem;
+        const bool removed = calibrations.remove(printer.queue, &problem);
+        if (!problem.isEmpty())
+            return cannotStore(problem);
         return standardOutput::write(QStringLiteral("%1: %2\n")
                                          .arg(printer.deviceName,
                                               removed ? QStringLiteral("correction removed")
@@ -969,7 +994,8 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
             return 2;
         }
     }
-    calibrations.store(printer.queue, correction);
+    if (const QString problem = calibrations.store(printer.queue, correction); !problem.isEmpty())
+        return cannotStore(problem);
     return standardOutput::write(
                QStringLiteral("%1: %2\n").arg(printer.deviceName, factors(correction)))
                ? 0

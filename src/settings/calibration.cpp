@@ -100,20 +100,42 @@ StoredCorrection Calibrations::find(const QString& queue) const
     return {};
 }
 
-void Calibrations::store(const QString& queue, const Correction& correction)
+namespace {
+
+// Why a change to the store did not reach its file, or nothing.
+QString unwritten(const QSettings& settings)
+{
+    return settings.status() == QSettings::NoError
+               ? QString()
+               : QStringLiteral("%1 cannot be written").arg(settings.fileName());
+}
+
+} // namespace
+
+QString Calibrations::store(const QString& queue, const Correction& correction)
 {
     Group g;
+    if (const QString problem = unreadable(g.settings); !problem.isEmpty())
+        return problem;
     g.settings.remove(oldKeyOf(queue));
     g.settings.setValue(queue, QStringLiteral("%1 %2")
                                    .arg(correction.across, 0, 'g', 10)
                                    .arg(correction.down, 0, 'g', 10));
     g.settings.sync();
     keepPrivate(g.settings.fileName());
+    return unwritten(g.settings);
 }
 
-bool Calibrations::remove(const QString& queue)
+bool Calibrations::remove(const QString& queue, QString* problem)
 {
     Group g;
+    const auto failed = [problem](const QString& why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    if (const QString why = unreadable(g.settings); !why.isEmpty())
+        return failed(why);
     bool removed = false;
     for (const QString& key : {queue, oldKeyOf(queue)}) {
         if (!g.settings.contains(key))
@@ -132,6 +154,8 @@ bool Calibrations::remove(const QString& queue)
     }
     g.settings.sync();
     keepPrivate(g.settings.fileName());
+    if (const QString why = unwritten(g.settings); !why.isEmpty())
+        return failed(why);
     return removed;
 }
 

@@ -43,9 +43,12 @@ public:
     // The entry that applies to the printer (see of()); an empty `printer`
     // where none is stored.
     StoredCorrection find(const QString& queue) const;
-    void store(const QString& queue, const Correction& correction);
-    // The printer's own entry; false when there was none.
-    bool remove(const QString& queue);
+    // Empty once stored, else why it could not be: a store that cannot be
+    // read is never written over, and one that cannot be written says so.
+    QString store(const QString& queue, const Correction& correction);
+    // The printer's own entry; false when there was none, or when it could
+    // not be removed (`problem` then says why, as for store()).
+    bool remove(const QString& queue, QString* problem = nullptr);
     // Every entry, by printer, those that cannot be read among them.
     QList<StoredCorrection> all() const;
 };

@@ -3,6 +3,11 @@
 //   settingsreader KEY         prints the key's text as hex ("absent" when
 //                              the key does not exist)
 //   settingsreader KEY TEXT    writes TEXT under KEY
+//   settingsreader --calibrate QUEUE ACROSS DOWN
+//   settingsreader --uncalibrate QUEUE
+//                              stores or removes a printer's correction, and
+//                              prints "done" or why it could not
+#include "settings/calibration.h"
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>
@@ -12,6 +17,19 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QStringLiteral("--calibrate") && args.size() == 4) {
+        const QString problem =
+            gridorra::Calibrations().store(args[1], {args[2].toDouble(), args[3].toDouble()});
+        std::puts(problem.isEmpty() ? "done" : qPrintable(problem));
+        return 0;
+    }
+    if (args.value(0) == QStringLiteral("--uncalibrate") && args.size() == 2) {
+        QString problem;
+        gridorra::Calibrations().remove(args[1], &problem);
+        std::puts(problem.isEmpty() ? "done" : qPrintable(problem));
+        return 0;
+    }
     if (argc != 2 && argc != 3)
         return 2;
     gridorra::SettingsStore store;

@@ -207,6 +207,77 @@ private slots:
         QCOMPARE(config.settingsText(), text);
     }
 
+    // A correction stored or removed by an ordinary user (root's rights
+    // would hide every mode): the store stays theirs to read and write, and
+    // one they cannot read or write is left exactly as it was, and said so.
+    void correctionsKeepTheStoreTheUsers_data()
+    {
+        QTest::addColumn<int>("mode"); // the store's before; 0: none yet
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a new store") << 0 << "--calibrate" << 0600 << "done";
+        QTest::newRow("others could read it") << 0644 << "--calibrate" << 0600 << "done";
+        QTest::newRow("removed from a store others could read")
+            << 0664 << "--uncalibrate" << 0600 << "done";
+        QTest::newRow("read only") << 0400 << "--calibrate" << 0400 << "cannot be written";
+        QTest::newRow("write only") << 0200 << "--calibrate" << 0200 << "cannot be read";
+        QTest::newRow("write only, removed") << 0200 << "--uncalibrate" << 0200 << "cannot be read";
+    }
+    void correctionsKeepTheStoreTheUsers()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, operation);
+        QFETCH(int, after);
+        QFETCH(QString, said);
+        const QByteArray text = "[Calibration]\nOffice=1.01 1\n\n[Gridorra%20Software]\nText1=25\n";
+        const QByteArray dir = config.path().toLocal8Bit();
+        const QByteArray path = config.settingsFile().toLocal8Bit();
+        QVERIFY(QDir().mkpath(config.path()));
+        if (mode != 0) {
+            QFile file(config.settingsFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+            file.close();
+        }
+        const bool root = ::geteuid() == 0;
+        if (root) // the other user owns the folder and the file
+            QVERIFY(::chown(dir, 65534, 65534) == 0 &&
+                    (mode == 0 || ::chown(path, 65534, 65534) == 0));
+        if (mode != 0)
+            QVERIFY(::chmod(path, mode_t(mode)) == 0);
+        const auto restore = qScopeGuard([&] {
+            if (root)
+                QVERIFY(::chown(dir, 0, 0) == 0);
+            ::chmod(path, 0600);
+        });
+        QStringList args{operation, "Office"};
+        if (operation == "--calibrate")
+            args << "0.99"
+                 << "1.02";
+        QProcess run;
+        run.start(programElsewhere(true), elsewhere(args, true));
+        QVERIFY(run.waitForFinished(30000));
+        const QString out = QString::fromUtf8(run.readAllStandardOutput()).trimmed();
+        QVERIFY2(out.contains(said), qPrintable(out));
+        QCOMPARE(modeOf(config.settingsFile()), after);
+        if (said != "done") {
+            ::chmod(path, 0600);
+            QCOMPARE(config.settingsText(), text);
+            return;
+        }
+        // The same user goes on using the store: the window's next value
+        // is written and read back, and the correction is as asked.
+        QProcess writer;
+        writer.start(programElsewhere(true), elsewhere({"Text2", "7"}, true));
+        QVERIFY(writer.waitForFinished(30000));
+        QCOMPARE(readElsewhere("Text2", true), QString("7"));
+        const QByteArray now = config.settingsText();
+        QVERIFY2(now.contains(operation == "--calibrate" ? "Office=0.99 1.02" : "Text1=25") &&
+                     (operation == "--calibrate") == now.contains("Office="),
+                 now.constData());
+    }
+
     void aStoreThatCannotBeWrittenDoesNotFailTheCaller()
     {
         // A folder where the file should be: nothing can be saved there.

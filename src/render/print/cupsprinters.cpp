@@ -293,6 +293,14 @@ CupsPrinters::CupsPrinters() : m_queues(queues(true))
             m_current = queue;
 }
 
+CupsPrinters::CupsPrinters(const QList<Queue>& listed, std::shared_ptr<PrintService> conversation)
+    : m_service(std::move(conversation)), m_listedJustNow(true), m_queues(listed)
+{
+    for (const Queue& queue : m_queues)
+        if (queue.isDefault)
+            m_current = queue;
+}
+
 CupsPrinters::~CupsPrinters() = default;
 
 #ifndef Q_OS_WIN
@@ -492,8 +500,11 @@ void CupsPrinters::refresh()
 {
     // A job's conversation with the print service: the list, the queue's
     // set-up and every copy.
-    m_service = std::make_unique<PrintService>();
-    m_queues = queues(false, nullptr, m_service.get());
+    if (!m_listedJustNow || !m_service) {
+        m_service = std::make_shared<PrintService>();
+        m_queues = queues(false, nullptr, m_service.get());
+    }
+    m_listedJustNow = false;
     m_refusal.clear();
     m_jobs.clear();
 }
@@ -602,7 +613,11 @@ QString CupsPrinters::queueState()
     QList<int> ours;
     for (const HandedOver& job : m_jobs)
         ours << job.id;
-    const JobsWait wait = stopped ? JobsWait::No : jobsWait(*m_service, queue, ours, &why);
+    // Only a job that is not ours can be one the printer is stuck on, or one
+    // the scheduler stopped: where the queue holds no more jobs than this
+    // run handed over, the jobs need not be asked after (a round trip less).
+    const JobsWait wait =
+        stopped || count <= ours.size() ? JobsWait::No : jobsWait(*m_service, queue, ours, &why);
     const bool held =
         std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const HandedOver& job) { return job.held; });
     const QString jobs =
@@ -663,7 +678,7 @@ bool refusesEveryJob(ipp_status_t status)
 PrintService& CupsPrinters::service()
 {
     if (!m_service)
-        m_service = std::make_unique<PrintService>();
+        m_service = std::make_shared<PrintService>();
     return *m_service;
 }
 

@@ -61,6 +61,10 @@ public:
     // Asked in `conversation` where one is given.
     static QList<Queue> queues(bool findDefault = false, ServiceFailure* unreachable = nullptr,
                                PrintService* conversation = nullptr);
+    // The printers as a command just listed them in `conversation`: the
+    // job goes on in that conversation, and its first refresh() takes this
+    // list rather than asking again (a round trip less to a distant server).
+    CupsPrinters(const QList<Queue>& listed, std::shared_ptr<PrintService> conversation);
     // Gives each printer its DeviceName: the description, else the queue's
     // name; printers that share one get their queue's name in parentheses.
     static void nameDevices(QList<Queue>& list);
@@ -123,7 +127,8 @@ private:
     // Hands one copy's document to the current queue.
     void send(const QByteArray& pdf);
 
-    std::unique_ptr<PrintService> m_service;
+    std::shared_ptr<PrintService> m_service;
+    bool m_listedJustNow = false; // m_queues is as fresh as a refresh would make it
     QBuffer m_document;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<PrinterCanvas> m_canvas;

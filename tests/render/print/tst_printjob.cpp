@@ -339,20 +339,27 @@ private slots:
         QTest::addColumn<QSize>("dots");
         QTest::addColumn<int>("thin");
         QTest::addColumn<int>("wide");
+        QTest::addColumn<QStringList>("kind"); // none: the window's grid
         const QString hp = "drv:///hpcups.drv/hp-deskjet_1000_j110_series.ppd";
         const QString epson = "gutenprint.5.3://escp2-artisan50/expert";
-        QTest::newRow("hpcups, thickness 1") << hp << "1" << QSize(600, 300) << 1 << 4;
-        QTest::newRow("hpcups, thickness 2") << hp << "2" << QSize(600, 300) << 2 << 5;
-        QTest::newRow("Gutenprint, thickness 2") << epson << "2" << QSize(720, 360) << 2 << 5;
+        QTest::newRow("hpcups, thickness 1")
+            << hp << "1" << QSize(600, 300) << 1 << 4 << QStringList();
+        QTest::newRow("hpcups, thickness 2")
+            << hp << "2" << QSize(600, 300) << 2 << 5 << QStringList();
+        // The kinds of paper place their marks on the same dots.
+        QTest::newRow("hpcups, the grid of exact lengths")
+            << hp << "2" << QSize(600, 300) << 2 << 5 << QStringList{"--exact-lengths"};
+        QTest::newRow("Gutenprint, thickness 2")
+            << epson << "2" << QSize(720, 360) << 2 << 5 << QStringList();
         // PostScript printers on A4 (842 points, not whole dots), the
         // PostScript rendered by Ghostscript, rows from the page's foot.
         const QString kyocera =
             "openprinting-ppds:0/ppd/openprinting/Kyocera/en/Kyocera_FS-3900DN_en.ppd";
         const QString brother = "openprinting-ppds:0/ppd/openprinting/Brother/BR2600CN_GPL.ppd";
         QTest::newRow("Kyocera PostScript, A4, thickness 2")
-            << kyocera << "2" << QSize(600, 600) << 2 << 5;
+            << kyocera << "2" << QSize(600, 600) << 2 << 5 << QStringList();
         QTest::newRow("Brother PostScript, A4, thickness 4")
-            << brother << "4" << QSize(600, 600) << 4 << 8;
+            << brother << "4" << QSize(600, 600) << 4 << 8 << QStringList();
     }
     void driversPrintAtTheirResolution()
     {
@@ -361,6 +368,7 @@ private slots:
         QFETCH(QSize, dots);
         QFETCH(int, thin);
         QFETCH(int, wide);
+        QFETCH(QStringList, kind);
         CupsQueues::run("lpadmin", {"-p", "Driver", "-D", "Driver Printer", "-E", "-v",
                                     "file:///dev/null", "-m", model});
         const bool postScript = model.startsWith("openprinting-ppds");
@@ -371,9 +379,11 @@ private slots:
         QVERIFY2(QFile::exists(ppd), qPrintable(model));
         const int before = CupsQueues::lastJob();
         const QProcessEnvironment env = withoutDisplay(QProcessEnvironment::systemEnvironment());
-        const ProgramRun run = runProgram({"--print", "--printer", "Driver", "--thickness",
-                                           thickness, "--wide-down", "5", "--wide-across", "5"},
-                                          env);
+        const ProgramRun run =
+            runProgram(QStringList{"--print", "--printer", "Driver", "--thickness", thickness,
+                                   "--wide-down", "5", "--wide-across", "5"} +
+                           kind,
+                       env);
         QVERIFY2(run.status == 0, qPrintable(run.err));
         QVERIFY(CupsQueues::waitUntilIdle());
         const auto jobs = CupsQueues::jobsAfter(before);
@@ -464,10 +474,16 @@ private slots:
             const QImage column =
                 rasterisePdf(pdf, 600, QRect(300, 0, 1, 6600)).transformed(QTransform().rotate(90));
             const Runs widths = darkRunsInRow(row, 0);
+            const Runs down = darkRunsInRow(column, 0);
             return std::tuple{mean(darkRunCentres(row)), mean(darkRunCentres(column)),
                               widths[0].second - widths[0].first + 1,
-                              widths[1].second - widths[1].first + 1};
+                              widths[1].second - widths[1].first + 1,
+                              QPoint(widths.last().second, down.last().second)};
         };
+        // Letter's printable area at 600 dpi ends 18 points (150 dots) from
+        // the right edge and 36 (300 dots) from the foot: a correction that
+        // stretches places leaves out the lines that would pass it.
+        const QPoint areaEnd(5100 - 150, 6600 - 300);
         // The sheet itself is a job of one page a copy, never corrected.
         int before = CupsQueues::lastJob();
         QCOMPARE(
@@ -492,10 +508,14 @@ private slots:
         QVERIFY(CupsQueues::waitUntilIdle());
         const QString fromPrint = CupsQueues::documentOf(CupsQueues::jobsAfter(before)[0].first);
         for (const QString& pdf : {CupsQueues::documentOf(print()[0].first), fromPrint}) {
-            const auto [x, y, wide, thin] = steps(pdf);
+            const auto [x, y, wide, thin, last] = steps(pdf);
             QVERIFY2(qAbs(x / (60 * across) - 1) < 0.0005 && qAbs(y / (60 * down) - 1) < 0.0005,
                      qPrintable(QString("steps %1 and %2 dots").arg(x).arg(y)));
             QVERIFY(wide >= 4 && wide <= 5 && thin >= 1 && thin <= 2);
+            // The last lines: within the area, and no whole step short of it.
+            QVERIFY2(last.x() < areaEnd.x() && last.x() + 60 * across > areaEnd.x() &&
+                         last.y() < areaEnd.y() && last.y() + 60 * down > areaEnd.y(),
+                     qPrintable(QString("last lines end at %1, %2").arg(last.x()).arg(last.y())));
         }
         // Another kind of paper, and the grid of exact lengths, likewise:
         // a job of one page a copy, places corrected, pens kept. The dots
@@ -503,11 +523,19 @@ private slots:
         // inside the corner (150, 300); the grid's vertical lines half a
         // square below its first line, the first 2 dots (half the wide
         // pen) inside the corner.
-        const QStringList halfCm{"--unit", "cm", "--lines-down", "2", "--lines-across", "2"};
-        for (const auto& [args, y, first, pens] :
-             {std::tuple{QStringList{"--pattern", "dots", "--dot-size", "6"} + halfCm, 300 + 3, 3.0,
-                         QList<int>{6}},
-              std::tuple{QStringList{"--exact-lengths"} + halfCm, 300 + 2 + 59, 2.0,
+        // A millimetre grid shows a correction that stretched the area
+        // rather than shrinking it: two more lines than fit.
+        const auto perCm = [](int n) {
+            return QStringList{"--unit",         "cm",
+                               "--lines-down",   QString::number(n),
+                               "--lines-across", QString::number(n)};
+        };
+        for (const auto& [args, lines, y, first, pens] :
+             {std::tuple{QStringList{"--pattern", "dots", "--dot-size", "6"} + perCm(2), 2, 300 + 3,
+                         3.0, QList<int>{6}},
+              std::tuple{QStringList{"--exact-lengths"} + perCm(2), 2, 300 + 2 + 59, 2.0,
+                         QList<int>{1, 4}},
+              std::tuple{QStringList{"--exact-lengths"} + perCm(10), 10, 300 + 2 + 12, 2.0,
                          QList<int>{1, 4}}}) {
             before = CupsQueues::lastJob();
             QCOMPARE(
@@ -525,18 +553,20 @@ private slots:
                 const QList<double> centres = darkRunCentres(row);
                 QVERIFY(centres.size() > 10);
                 const double step = (centres.last() - centres.first()) / (centres.size() - 1);
-                QVERIFY2(qAbs(step / (600 / 2.54 / 2 * across) - 1) < 0.0005,
+                QVERIFY2(qAbs(step / (600 / 2.54 / lines * across) - 1) < 0.0005,
                          qPrintable(QString("%1: step %2 dots").arg(args[0]).arg(step)));
                 QVERIFY(qAbs(centres.first() - (150 + first * across)) <= 0.5);
                 for (const auto& run : darkRunsInRow(row, 0))
-                    QVERIFY(pens.contains(run.second - run.first + 1));
+                    QVERIFY(pens.contains(run.second - run.first + 1) && run.second < areaEnd.x());
+                QVERIFY(centres.last() + step > areaEnd.x() - first * across);
             }
         }
         form->combo1()->setCurrentText("Office");
         QCOMPARE(form->combo1()->toolTip(), QString());
-        const auto [x, y, wide, thin] = steps(CupsQueues::documentOf(print()[0].first));
+        const auto [x, y, wide, thin, last] = steps(CupsQueues::documentOf(print()[0].first));
         QVERIFY2(qAbs(x / 60 - 1) < 0.0005 && qAbs(y / 60 - 1) < 0.0005,
                  qPrintable(QString("steps %1 and %2 dots").arg(x).arg(y)));
+        QVERIFY(last.x() < areaEnd.x() && last.y() < areaEnd.y());
         Q_UNUSED(wide);
         Q_UNUSED(thin);
     }
