@@ -2,6 +2,7 @@
 
 #include "accessibleform.h"
 #include "announcer.h"
+#include "cli/sheetcommand.h"
 #include "core/colour.h"
 #include "core/failure.h"
 #include "core/number.h"
@@ -20,6 +21,8 @@
 #include "render/print/printjob.h"
 #include "render/systemcolours.h"
 #include "settings/keys.h"
+#include "settings/settingsstore.h"
+#include "windowmenu.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -114,6 +117,10 @@ Form1::Form1(const Services& services, QWidget* parent)
         QWidget::setTabOrder(m_byTabIndex[i - 1], m_byTabIndex[i]);
     describeControls();
     m_text[0]->setFocus();
+    // What the window does beyond its design; the kind of paper last chosen.
+    m_menu = new WindowMenu(*this);
+    m_paper = PaperChoice::stored(services.settings);
+    showPaper();
 }
 
 void Form1::placeControls()
@@ -279,6 +286,10 @@ void Form1::applyCursor()
 
 void Form1::PreviewGraph()
 {
+    if (!m_paper.isGrid()) {
+        previewKind();
+        return;
+    }
     bool failed = false;
     const GridGeometry g =
         previewGraph(*this, *m_picture2, m_services.printers.printerScaleMode(), m_report, &failed);
@@ -324,6 +335,11 @@ void Form1::PreviewGraph()
         (notes.isEmpty() ? QString() : QStringLiteral(".") + notes));
 }
 
+void Form1::refreshPrinterNote()
+{
+    showPrinterNote(m_combo1->currentText());
+}
+
 void Form1::showPrinterNote(const QString& name)
 {
     if (const QString note = m_services.printers.note(name); note != m_combo1->toolTip()) {
@@ -334,6 +350,12 @@ void Form1::showPrinterNote(const QString& name)
 
 void Form1::PushButton2_Click()
 {
+    if (!m_paper.isGrid() ||
+        m_services.settings.read(keys::name(keys::exactLengths),
+                                 keys::defaultOf(keys::exactLengths)) == QStringLiteral("1")) {
+        printMarks();
+        return;
+    }
     PrintJobContext job{*this,    m_services.printers, m_services.registry, m_boxes,
                         m_report, m_appTitle,          m_printBusy};
     printJob(job);
@@ -351,6 +373,108 @@ void Form1::PushButton2_Click()
         m_services.printers.afterJob();
         showPrinterNote(m_combo1->currentText());
     });
+}
+
+bool Form1::choosePaper(const PaperChoice& choice)
+{
+    const bool stored = choice.store(m_services.settings);
+    m_paper = choice;
+    showPaper();
+    PreviewGraph();
+    return stored;
+}
+
+void Form1::showPaper()
+{
+    // Every field and frame as the design has it with the grid.
+    static const char* const descriptions[] = {"horizontal grid lines per inch or per centimetre",
+                                               "vertical grid lines per inch or per centimetre",
+                                               "vertical lines per wide vertical line",
+                                               "horizontal lines per wide horizontal line",
+                                               "thickness of an ordinary line, in printer dots",
+                                               "number of copies to print"};
+    const QList<int> used = paper::fieldsOf(m_paper.kind);
+    const QString kind = m_paper.isGrid() ? QString() : m_paper.kind;
+    for (int i = 1; i <= 6; ++i) {
+        NumericField* field = textField(i);
+        const bool uses = m_paper.isGrid() || used.contains(i);
+        if (field->isEnabled() != uses)
+            field->setEnabled(uses);
+        field->setAccessibleDescription(uses ? QString::fromLatin1(descriptions[i - 1])
+                                             : QStringLiteral("not used by %1 paper").arg(kind));
+    }
+    if (auto* frame = qobject_cast<QWidget*>(m_picture2->parentWidget()))
+        frame->setToolTip(
+            kind.isEmpty() ? QString()
+                           : QStringLiteral("%1 paper").arg(kind.left(1).toUpper() + kind.mid(1)));
+}
+
+void Form1::previewKind()
+{
+    PatternParameters options;
+    QString why;
+    SheetRequest request;
+    if (!m_paper.applyTo(request, &why)) {
+        m_picture2->cls();
+        m_picture2->setAccessibleDescription(QStringLiteral("The preview could not be drawn: ") +
+                                             why);
+        return;
+    }
+    const int dpi = m_picture2->devicePixelsPerInch();
+    const PatternSheet sheet = paper::kindMarks(
+        request.pattern, *this, QSizeF(m_picture2->scaleWidth(), m_picture2->scaleHeight()), dpi);
+    m_picture2->drawMarks(sheet.marks, lineColour());
+    const QString size = m_picture2->sizeNote();
+    const QString what = sheet.refusal.isEmpty()
+                             ? QStringLiteral("The top-left corner of the sheet of %1 paper, %2")
+                                   .arg(m_paper.kind, size)
+                             : QStringLiteral("The sheet of %1 paper cannot be drawn: %2")
+                                   .arg(m_paper.kind, sheet.refusal);
+    m_picture2->setToolTip(what);
+    m_picture2->setAccessibleDescription(what + QStringLiteral(". The window's menu (right "
+                                                               "click, Menu key or Shift+F10) "
+                                                               "chooses the kind of paper."));
+}
+
+void Form1::printMarks()
+{
+    if (m_printBusy)
+        return;
+    m_printBusy = true;
+    setMousePointer(pointer::busy);
+    SheetRequest request;
+    request.kind = SheetRequest::Kind::Print;
+    request.printer = printerChoice();
+    for (int i = 1; i <= 6; ++i)
+        request.fields.insert(i, fieldText(i));
+    request.inches = inchesSelected();
+    request.colour = lineColour();
+    CommandStreams streams;
+    streams.progress = [this](double value) { setProgressValue(value); };
+    const int status = drawSheet(request, streams);
+    setMousePointer(pointer::normal);
+    setProgressValue(0);
+    setProgressText(QStringLiteral("Progress Bar"));
+    m_printBusy = false;
+    if (m_closing) {
+        QCoreApplication::exit(0);
+        return;
+    }
+    // The command's words without its name before them.
+    QStringList said;
+    for (const QString& line : streams.errors)
+        said << line.section(QStringLiteral(": "), 1);
+    if (status == 0 && said.isEmpty())
+        m_boxes.show(QStringLiteral("Done."), m_appTitle, MessageBoxes::Icon::None);
+    else
+        tell(said.join(QLatin1Char('\n')), status != 0);
+    QTimer::singleShot(0, this, [this] { showPrinterNote(m_combo1->currentText()); });
+}
+
+void Form1::tell(const QString& text, bool failure)
+{
+    m_boxes.show(text, m_appTitle,
+                 failure ? MessageBoxes::Icon::Warning : MessageBoxes::Icon::None);
 }
 
 QString Form1::printerChoice() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/paperchoice.h"
 #include "core/errorreport.h"
 #include "core/handlerqueue.h"
 #include "render/gridwindow.h"
@@ -22,6 +23,7 @@ class QRadioButton;
 namespace gridorra {
 
 class Announcer;
+class WindowMenu;
 
 class ColourSwatch;
 class NumericField;
@@ -70,6 +72,21 @@ public:
 
     // "Start Printing": prints the copies on the chosen printer.
     void PushButton2_Click();
+
+    // The kind of paper the window draws and prints (the grid: the window's
+    // own), as the Kind of Paper dialog chose it; choosing stores it. With
+    // another kind, a field it does not use is disabled and says so, and
+    // the preview's frame names the kind. False when it could not be stored.
+    const PaperChoice& paper() const { return m_paper; }
+    bool choosePaper(const PaperChoice& choice);
+    // The menu of what the window does beyond its design.
+    WindowMenu* menu() const { return m_menu; }
+    const Services& services() const { return m_services; }
+    // The printer list's tooltip and description told again (a correction
+    // stored or removed).
+    void refreshPrinterNote();
+    // Says one thing in a box titled as the window's boxes are.
+    void tell(const QString& text, bool failure);
     // True while a print job runs.
     bool printBusy() const { return m_printBusy; }
 
@@ -107,6 +124,13 @@ private:
     void SetAppTitle();
     void FillPrinterList();
     void CheckPdfPrinter();
+    // The chosen kind (not the grid) in the preview, at true size.
+    void previewKind();
+    // The copies of the chosen kind, or of the grid of exact lengths, as
+    // --print draws them, with the window's progress and boxes.
+    void printMarks();
+    // The fields and the preview's frame as the chosen kind has them.
+    void showPaper();
 
     template <typename W> W* place(W* widget, std::string_view name);
     QLabel* placeLabel(std::string_view name, Qt::Alignment alignment);
@@ -160,6 +184,8 @@ private:
     QString m_appTitle;
     quint32 m_backColor = 0x00FFFFFF;
     bool m_printBusy = false;
+    PaperChoice m_paper;
+    WindowMenu* m_menu = nullptr;
 };
 
 } // namespace gridorra

@@ -13,6 +13,7 @@
 #include "render/systemcolours.h"
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
+#include "windowmenu.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -119,6 +120,8 @@ void Form1::Form_Load()
     run.step(148, [&] { PreviewGraph(); });
     run.step(150, [&] { FillPrinterList(); });
     run.step(150, [&] { CheckPdfPrinter(); });
+    // The stored values it put in the fields are no changes of the user's.
+    m_menu->forgetChanges();
 }
 
 void Form1::ApplySkin()

@@ -481,7 +481,7 @@ CommandLine readCalibration(const QCommandLineParser& parser,
         if (parser.isSet(QStringLiteral("calibrate")) || across || down || reset ||
             parser.isSet(QStringLiteral("printer")))
             return refuse(QStringLiteral("--calibration lists the corrections; give it alone"));
-        return {std::nullopt, std::nullopt, calibrate};
+        return {std::nullopt, std::nullopt, calibrate, {}};
     }
     calibrate.printer = parser.value(QStringLiteral("printer"));
     if (calibrate.printer.isEmpty())
@@ -490,7 +490,7 @@ CommandLine readCalibration(const QCommandLineParser& parser,
         if (across || down)
             return refuse(QStringLiteral("--reset removes the correction; give no lengths"));
         calibrate.kind = CalibrateRequest::Kind::Reset;
-        return {std::nullopt, std::nullopt, calibrate};
+        return {std::nullopt, std::nullopt, calibrate, {}};
     }
     if (!across || !down)
         return refuse(QStringLiteral("--calibrate: give both rulers as measured, --across "
@@ -507,7 +507,7 @@ CommandLine readCalibration(const QCommandLineParser& parser,
             return refuse(QStringLiteral("%1 %2: %3").arg(QLatin1String(option), text, why));
         *into = *m;
     }
-    return {std::nullopt, std::nullopt, calibrate};
+    return {std::nullopt, std::nullopt, calibrate, {}};
 }
 
 namespace {
@@ -655,23 +655,24 @@ QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
 
 } // namespace
 
-CommandLine readCommandLine(const QStringList& arguments)
+CommandLine readCommandLine(const QStringList& arguments, bool quiet)
 {
     QCommandLineParser parser;
     const AnswerOptions answers;
     const QStringList valueOptions = setUp(parser, answers, arguments);
     const QString name = QCoreApplication::applicationName();
     const auto refuse = [&](const QString& text) {
-        write(stderr, QStringLiteral("%1: %2\n").arg(name, text));
-        return CommandLine{2, std::nullopt, std::nullopt};
+        if (!quiet)
+            write(stderr, QStringLiteral("%1: %2\n").arg(name, text));
+        return CommandLine{2, std::nullopt, std::nullopt, text};
     };
     if (!parser.parse(arguments))
         return refuse(parser.errorText() + QStringLiteral(" (see %1 --help)").arg(name));
     const auto answer = [&](const QString& text) {
         if (standardOutput::write(text))
-            return CommandLine{0, std::nullopt, std::nullopt};
+            return CommandLine{0, std::nullopt, std::nullopt, {}};
         write(stderr, QStringLiteral("%1: %2\n").arg(name, standardOutput::failure()));
-        return CommandLine{1, std::nullopt, std::nullopt};
+        return CommandLine{1, std::nullopt, std::nullopt, {}};
     };
     if (parser.isSet(answers.help) || parser.isSet(answers.helpAll))
         return answer(parser.helpText());
@@ -701,7 +702,7 @@ CommandLine readCommandLine(const QStringList& arguments)
         return {};
     if (const QString why = checkSheet(parser, sheet); !why.isEmpty())
         return refuse(why);
-    return {std::nullopt, sheet, std::nullopt};
+    return {std::nullopt, sheet, std::nullopt, {}};
 }
 
 namespace {

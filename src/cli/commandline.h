@@ -68,6 +68,7 @@ struct CommandLine {
     std::optional<int> exitNow; // the status, when the program ends at once
     std::optional<SheetRequest> sheet;
     std::optional<CalibrateRequest> calibrate;
+    QString mistake; // the refusal's words, where the line was refused
 };
 
 // Reads the program's command line before any window exists, so that it
@@ -76,7 +77,8 @@ struct CommandLine {
 // unknown option, or a value an option cannot take. Qt's own options
 // (-style, -platform, -display, ...) are accepted and left in place for the
 // application object, which takes them.
-CommandLine readCommandLine(const QStringList& arguments);
+// `quiet`: the mistake is only given back, not written.
+CommandLine readCommandLine(const QStringList& arguments, bool quiet = false);
 
 // Held while the application object is made. Where no window can be opened
 // (no display, or one that cannot be reached) it prints one line that says

@@ -6,6 +6,7 @@
 #include "core/product.h"
 #include "core/programinfo.h"
 #include "outputfile.h"
+#include "paperchoice.h"
 #include "render/calibrationsheet.h"
 #include "render/canvas.h"
 #include "render/export/bitpage.h"
@@ -33,6 +34,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSvgGenerator>
 
 #include <cerrno>
@@ -40,6 +42,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <type_traits>
 
@@ -51,14 +54,34 @@ namespace gridorra {
 
 namespace {
 
+// The streams of a command run inside the program (the window's menu):
+// none for a command of its own process.
+thread_local CommandStreams* t_streams = nullptr;
+
 void say(const QString& line)
 {
+    if (t_streams) {
+        t_streams->errors << line;
+        return;
+    }
     std::fputs(qPrintable(line + QLatin1Char('\n')), stderr);
     std::fflush(stderr);
 }
 
+// Standard output's share of a command; false when it could not be written.
+bool writeOut(const QString& text)
+{
+    if (t_streams) {
+        t_streams->out += text;
+        return true;
+    }
+    return standardOutput::write(text);
+}
+
 bool stderrIsTerminal()
 {
+    if (t_streams)
+        return false;
 #ifndef Q_OS_WIN
     return ::isatty(STDERR_FILENO) != 0;
 #else
@@ -124,6 +147,8 @@ public:
     {
         // On a terminal, each copy as it starts; none that the queue keeps
         // back (a password not given or refused, a queue that takes no job).
+        if (t_streams && t_streams->progress)
+            t_streams->progress(value);
         if (value <= 0 || m_request.kind != SheetRequest::Kind::Print || !stderrIsTerminal())
             return;
         ++m_copy;
@@ -355,7 +380,7 @@ bool sayJobs(const Choice& printer, CupsPrinters& printers)
                    .arg(id);
     if (const QString state = printers.queueState(); !state.isEmpty())
         say(QStringLiteral("%1: %2").arg(programName(), state));
-    return ids.isEmpty() || standardOutput::write(ids);
+    return ids.isEmpty() || writeOut(ids);
 }
 
 // Said once per run: the queue's instance or the user asked for scaling,
@@ -502,38 +527,8 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
         }
         return {patterns::lattice(lattice, {area.width(), area.height(), dpi}), {}};
     }
-    PatternParameters p = request.pattern;
-    p.unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
-    // The fields' values, given or stored.
-    QString refusal;
-    const auto fromField = [&](int number, const char* option, auto& into) {
-        const QString text = window.fieldText(number);
-        const QString as =
-            QStringLiteral("--%1 %2%3: ")
-                .arg(QLatin1String(option), text,
-                     request.fields.contains(number) ? QString() : QStringLiteral(" (stored)"));
-        try {
-            if constexpr (std::is_same_v<std::decay_t<decltype(into)>, double>) {
-                const std::optional<double> n = number::parse(text);
-                if (!n)
-                    throw Failure(fail::typeMismatch);
-                into = *n;
-            } else {
-                into = number::toInt16(text);
-            }
-        } catch (const Failure& failure) {
-            if (refusal.isEmpty())
-                refusal = as + failure.description();
-        }
-    };
-    fromField(field::linesDown, "lines-down", p.linesDown);
-    fromField(field::linesAcross, "lines-across", p.linesAcross);
-    fromField(field::wideAcross, "wide-across", p.wideAcross);
-    fromField(field::wideDown, "wide-down", p.wideDown);
-    fromField(field::thickness, "thickness", p.thickness);
-    if (!refusal.isEmpty())
-        return {{}, refusal};
-    PatternSheet sheet = patterns::make(p, {area.width(), area.height(), dpi});
+    PatternSheet sheet =
+        paper::kindMarks(request.pattern, window, area, dpi, request.fields.keys());
     return {std::move(sheet.marks), sheet.refusal};
 }
 
@@ -868,24 +863,66 @@ void onlyFatalMessages(QtMsgType type, const QMessageLogContext&, const QString&
 // instead, which has them.
 class WindowlessApplication {
 public:
-    explicit WindowlessApplication(char* program, bool withFonts = false)
-        : m_platform(choosePlatform(withFonts)), m_argv{program, nullptr}, m_app(m_argc, m_argv)
-    {}
-
-private:
-    static bool choosePlatform(bool withFonts)
+    // Inside a program that has its application object (the window's menu,
+    // a test), that one serves.
+    explicit WindowlessApplication(char* program, bool withFonts = false) : m_argv{program, nullptr}
     {
+        if (QCoreApplication::instance())
+            return;
         qInstallMessageHandler(onlyFatalMessages);
-        return qputenv("QT_QPA_PLATFORM", withFonts ? "offscreen" : "minimal");
+        qputenv("QT_QPA_PLATFORM", withFonts ? "offscreen" : "minimal");
+        m_app.emplace(m_argc, m_argv);
     }
 
-    bool m_platform; // set before the application object is made
+private:
     int m_argc = 1;
     char* m_argv[2];
-    QGuiApplication m_app;
+    std::optional<QGuiApplication> m_app;
 };
 
 } // namespace
+
+int runInProcess(const std::function<int()>& command, CommandStreams& streams)
+{
+    CommandStreams* const outer = t_streams;
+    t_streams = &streams;
+    const auto restore = qScopeGuard([outer] { t_streams = outer; });
+    return command();
+}
+
+std::optional<calibration::Lengths> calibrationLengths(const QString& printerName,
+                                                       CommandStreams& streams)
+{
+    std::optional<calibration::Lengths> lengths;
+    runInProcess(
+        [&] {
+            const Choice printer = choosePrinter(printerName);
+            if (printer.unreachable)
+                return unreachable(printer.unreachable->why);
+            if (printer.unknown)
+                return unknownPrinter(printerName, printer.match);
+            const std::optional<PageSetup> page = printerPage(printer, SheetRequest());
+            if (!page)
+                return 1;
+            lengths =
+                calibration::lengthsFor(page->layout.paintRect(QPageLayout::Millimeter).size());
+            return 0;
+        },
+        streams);
+    return lengths;
+}
+
+int drawSheet(const SheetRequest& request, CommandStreams& streams)
+{
+    char program[] = "gridorra";
+    return runInProcess([&] { return drawSheetWithoutWindow(program, request); }, streams);
+}
+
+int calibrate(const CalibrateRequest& request, CommandStreams& streams)
+{
+    char program[] = "gridorra";
+    return runInProcess([&] { return calibrateCommand(program, request); }, streams);
+}
 
 int drawSheetWithoutWindow(char* program, const SheetRequest& given)
 {
@@ -898,6 +935,10 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& given)
         request.exactLengths =
             store.read(keys::name(keys::exactLengths), keys::defaultOf(keys::exactLengths)) ==
             QStringLiteral("1");
+    // The kind of paper the window chose, where the request names none.
+    if (QString why; !PaperChoice::stored(store).applyTo(request, &why))
+        say(QStringLiteral("%1: the stored kind of paper is refused (%2); the grid is drawn")
+                .arg(programName(), why));
     const QString title = appTitleFrom(product::name);
     // An export that names its paper and no printer asks the print service
     // nothing.
@@ -938,10 +979,7 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
         for (const StoredCorrection& entry : calibrations.all()) {
             if (entry.correction) {
                 ++listed;
-                std::fputs(
-                    qPrintable(
-                        QStringLiteral("%1: %2\n").arg(entry.printer, factors(*entry.correction))),
-                    stdout);
+                lines << QStringLiteral("%1: %2\n").arg(entry.printer, factors(*entry.correction));
             } else {
                 unreadable = true;
                 sayUnreadable(entry);
@@ -949,7 +987,7 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
         }
         if (listed == 0 && !unreadable)
             lines << QStringLiteral("no printer is calibrated\n");
-        if (!standardOutput::write(lines.join(QString())))
+        if (!writeOut(lines.join(QString())))
             return cannotWriteOutput();
         return unreadable ? 1 : 0;
     }
@@ -963,10 +1001,10 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
         const bool removed = calibrations.remove(printer.queue, &problem);
         if (!problem.isEmpty())
             return cannotStore(problem);
-        return standardOutput::write(QStringLiteral("%1: %2\n")
-                                         .arg(printer.deviceName,
-                                              removed ? QStringLiteral("correction removed")
-                                                      : QStringLiteral("no correction was stored")))
+        return writeOut(QStringLiteral("%1: %2\n")
+                            .arg(printer.deviceName,
+                                 removed ? QStringLiteral("correction removed")
+                                         : QStringLiteral("no correction was stored")))
                    ? 0
                    : cannotWriteOutput();
     }
@@ -996,8 +1034,7 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
     }
     if (const QString problem = calibrations.store(printer.queue, correction); !problem.isEmpty())
         return cannotStore(problem);
-    return standardOutput::write(
-               QStringLiteral("%1: %2\n").arg(printer.deviceName, factors(correction)))
+    return writeOut(QStringLiteral("%1: %2\n").arg(printer.deviceName, factors(correction)))
                ? 0
                : cannotWriteOutput();
 }

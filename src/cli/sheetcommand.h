@@ -1,6 +1,11 @@
 #pragma once
 
 #include "commandline.h"
+#include "render/calibrationsheet.h"
+
+#include <QStringList>
+
+#include <functional>
 
 namespace gridorra {
 
@@ -21,5 +26,23 @@ int drawSheetWithoutWindow(char* program, const SheetRequest& request);
 // cannot be reached; 2 for an unknown printer or a measurement that is no
 // printer's stretch (more than 5% off).
 int calibrateCommand(char* program, const CalibrateRequest& request);
+
+// A command run inside the program, as the window's menu runs the export,
+// the print of a kind of paper and the calibration: what it would write to
+// standard error (a line each) and to standard output, collected here, and
+// its progress (0 to 100, as a copy starts) where asked.
+struct CommandStreams {
+    QStringList errors;
+    QString out;
+    std::function<void(double)> progress;
+};
+// drawSheetWithoutWindow and calibrateCommand with their streams passed in,
+// on the program's own application object.
+int drawSheet(const SheetRequest& request, CommandStreams& streams);
+int calibrate(const CalibrateRequest& request, CommandStreams& streams);
+// The rulers of the printer's calibration sheet, as --calibrate measures
+// them; nothing, and why in `streams`, where the printer gives no page.
+std::optional<calibration::Lengths> calibrationLengths(const QString& printer,
+                                                       CommandStreams& streams);
 
 } // namespace gridorra

@@ -175,19 +175,7 @@ void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
         m_painter.begin(&m_image);
         m_penChanged = true;
     }
-    const QColor ink = toQColor(colour, palette());
-    // The first line on a clean box: where its colour would not stand out
-    // at least 3:1 from the box (black lines on a dark theme's button
-    // face, light blue on a light one), the paper is white, as the sheet's
-    // paper is: never black, which would show a sheet that is not printed.
-    if (!m_drawnOn) {
-        m_drawnOn = true;
-        m_ink = ink;
-        if (contrastRatio(ink, backgroundColour()) < 3) {
-            m_background = Qt::white;
-            m_image.fill(m_background);
-        }
-    }
+    const QColor ink = takeInk(colour);
     const bool newPen = m_penChanged || colour != m_penColour;
     if (newPen) {
         QPen pen(ink, devicePen(), Qt::SolidLine, Qt::FlatCap);
@@ -206,6 +194,68 @@ void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
         m_updatePending = true;
         update();
     }
+}
+
+void paintMarks(QPainter& painter, const Marks& marks, const QColor& ink, double perTwip)
+{
+    for (const Mark& m : marks.marks) {
+        const double pen = marks.pens.value(m.pen, 1);
+        const QPointF at(m.x1 * perTwip, m.y1 * perTwip);
+        switch (m.kind) {
+        case Mark::Kind::Segment:
+            painter.setPen(QPen(ink, pen, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLine(at, QPointF(m.x2 * perTwip, m.y2 * perTwip));
+            break;
+        case Mark::Kind::Dot:
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(ink);
+            painter.drawEllipse(at, pen / 2, pen / 2);
+            break;
+        case Mark::Kind::Circle:
+            painter.setPen(QPen(ink, pen));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(at, m.x2 * perTwip, m.x2 * perTwip);
+            break;
+        }
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+QColor PreviewBox::takeInk(quint32 colour)
+{
+    const QColor ink = toQColor(colour, palette());
+    // The first line on a clean box: where its colour would not stand out
+    // at least 3:1 from the box (black lines on a dark theme's button
+    // face, light blue on a light one), the paper is white, as the sheet's
+    // paper is: never black, which would show a sheet that is not printed.
+    if (!m_drawnOn) {
+        m_drawnOn = true;
+        m_ink = ink;
+        if (contrastRatio(ink, backgroundColour()) < 3) {
+            m_background = Qt::white;
+            m_image.fill(m_background);
+        }
+    }
+    return ink;
+}
+
+int PreviewBox::devicePixelsPerInch()
+{
+    ensureImage();
+    return int(std::lround(1440.0 / twipsPerPixel() * m_ratio));
+}
+
+void PreviewBox::drawMarks(const Marks& marks, quint32 colour)
+{
+    cls();
+    if (marks.marks.isEmpty())
+        return;
+    if (!m_painter.isActive())
+        m_painter.begin(&m_image);
+    m_penChanged = true; // the grid's next line sets its pen again
+    paintMarks(m_painter, marks, takeInk(colour), m_ratio / twipsPerPixel());
+    m_painter.setBrush(Qt::NoBrush);
+    update();
 }
 
 void PreviewBox::endDoc()

@@ -1,12 +1,18 @@
 #pragma once
 
 #include "canvas.h"
+#include "marks.h"
 
 #include <QFrame>
 #include <QImage>
 #include <QPainter>
 
 namespace gridorra {
+
+// Paints marks (twips from the corner, pens in the device's pixels) with
+// the ink, `pixelsPerTwip` apart: the preview of another kind of paper, and
+// the Kind of Paper dialog's pictures.
+void paintMarks(QPainter& painter, const Marks& marks, const QColor& ink, double pixelsPerTwip);
 
 // The preview box (Picture2): a canvas that draws into a backing image and
 // repaints the widget from it, so the drawing survives being covered. Twips
@@ -48,6 +54,15 @@ public:
     void line(float x1, float y1, float x2, float y2, quint32 colour) override;
     void endDoc() override;
 
+    // Device pixels per inch the box draws at (true size, or the nominal
+    // 96 dpi, times the scale factor): what another kind of paper's marks
+    // are made for, their pens then whole device pixels.
+    int devicePixelsPerInch();
+    // Clears the box and draws another kind of paper's marks (twips from
+    // the corner, pens in device pixels) in the colour, on the same paper
+    // the grid's lines would have.
+    void drawMarks(const Marks& marks, quint32 colour);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -58,6 +73,8 @@ private:
     QRect deviceArea() const;
     void ensureImage();
     void finishPainting() const;
+    // The ink of a first mark on a clean box, and the paper it needs.
+    QColor takeInk(quint32 colour);
 
     int m_scaleMode = twips;
     qint16 m_drawWidth = 1;

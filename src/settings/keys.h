@@ -18,6 +18,12 @@ inline constexpr Key colour{"Color", "0"}; // signed decimal of 0x00BBGGRR
 // The grid's spacing exactly the unit over the count ("1"), not the
 // window's whole twips ("0").
 inline constexpr Key exactLengths{"ExactLengths", "0"};
+// The kind of paper the window draws and prints, its options, and the paper
+// a saved file is drawn on (see PaperChoice); the folder Save As opened last.
+inline constexpr Key paper{"Paper", "grid"};
+inline constexpr Key paperOptions{"PaperOptions", ""};
+inline constexpr Key paperSize{"PaperSize", ""};
+inline constexpr Key saveFolder{"SaveFolder", ""};
 
 inline QString name(const Key& k)
 {

@@ -1,0 +1,243 @@
+#include "kinddialog.h"
+
+#include "render/patterns.h"
+#include "render/previewbox.h"
+#include "settings/keys.h"
+#include "settings/settingsstore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPageSize>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace gridorra {
+
+namespace {
+
+// What each kind is, in the list and for a screen reader.
+struct KindWords {
+    const char* name;
+    const char* title;
+    const char* description;
+};
+constexpr KindWords kindWords[] = {
+    {"grid", "Grid", "the window's own grid of lines, with wide lines"},
+    {"dots", "Dots", "a dot where grid lines would cross"},
+    {"lined", "Lined", "ruled lines, with a margin line where asked"},
+    {"isometric", "Isometric", "lines at 60 degrees making triangles"},
+    {"isodots", "Isometric dots", "dots at the corners of triangles"},
+    {"hex", "Hexagons", "hexagons, as game maps have them"},
+    {"semilog", "Semi-log", "a log scale down, a linear one across"},
+    {"loglog", "Log-log", "log scales both ways"},
+    {"polar", "Polar", "rings and rays about the middle of the sheet"},
+    {"staff", "Music staves", "staves of five lines"},
+};
+
+// Each option of a kind: its label, unit and range, as the command line
+// takes it.
+struct OptionWords {
+    const char* option;
+    const char* label;
+    const char* unit; // "unit": the window's inches or centimetres
+};
+constexpr OptionWords optionWords[] = {
+    {"dot-size", "Dot size", "printer dots, 1 to 100 (4 if empty)"},
+    {"wide-dot-size", "Wide dot size", "printer dots, 1 to 100"},
+    {"margin-line", "Margin line", "unit"},
+    {"side", "Triangle side", "unit"},
+    {"hex-size", "Hexagon size", "unit, across the flats"},
+    {"decades", "Decades", "down, 1 to 20 (2 if empty)"},
+    {"decades-across", "Decades across", "1 to 20 (as down if empty)"},
+    {"ring-spacing", "Ring spacing", "unit"},
+    {"rays", "Rays", "1 to 720 (36 if empty)"},
+    {"line-gap", "Line gap", "unit"},
+    {"staff-gap", "Staff gap", "unit (8 line gaps if empty)"},
+};
+
+const OptionWords* wordsOf(const QString& option)
+{
+    for (const OptionWords& w : optionWords)
+        if (option == QLatin1String(w.option))
+            return &w;
+    return nullptr;
+}
+
+// A small picture of the kind, drawn once from its own marks: an inch and
+// a half by one at 48 pixels to the inch, lines a fifth of an inch apart.
+QIcon pictureOf(const QString& kind)
+{
+    QImage image(72, 48, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    PatternParameters p;
+    p.name = kind;
+    p.linesDown = p.linesAcross = 5;
+    p.wideDown = p.wideAcross = 5;
+    p.decades = 1;
+    p.ringSpacing = 0.2;
+    p.rays = 12;
+    p.lineGap = 0.08;
+    p.staffGap = 0.16;
+    Marks marks;
+    if (kind == QStringLiteral("grid"))
+        marks = patterns::lattice({288, 288, 5, 5, 0, 1, 2}, {1440 * 1.5, 1440, 48});
+    else
+        marks = patterns::make(p, {1440 * 1.5, 1440, 48}).marks;
+    QPainter painter(&image);
+    paintMarks(painter, marks, Qt::black, 48.0 / 1440);
+    painter.end();
+    return QIcon(QPixmap::fromImage(image));
+}
+
+} // namespace
+
+KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, QWidget* parent)
+    : QDialog(parent), m_store(store), m_texts(current.options)
+{
+    setWindowTitle(QStringLiteral("Kind of Paper"));
+    setAccessibleName(QStringLiteral("Kind of Paper"));
+    setAccessibleDescription(QStringLiteral("The kind of paper the window draws, prints and "
+                                            "saves, and its own options"));
+    m_kinds = new QListWidget(this);
+    m_kinds->setObjectName(QStringLiteral("kinds"));
+    m_kinds->setAccessibleName(QStringLiteral("Kinds of paper"));
+    m_kinds->setViewMode(QListView::IconMode);
+    m_kinds->setIconSize(QSize(72, 48));
+    m_kinds->setMovement(QListView::Static);
+    m_kinds->setResizeMode(QListView::Adjust);
+    m_kinds->setGridSize(QSize(104, 80));
+    m_kinds->setMinimumSize(5 * 106, 2 * 82 + 4);
+    for (const KindWords& w : kindWords) {
+        auto* item =
+            new QListWidgetItem(pictureOf(QLatin1String(w.name)), QLatin1String(w.title), m_kinds);
+        item->setData(Qt::UserRole, QLatin1String(w.name));
+        item->setToolTip(QLatin1String(w.description));
+        item->setData(Qt::AccessibleDescriptionRole, QLatin1String(w.description));
+        if (current.kind == QLatin1String(w.name) ||
+            (current.isGrid() && w.name == std::string_view("grid")))
+            m_kinds->setCurrentItem(item);
+    }
+    m_form = new QFormLayout;
+    m_paperSize = new QComboBox(this);
+    m_paperSize->setObjectName(QStringLiteral("paperSize"));
+    m_paperSize->addItem(QStringLiteral("The printer's paper"), QString());
+    for (const QPageSize::PageSizeId id :
+         {QPageSize::A3, QPageSize::A4, QPageSize::A5, QPageSize::Letter, QPageSize::Legal,
+          QPageSize::Tabloid, QPageSize::B5})
+        m_paperSize->addItem(QPageSize::name(id), QPageSize::key(id));
+    m_paperSize->setCurrentIndex(std::max(0, m_paperSize->findData(current.paperSize)));
+    m_paperSize->setAccessibleName(QStringLiteral("Paper for saving"));
+    m_paperSize->setAccessibleDescription(
+        QStringLiteral("the paper a saved PDF, SVG or PNG is drawn on"));
+    m_exact = new QCheckBox(QStringLiteral("Exact lengths (the unit over the count, not whole "
+                                           "twips)"),
+                            this);
+    m_exact->setObjectName(QStringLiteral("exactLengths"));
+    m_exact->setChecked(store.read(keys::name(keys::exactLengths),
+                                   keys::defaultOf(keys::exactLengths)) == QStringLiteral("1"));
+    m_refusal = new QLabel(this);
+    m_refusal->setObjectName(QStringLiteral("refusal"));
+    m_refusal->setWordWrap(true);
+    m_refusal->setStyleSheet(QStringLiteral("color: #a00000"));
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* kindsLabel = new QLabel(QStringLiteral("&Kind:"), this);
+    kindsLabel->setBuddy(m_kinds);
+    layout->addWidget(kindsLabel);
+    layout->addWidget(m_kinds);
+    layout->addLayout(m_form);
+    layout->addWidget(m_exact);
+    auto* sizeRow = new QFormLayout;
+    sizeRow->addRow(QStringLiteral("&Paper for saving:"), m_paperSize);
+    layout->addLayout(sizeRow);
+    layout->addWidget(m_refusal);
+    layout->addWidget(m_buttons);
+    connect(m_kinds, &QListWidget::currentItemChanged, this, [this] { showOptions(); });
+    showOptions();
+    m_kinds->setFocus();
+}
+
+void KindDialog::showOptions()
+{
+    while (m_form->rowCount() > 0)
+        m_form->removeRow(0);
+    m_fields.clear();
+    const QString kind = choice().kind;
+    m_exact->setVisible(kind == QStringLiteral("grid"));
+    for (const QString& option : paper::ownOptionsOf(kind)) {
+        const OptionWords* words = wordsOf(option);
+        auto* field = new QLineEdit(m_texts.value(option), this);
+        field->setObjectName(option);
+        const QString label = words ? QLatin1String(words->label) : option;
+        QString unit = words ? QLatin1String(words->unit) : QString();
+        if (unit.startsWith(QStringLiteral("unit")))
+            unit = QStringLiteral("in the window's unit, inches or centimetres") + unit.mid(4);
+        field->setAccessibleName(label);
+        field->setAccessibleDescription(unit + QStringLiteral("; --") + option +
+                                        QStringLiteral(" on the command line"));
+        field->setPlaceholderText(unit);
+        field->setToolTip(unit);
+        connect(field, &QLineEdit::textChanged, this, [this, option](const QString& text) {
+            m_texts.insert(option, text);
+            check();
+        });
+        m_form->addRow(label + QLatin1Char(':'), field);
+        m_fields.insert(option, field);
+    }
+    check();
+}
+
+PaperChoice KindDialog::choice() const
+{
+    PaperChoice c;
+    if (const QListWidgetItem* item = m_kinds->currentItem())
+        c.kind = item->data(Qt::UserRole).toString();
+    for (const QString& option : paper::ownOptionsOf(c.kind))
+        if (!m_texts.value(option).trimmed().isEmpty())
+            c.options.insert(option, m_texts.value(option).trimmed());
+    c.paperSize = m_paperSize->currentData().toString();
+    return c;
+}
+
+void KindDialog::check()
+{
+    QString option;
+    const QString why = choice().refusal(&option);
+    m_refusal->setText(why);
+    for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
+        const bool refused = it.key() == option;
+        it.value()->setStyleSheet(refused ? QStringLiteral("border: 2px solid #a00000")
+                                          : QString());
+        const QString description =
+            it.value()->accessibleDescription().section(QStringLiteral(" Refused: "), 0, 0);
+        it.value()->setAccessibleDescription(
+            refused ? description + QStringLiteral(" Refused: ") + why : description);
+    }
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(why.isEmpty());
+}
+
+void KindDialog::accept()
+{
+    if (!choice().refusal().isEmpty())
+        return;
+    // The grid's exact lengths, where they changed (a store that never had
+    // the key keeps none).
+    const bool was = m_store.read(keys::name(keys::exactLengths),
+                                  keys::defaultOf(keys::exactLengths)) == QStringLiteral("1");
+    if (choice().isGrid() && m_exact->isChecked() != was)
+        m_store.write(keys::name(keys::exactLengths),
+                      m_exact->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    QDialog::accept();
+}
+
+} // namespace gridorra

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "cli/paperchoice.h"
+
+#include <QDialog>
+#include <QMap>
+
+class QComboBox;
+class QCheckBox;
+class QDialogButtonBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+namespace gridorra {
+
+class SettingsStore;
+
+// Kind of Paper: the kinds in a list, each with a small picture drawn from
+// its own marks; below, the chosen kind's own options with their units
+// (refused values said beside the field in the command line's words, and
+// OK disabled), the paper a saved file is drawn on, and for the grid its
+// exact lengths. OK gives the choice; Cancel changes nothing.
+class KindDialog : public QDialog {
+    Q_OBJECT
+public:
+    KindDialog(const PaperChoice& current, SettingsStore& store, QWidget* parent = nullptr);
+
+    PaperChoice choice() const;
+    QListWidget* kinds() const { return m_kinds; }
+    // The chosen kind's option field, by the command line's name.
+    QLineEdit* optionField(const QString& option) const { return m_fields.value(option); }
+    QDialogButtonBox* buttons() const { return m_buttons; }
+    QLabel* refusal() const { return m_refusal; }
+
+    void accept() override;
+
+private:
+    void showOptions();
+    void check();
+
+    SettingsStore& m_store;
+    QListWidget* m_kinds = nullptr;
+    QFormLayout* m_form = nullptr;
+    QComboBox* m_paperSize = nullptr;
+    QCheckBox* m_exact = nullptr;
+    QLabel* m_refusal = nullptr;
+    QDialogButtonBox* m_buttons = nullptr;
+    QMap<QString, QLineEdit*> m_fields;
+    QMap<QString, QString> m_texts; // every option typed, kept across kinds
+};
+
+} // namespace gridorra

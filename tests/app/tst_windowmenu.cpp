@@ -1,0 +1,326 @@
+#include "app/kinddialog.h"
+#include "app/progressbar.h"
+#include "app/pushbutton.h"
+#include "app/windowmenu.h"
+#include "panel/numericfield.h"
+#include "render/previewbox.h"
+#include "support/formfixture.h"
+#include "support/pinlocale.h"
+#include "support/programrun.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextBrowser>
+#include <QtTest>
+
+using namespace gridorra;
+
+namespace {
+
+// Runs `then` on the next popup or modal dialog once it is up, while the
+// code under test waits in its exec().
+void whenUp(std::function<void(QWidget*)> then, bool popup)
+{
+    QTimer::singleShot(0, [then, popup] {
+        QWidget* up = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+        if (!up) {
+            whenUp(then, popup);
+            return;
+        }
+        then(up);
+    });
+}
+
+// The texts of a menu's items, separators as "-".
+QStringList itemsOf(QWidget* popup)
+{
+    QStringList items;
+    if (auto* menu = qobject_cast<QMenu*>(popup))
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return items;
+}
+
+const QStringList menuItems{
+    "Kind of Paper\u2026", "Save As\u2026", "Print", "Calibrate This Printer\u2026", "Undo", "Help",
+    "About Gridorra"};
+
+} // namespace
+
+class TestWindowMenu : public QObject, public test::FormFixture {
+    Q_OBJECT
+private:
+    void load()
+    {
+        makeForm();
+        form->Form_Load();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    // The items of the menu a press or a key opens over `widget`.
+    QStringList menuOver(QWidget* widget, const QString& how)
+    {
+        QStringList items;
+        whenUp(
+            [&](QWidget* popup) {
+                items = itemsOf(popup);
+                popup->close();
+            },
+            true);
+        widget->setFocus();
+        if (how == "right-click") {
+            const QPoint at = widget->rect().center();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+            QApplication::sendEvent(widget, &event);
+        } else if (how == "Shift+F10") {
+            QTest::keyClick(widget, Qt::Key_F10, Qt::ShiftModifier);
+        } else {
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, widget->rect().center(),
+                                    widget->mapToGlobal(widget->rect().center()));
+            QApplication::sendEvent(widget, &event); // as the Menu key sends it
+        }
+        return items;
+    }
+
+private slots:
+    void initTestCase() { test::pinLocale(); }
+    void init() { begin(); }
+    void cleanup() { end(); }
+
+    // One menu, in one order, from the controls outside the fields by a
+    // right-click, the Menu key or Shift+F10; a field's own edit menu has
+    // it below a separator.
+    void theMenuOpensFromEveryControl_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("field");
+        for (const char* control : {"Form1", "Label1", "Picture2", "Combo1", "PushButton2",
+                                    "ProgressBar1", "Option1", "Picture1"})
+            QTest::addRow("right-click on %s", control) << control << "right-click" << false;
+        QTest::newRow("Shift+F10 on the button") << "PushButton2"
+                                                 << "Shift+F10" << false;
+        QTest::newRow("Menu key in the printer list") << "Combo1"
+                                                      << "Menu" << false;
+        QTest::newRow("right-click in a field") << "Text1"
+                                                << "right-click" << true;
+        QTest::newRow("Shift+F10 in a field") << "Text5"
+                                              << "Shift+F10" << true;
+    }
+    void theMenuOpensFromEveryControl()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, how);
+        QFETCH(bool, field);
+        load();
+        QWidget* widget = control == "Form1" ? form.get() : form->findChild<QWidget*>(control);
+        QVERIFY2(widget, qPrintable(control));
+        const QStringList items = menuOver(widget, how);
+        if (!field) {
+            QCOMPARE(items, menuItems);
+            return;
+        }
+        // The edit menu first (Undo, Cut, Copy, ...), then ours.
+        const qsizetype ours = items.indexOf(menuItems.first());
+        QVERIFY2(ours > 3 && items.value(ours - 1) == "-", qPrintable(items.join(", ")));
+        QCOMPARE(items.mid(ours), menuItems);
+    }
+
+    // Undo brings back what a field held before its last change, stored
+    // again; a run of typing is one change; nothing to undo greys it out.
+    void undoBringsBackAFieldsText_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("leave"); // the focus leaves the field after typing
+        QTest::addColumn<QString>("boxSaid");
+        QTest::addColumn<QString>("before");
+        QTest::newRow("typed over") << "25" << false << ""
+                                    << "10";
+        QTest::newRow("reset to 0 by the box") << "abc" << true << "Must be a numeric value."
+                                               << "abc";
+    }
+    void undoBringsBackAFieldsText()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, leave);
+        QFETCH(QString, boxSaid);
+        QFETCH(QString, before);
+        load();
+        QAction* undo = form->menu()->undo();
+        QVERIFY(!undo->isEnabled());
+        NumericField* field = form->textField(1);
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, typed);
+        if (leave) {
+            QTest::mouseClick(form->option1(), Qt::LeftButton);
+            QTRY_COMPARE(field->text(), QString("0"));
+            QCOMPARE(services->boxes.boxes.last().text, boxSaid);
+        }
+        QVERIFY(undo->isEnabled());
+        QTest::keyClick(leave ? static_cast<QWidget*>(form->option1()) : field, Qt::Key_Z,
+                        Qt::ControlModifier);
+        QCOMPARE(field->text(), before);
+        QCOMPARE(test::storedText("Text1"), before);
+        if (!leave) // the one change undone
+            QVERIFY(!undo->isEnabled());
+    }
+
+    // The kinds in the dialog: a refused value said beside its field in
+    // the command line's words with OK disabled; OK stores the kind under
+    // keys of its own and the window draws it; Cancel changes nothing; the
+    // next start has it.
+    void theKindOfPaperIsChosenAndKept()
+    {
+        load();
+        const QByteArray storeBefore = config.settingsText();
+        const QImage gridPreview = form->picture2()->image();
+        // Cancelled: nothing changes.
+        whenUp(
+            [](QWidget* dialog) {
+                auto* d = qobject_cast<KindDialog*>(dialog);
+                d->kinds()->setCurrentRow(1);
+                d->reject();
+            },
+            false);
+        QTest::keyClick(form->textField(1), Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(config.settingsText(), storeBefore);
+        QCOMPARE(form->paper().kind, QString("grid"));
+        // Dots, a refused size first.
+        QString refusal;
+        bool okWhileRefused = true;
+        whenUp(
+            [&](QWidget* dialog) {
+                auto* d = qobject_cast<KindDialog*>(dialog);
+                const auto dots = d->kinds()->findItems("Dots", Qt::MatchExactly);
+                d->kinds()->setCurrentItem(dots.value(0));
+                QLineEdit* size = d->optionField("dot-size");
+                size->setText("2.5");
+                refusal = d->refusal()->text();
+                okWhileRefused = d->buttons()->button(QDialogButtonBox::Ok)->isEnabled();
+                size->setText("3");
+                QTest::keyClick(d->buttons()->button(QDialogButtonBox::Ok), Qt::Key_Space);
+            },
+            false);
+        form->menu()->kindOfPaper()->trigger();
+        QCOMPARE(refusal, QString("--dot-size 2.5: give a whole number from 1 to 100"));
+        QVERIFY(!okWhileRefused);
+        QCOMPARE(test::storedText("Paper"), QString("dots"));
+        QCOMPARE(test::storedText("PaperOptions"), QString("dot-size=3"));
+        for (const char* key : {"Text1", "Text2", "Scale", "Color"})
+            QCOMPARE(test::storedText(key),
+                     storeBefore.contains(key) ? test::storedText(key) : QString("<absent>"));
+        // The preview has dots: runs of ink no longer than a dot, where the
+        // grid's lines ran across the box.
+        const QImage dots = form->picture2()->image();
+        QVERIFY(dots != gridPreview);
+        const int row = dots.height() / 2;
+        int longest = 0, run = 0;
+        for (int y = 0; y < dots.height(); ++y)
+            for (int x = 0; x < dots.width(); ++x) {
+                run = qGray(dots.pixel(x, y)) < 128 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        QVERIFY2(longest > 0 && longest <= 4, qPrintable(QString::number(longest)));
+        Q_UNUSED(row);
+        // Fields the kind does not use say so; the frame names the kind.
+        QVERIFY(!form->textField(5)->isEnabled());
+        QCOMPARE(form->textField(5)->accessibleDescription(), QString("not used by dots paper"));
+        QVERIFY(form->textField(1)->isEnabled() && form->textField(6)->isEnabled());
+        QCOMPARE(form->picture2()->parentWidget()->toolTip(), QString("Dots paper"));
+        // The next start has it.
+        form.reset();
+        load();
+        QCOMPARE(form->paper().kind, QString("dots"));
+        QVERIFY(!form->textField(5)->isEnabled());
+    }
+
+    // Save As writes what --export writes of the same settings, for each
+    // format (a PDF's creation date aside), in the folder chosen last.
+    void saveAsWritesWhatAnExportWrites_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("extra"); // the export's own options
+        QTest::newRow("PDF") << "sheet.pdf"
+                             << "PDF (*.pdf)" << QStringList();
+        QTest::newRow("SVG, named without its extension") << "sheet"
+                                                          << "SVG (*.svg)" << QStringList();
+        QTest::newRow("PNG") << "sheet.png"
+                             << "PNG (*.png)" << QStringList{"--resolution", "300"};
+    }
+    void saveAsWritesWhatAnExportWrites()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, filter);
+        QFETCH(QStringList, extra);
+        load();
+        PaperChoice letter = form->paper();
+        letter.paperSize = "Letter";
+        QVERIFY(form->choosePaper(letter));
+        QTemporaryDir dir;
+        QString openedIn;
+        form->menu()->setFileChooser(
+            [&](QWidget*, const QString& folder, const QString&, QString* chosen) {
+                openedIn = folder;
+                *chosen = filter;
+                return dir.filePath(name);
+            });
+        if (!filter.startsWith("SVG")) // a PDF's pages, a PNG's resolution: as they are
+            whenUp([](QWidget* d) { qobject_cast<QInputDialog*>(d)->accept(); }, false);
+        QTest::keyClick(form->textField(1), Qt::Key_S, Qt::ControlModifier);
+        const QString saved =
+            dir.filePath(name.contains('.') ? name : name + "." + filter.left(3).toLower());
+        QVERIFY2(QFile::exists(saved), qPrintable(saved));
+        QCOMPARE(test::storedText("SaveFolder"), dir.path());
+        // The same settings from the command line.
+        const QString exported = dir.filePath("exported." + QFileInfo(saved).suffix());
+        const test::ProgramRun run =
+            test::runProgram(QStringList{"--export", exported, "--page-size", "Letter"} + extra,
+                             test::withoutDisplay(QProcessEnvironment::systemEnvironment()));
+        QCOMPARE(run.status, 0);
+        const auto bytes = [](const QString& path) {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            QByteArray data = f.readAll();
+            const qsizetype date = data.indexOf("/CreationDate (D:");
+            if (date >= 0)
+                data.remove(date, data.indexOf(')', date) - date + 1);
+            return data;
+        };
+        QCOMPARE(bytes(saved), bytes(exported));
+    }
+
+    // About says the version and the home page; Help shows the user guide.
+    void aboutAndHelp()
+    {
+        load();
+        form->menu()->about()->trigger();
+        const auto& about = services->boxes.boxes.last();
+        QCOMPARE(about.title, QString("About Gridorra"));
+        QVERIFY(about.text.contains(QCoreApplication::applicationVersion()) &&
+                about.text.contains("https://www.gridorra.example/"));
+        QString guide;
+        whenUp(
+            [&](QWidget* d) {
+                guide = d->findChild<QTextBrowser*>()->toPlainText();
+                qobject_cast<QDialog*>(d)->reject();
+            },
+            false);
+        QTest::keyClick(form->textField(2), Qt::Key_F1);
+        QVERIFY2(guide.contains("The first start") && !guide.contains("Working on the program"),
+                 qPrintable(guide.left(200)));
+    }
+};
+
+QTEST_MAIN(TestWindowMenu)
+#include "tst_windowmenu.moc"
