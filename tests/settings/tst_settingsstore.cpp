@@ -362,6 +362,8 @@ private slots:
         QTest::addColumn<QString>("why");
         QTest::newRow("mm") << "en_US"
                             << "179.3mm" << 179.3 << "";
+        QTest::newRow("cm") << "en_US"
+                            << "17.93cm" << 179.3 << "";
         QTest::newRow("in, German") << "de_DE"
                                     << " 7,05 in " << 179.07 << "";
         QTest::newRow("no unit") << "en_US"

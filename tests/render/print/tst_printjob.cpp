@@ -1,6 +1,8 @@
+#include "app/calibratedialog.h"
 #include "app/form1.h"
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
+#include "app/windowmenu.h"
 #include "panel/numericfield.h"
 #include "render/calibrationsheet.h"
 #include "render/mousepointer.h"
@@ -14,8 +16,13 @@
 #include "support/silentsocket.h"
 #include "support/testservices.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QtTest>
@@ -569,6 +576,82 @@ private slots:
         QVERIFY(last.x() < areaEnd.x() && last.y() < areaEnd.y());
         Q_UNUSED(wide);
         Q_UNUSED(thin);
+    }
+
+    // Another kind chosen in the window prints as --print draws it: one
+    // job of one page a copy, the progress bar, "Done.", the dots a dot's
+    // size inside the printable corner (Letter's 0.25 in, 150 dots) and
+    // half a centimetre apart. Calibrating from the window stores the
+    // correction, shows it in the printer list, and removes it.
+    void theWindowPrintsTheKindAndCalibrates()
+    {
+        start("US Letter Printer");
+        form->option2()->click();
+        for (const auto& [field, text] : {std::pair{1, "2"}, {2, "2"}, {6, "2"}})
+            form->textField(field)->setText(text);
+        PaperChoice dots;
+        dots.kind = "dots";
+        dots.options.insert("dot-size", "6");
+        QVERIFY(form->choosePaper(dots));
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 2);
+        QCOMPARE(progress.value(progress.size() - 2), 100.0);
+        QCOMPARE(boxes().last().text, QString("Done."));
+        for (const auto& job : jobs) {
+            const QString pdf = CupsQueues::documentOf(job.first);
+            QCOMPARE(pagesOf(pdf), 1);
+            const QList<double> centres =
+                darkRunCentres(rasterisePdf(pdf, 600, QRect(0, 300 + 3, 5100, 1)));
+            QVERIFY(centres.size() > 30);
+            QVERIFY2(
+                qAbs(centres.first() - 153) <= 0.5 &&
+                    qAbs((centres.last() - centres.first()) / (centres.size() - 1) -
+                         600 / 2.54 / 2) < 0.05,
+                qPrintable(QString("first %1, last %2").arg(centres.first()).arg(centres.last())));
+        }
+
+        // The rulers of Letter with margins of 18 and 36 points.
+        const calibration::Lengths lengths = calibration::lengthsFor(QSizeF(576, 720) / 72 * 25.4);
+        const auto restore = qScopeGuard([] {
+            runProgram({"--calibrate", "--printer", "US_Letter", "--reset"},
+                       withoutDisplay(QProcessEnvironment::systemEnvironment()));
+        });
+        QString stored, removed;
+        int sheets = 0;
+        const int before = CupsQueues::lastJob();
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CalibrateDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->printSheet()->click();
+            QVERIFY(CupsQueues::waitUntilIdle());
+            sheets = int(CupsQueues::jobsAfter(before).size());
+            dialog->across()->setText(QString::number(lengths.acrossMm / (180 / 179.1), 'f', 4) +
+                                      "mm");
+            dialog->down()->setText(QString::number(lengths.downMm / (250 / 251.0), 'f', 4) + "mm");
+            dialog->store()->click();
+            stored = dialog->outcome()->text();
+            dialog->reject();
+        });
+        form->menu()->calibrate()->trigger();
+        QCOMPARE(sheets, 1);
+        QCOMPARE(stored, QString("US Letter Printer: across \u00d71.0050, down \u00d70.9960"));
+        QCOMPARE(form->combo1()->toolTip(),
+                 QString("Calibrated: across \u00d71.0050, down \u00d70.9960"));
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CalibrateDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->across()->setText("170mm");
+            dialog->down()->setText("250mm");
+            dialog->store()->click(); // 6 % off: refused, nothing stored
+            stored = dialog->outcome()->text();
+            dialog->remove()->click();
+            removed = dialog->outcome()->text();
+            dialog->reject();
+        });
+        form->menu()->calibrate()->trigger();
+        QVERIFY2(stored.contains("more than a printer is"), qPrintable(stored));
+        QCOMPARE(removed, QString("US Letter Printer: correction removed"));
+        QCOMPARE(form->combo1()->toolTip(), QString());
     }
 
     // A correction moves places only: every pen is as wide on the
