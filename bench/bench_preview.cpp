@@ -1,23 +1,34 @@
 // Time of one PreviewGraph on the real preview box, at the stored defaults and
 // at the densest grid the fields allow with a non-zero spacing (1440 lines per
-// inch each way). Run: QT_QPA_PLATFORM=offscreen build/bench/bench_preview
+// inch each way), and with the densest kind of paper a user chooses in the
+// window, a 1 mm dot grid (target: a screen frame, 16 ms). Run:
+// QT_QPA_PLATFORM=offscreen build/bench/bench_preview
 #include "app/form1.h"
 #include "panel/numericfield.h"
 #include "support/testservices.h"
 
 #include <QApplication>
 
+#include <QRadioButton>
+#include <string_view>
+
 #include <benchmark/benchmark.h>
 
 namespace {
 
-void preview(benchmark::State& state, const char* count)
+void preview(benchmark::State& state, const char* count, const char* kind = "grid")
 {
     gridorra::test::TestServices services;
     gridorra::Form1 form(services.services());
     const char* texts[] = {count, count, "10", "10", "1", "1"};
     for (int i = 0; i < 6; ++i)
         form.textField(i + 1)->setText(QString::fromLatin1(texts[i]));
+    if (kind != std::string_view("grid")) {
+        form.option2()->setChecked(true);
+        gridorra::PaperChoice choice;
+        choice.kind = QString::fromLatin1(kind);
+        form.choosePaper(choice);
+    }
     for (auto _ : state)
         form.PreviewGraph();
     if (!services.boxes.boxes.isEmpty())
@@ -33,9 +44,15 @@ void BM_PreviewDensest(benchmark::State& state)
     preview(state, "1440");
 }
 
+void BM_PreviewMillimetreDots(benchmark::State& state)
+{
+    preview(state, "10", "dots");
+}
+
 } // namespace
 
 BENCHMARK(BM_PreviewDefaults)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PreviewMillimetreDots)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PreviewDensest)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)

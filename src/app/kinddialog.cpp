@@ -6,6 +6,8 @@
 #include "settings/settingsstore.h"
 
 #include <QCheckBox>
+
+#include <algorithm>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -85,11 +87,15 @@ QIcon pictureOf(const QString& kind)
     p.rays = 12;
     p.lineGap = 0.08;
     p.staffGap = 0.16;
+    // Laid out for a fine printer, so that the kinds with fine detail (log
+    // paper's last lines of a decade) fit, and painted a pixel or so a pen.
     Marks marks;
     if (kind == QStringLiteral("grid"))
-        marks = patterns::lattice({288, 288, 5, 5, 0, 1, 2}, {1440 * 1.5, 1440, 48});
+        marks = patterns::lattice({288, 288, 5, 5, 0, 1, 2}, {1440 * 1.5, 1440, 600});
     else
-        marks = patterns::make(p, {1440 * 1.5, 1440, 48}).marks;
+        marks = patterns::make(p, {1440 * 1.5, 1440, 600}).marks;
+    for (int& pen : marks.pens)
+        pen = std::max(kind.contains(QStringLiteral("dots")) ? 2 : 1, pen / 4);
     QPainter painter(&image);
     paintMarks(painter, marks, Qt::black, 48.0 / 1440);
     painter.end();
@@ -113,7 +119,7 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, QWidget
     m_kinds->setMovement(QListView::Static);
     m_kinds->setResizeMode(QListView::Adjust);
     m_kinds->setGridSize(QSize(104, 80));
-    m_kinds->setMinimumSize(5 * 106, 2 * 82 + 4);
+    m_kinds->setMinimumSize(5 * 106, 3 * 82 + 6);
     for (const KindWords& w : kindWords) {
         auto* item =
             new QListWidgetItem(pictureOf(QLatin1String(w.name)), QLatin1String(w.title), m_kinds);
@@ -165,6 +171,7 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, QWidget
     connect(m_kinds, &QListWidget::currentItemChanged, this, [this] { showOptions(); });
     showOptions();
     m_kinds->setFocus();
+    adjustSize();
 }
 
 void KindDialog::showOptions()

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -208,6 +209,14 @@ private slots:
                 refusal = d->refusal()->text();
                 okWhileRefused = d->buttons()->button(QDialogButtonBox::Ok)->isEnabled();
                 size->setText("3");
+                // The README's picture of the dialog, where asked.
+                if (const QString docs = qEnvironmentVariable("GRIDORRA_SCREENSHOTS");
+                    !docs.isEmpty()) {
+                    QApplication::processEvents(); // the new rows shown
+                    d->layout()->activate();
+                    d->resize(d->sizeHint());
+                    d->grab().save(docs + "/kind-of-paper.png");
+                }
                 QTest::keyClick(d->buttons()->button(QDialogButtonBox::Ok), Qt::Key_Space);
             },
             false);
