@@ -1,6 +1,7 @@
 // The installed program as a user meets it: a real window in a real X server,
 // driven with xdotool, printing on a private CUPS scheduler.
 #include "support/cupsqueues.h"
+#include "support/pdfraster.h"
 #include "support/silentsocket.h"
 
 #include <QDeadlineTimer>
@@ -458,6 +459,93 @@ private slots:
                                                .arg(heard)
                                                .arg(at)
                                                .arg(said.join('\n'))));
+            at = next;
+        }
+    }
+
+    // The window's menu from the keyboard alone, with Orca listening:
+    // Shift+F10 in a field opens its edit menu with the window's items at
+    // the foot, and Orca says them; Ctrl+K opens Kind of
+    // Paper, the arrow key chooses Dots and Return takes it; Ctrl+P prints,
+    // and the job holds dots, not lines.
+    void theMenuFromTheKeyboard()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable("orca").isEmpty(),
+                 "orca is not installed (scripts/install-deps)");
+        startProgram(true);
+        const QString log = home.filePath("orca-menu.log");
+        QProcess orca;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("orca-config"));
+        env.insert("XDG_DATA_HOME", home.filePath("orca-data"));
+        orca.setProcessEnvironment(env);
+        orca.start("orca", {"--debug-file=" + log, "--replace"});
+        QVERIFY(orca.waitForStarted());
+        QTest::qWait(10000); // Orca finds the program's window
+        xdotool({"windowactivate", "--sync", window});
+        // In the first field: its edit menu, the window's items at its foot.
+        xdotool({"key", "shift+F10"});
+        QTest::qWait(2000);
+        xdotool({"key", "Up"});
+        QTest::qWait(2000);
+        xdotool({"key", "Up"});
+        QTest::qWait(2000);
+        xdotool({"key", "Escape"});
+        QTest::qWait(1000);
+        xdotool({"key", "ctrl+k"});
+        const QString dialog = windowTitled("Kind of Paper");
+        QVERIFY2(!dialog.isEmpty(), "no Kind of Paper dialog");
+        QTest::qWait(2000);
+        xdotool({"key", "Right"});
+        QTest::qWait(2000);
+        xdotool({"key", "Return"});
+        QVERIFY(waitForWindowGone(dialog));
+        QVERIFY(waitForSetting("Paper=dots"));
+        const int before = CupsQueues::lastJob();
+        xdotool({"windowactivate", "--sync", window});
+        xdotool({"key", "ctrl+p"});
+        dismissBox("no \"Done.\" box");
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const auto jobs = CupsQueues::jobsAfter(before);
+        QCOMPARE(jobs.size(), 1);
+        // Dots: many marks, none longer than a dot (a grid's lines run
+        // across the page).
+        const QString pdf = CupsQueues::documentOf(jobs[0].first);
+        const QSizeF page = pdfPageSize(pdf);
+        const QImage sheet = rasterisePdf(
+            pdf, 150, QRect(0, 0, int(page.width() / 72 * 150), int(page.height() / 72 * 150)));
+        int marks = 0, longest = 0;
+        for (int y = 0; y < sheet.height(); ++y) {
+            const Runs runs = darkRunsInRow(sheet, y);
+            marks += int(runs.size());
+            for (const auto& run : runs)
+                longest = std::max(longest, run.second - run.first + 1);
+        }
+        QVERIFY2(marks > 1000 && longest <= 4,
+                 qPrintable(QString("%1 runs, the longest %2 pixels").arg(marks).arg(longest)));
+
+        ::kill(pid_t(orca.processId()), SIGINT);
+        if (!orca.waitForFinished(15000)) {
+            orca.kill();
+            orca.waitForFinished();
+        }
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList said;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
+                said << QString::fromUtf8(line.mid(at + 16)).section(QLatin1Char('\''), 0, 0);
+        qsizetype at = -1;
+        for (const QString heard : {"About Gridorra", "Help", "Kind of Paper", "Dots"}) {
+            qsizetype next = at + 1;
+            while (next < said.size() && !said[next].contains(heard))
+                ++next;
+            QVERIFY2(next < said.size(),
+                     qPrintable(QString("not heard: \"%1\" after line %2 of\n%3")
+                                    .arg(heard)
+                                    .arg(at)
+                                    .arg(said.join('\n'))));
             at = next;
         }
     }
