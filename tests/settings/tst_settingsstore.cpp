@@ -86,6 +86,25 @@ private slots:
         QCOMPARE(readElsewhere("Text1"), text);
     }
 
+    // A value as someone typed it into the file: read as the text it is.
+    void textsEditedByHand_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("an unquoted comma") << QByteArray("Text1=1,5") << "1,5";
+        QTest::newRow("quoted") << QByteArray("Text1=\"7\"") << "7";
+    }
+    void textsEditedByHand()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, text);
+        QFile file(config.settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Gridorra%20Software]\n" + line + "\n");
+        file.close();
+        QCOMPARE(SettingsStore().read("Text1", "10"), text);
+    }
+
     void absentKeyGivesTheDefaultEmptyTextDoesNot()
     {
         SettingsStore store;
