@@ -912,6 +912,22 @@ std::optional<calibration::Lengths> calibrationLengths(const QString& printerNam
     return lengths;
 }
 
+int runCommand(const QStringList& arguments, CommandStreams& streams)
+{
+    const CommandLine line = readCommandLine(arguments, true);
+    if (!line.mistake.isEmpty())
+        streams.errors << QStringLiteral("%1: %2").arg(programName(), line.mistake);
+    if (line.exitNow)
+        return *line.exitNow;
+    if (line.calibrate)
+        return calibrate(*line.calibrate, streams);
+    if (line.sheet)
+        return drawSheet(*line.sheet, streams);
+    streams.errors
+        << QStringLiteral("%1: no command: the window is not opened here").arg(programName());
+    return 2;
+}
+
 int drawSheet(const SheetRequest& request, CommandStreams& streams)
 {
     char program[] = "gridorra";

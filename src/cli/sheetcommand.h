@@ -36,6 +36,11 @@ struct CommandStreams {
     QString out;
     std::function<void(double)> progress;
 };
+// The command line of a run without a window (--export, --print,
+// --calibrate, --calibration), read and run in this process with its
+// streams passed in: the status the program would end with. (--help and
+// --version answer on the process's own standard output.)
+int runCommand(const QStringList& arguments, CommandStreams& streams);
 // drawSheetWithoutWindow and calibrateCommand with their streams passed in,
 // on the program's own application object.
 int drawSheet(const SheetRequest& request, CommandStreams& streams);

@@ -1,8 +1,10 @@
 // The program's command line, run as a user runs it: the executable itself.
 #include "render/calibrationsheet.h"
+#include "support/inprocess.h"
 #include "support/pdfraster.h"
 #include "support/programrun.h"
 #include "support/silentsocket.h"
+#include "support/testservices.h"
 
 #include <QImageReader>
 #include <QSettings>
@@ -40,11 +42,33 @@ ProgramRun runIn(const QString& home, const QStringList& args, bool noDisplay, i
     return runProgram(args, noDisplay ? withoutDisplay(env) : env, aliveMs, home);
 }
 
+// Whether the arguments are a command that runs as well in this process:
+// a sheet, a calibration, with no option of Qt's, standard output or the
+// window in it.
+bool runsInProcess(const QStringList& args)
+{
+    const bool command = std::any_of(args.cbegin(), args.cend(), [](const QString& a) {
+        return a.startsWith("--export") || a == "--print" || a.startsWith("--calibrat");
+    });
+    const bool apart = std::any_of(args.cbegin(), args.cend(), [](const QString& a) {
+        return a == "-" || a == "-platform" || a == "-style" || a == "-display" ||
+               a.startsWith("--help") || a == "--version";
+    });
+    return command && !apart;
+}
+
 } // namespace
 
 class TestCommandLine : public QObject {
     Q_OBJECT
+    IsolatedConfig config; // the store of the commands run in this process
 private slots:
+    void initTestCase()
+    {
+        // The commands run in this process: no print service.
+        qputenv("CUPS_SERVER", QFile::encodeName(config.path() + "/no-scheduler.sock"));
+    }
+
     void answers_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -186,7 +210,10 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
         QTemporaryDir home;
-        const ProgramRun run = runIn(home.path(), args, withoutDisplay);
+        // Most rows in this process, their streams passed in; the window,
+        // the answers and Qt's options in a process of their own.
+        const ProgramRun run = runsInProcess(args) ? runInProcess(args, home.path())
+                                                   : runIn(home.path(), args, withoutDisplay);
         QCOMPARE(run.status, status);
         QVERIFY2(run.out.contains(out), qPrintable(run.out));
         if (status > 0) {
@@ -495,7 +522,8 @@ private slots:
                                 << exportT << 0 << ""
                                 << "test -L t.pdf && head -c 5 d/real.pdf | grep -q %PDF-";
         QTest::newRow("a named pipe")
-            << "mkfifo t.pdf; (cat t.pdf > got & echo $! > reader)" << exportT << 0 << ""
+            << "mkfifo t.pdf; (cat t.pdf > got & echo $! > reader)" << exportT << 0
+            << ""
             // The reader ends when the sheet's writer closes the pipe.
             << "while kill -0 $(cat reader) 2>/dev/null; do sleep 0.05; done; "
                "test -p t.pdf && grep -q %%EOF got";
@@ -800,5 +828,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommandLine)
+QTEST_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

@@ -4,9 +4,11 @@
 // helper pattern-raster, which tests/cups/driverless-check runs). The
 // places expected are worked out here from each kind's geometry, in dots
 // from the page's corner.
+#include "support/inprocess.h"
 #include "support/pdfraster.h"
 #include "support/pinlocale.h"
 #include "support/programrun.h"
+#include "support/testservices.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -636,9 +638,15 @@ QProcessEnvironment environmentIn(const QTemporaryDir& home)
 
 class TestPatterns : public QObject {
     Q_OBJECT
+    IsolatedConfig config; // the store of the commands run in this process
 
 private slots:
-    void initTestCase() { pinLocale(); }
+    void initTestCase()
+    {
+        pinLocale();
+        // The commands run in this process: no print service.
+        qputenv("CUPS_SERVER", QFile::encodeName(config.path() + "/no-scheduler.sock"));
+    }
 
 #ifndef GRIDORRA_RASTER_TOOL
 
@@ -672,15 +680,13 @@ private slots:
         const bool pdf = renderer == "poppler" || renderer == "ghostscript";
         const int dpi = pdf ? 600 : 300;
         QTemporaryDir home;
-        const QProcessEnvironment env = environmentIn(home);
         const QString file = home.filePath(renderer == "png"   ? "sheet.png"
                                            : renderer == "svg" ? "sheet.svg"
                                                                : "sheet.pdf");
         const ProgramRun run =
-            runProgram(QStringList{"--export", file, "--page-size", paper, "--margins", "18",
-                                   "--resolution", QString::number(dpi)} +
-                           withUnit(k->args),
-                       env);
+            runInProcess(QStringList{"--export", file, "--page-size", paper, "--margins", "18",
+                                     "--resolution", QString::number(dpi)} +
+                         withUnit(k->args));
         QVERIFY2(run.status == 0, qPrintable(run.err));
         const QSizeF points = paper == "A4"       ? QSizeF(210 / 25.4 * 72, 297 / 25.4 * 72)
                               : paper == "Letter" ? QSizeF(612, 792)
@@ -831,14 +837,13 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, said);
         QTemporaryDir home;
-        const QProcessEnvironment env = environmentIn(home);
         if (!args.contains("--print"))
             args = QStringList{"--export", home.filePath("x.pdf"), "--page-size", "A5"} +
                    (args.contains("--calibration-sheet")
                         ? QStringList()
                         : QStringList{"--unit", "cm", "--resolution", "300"}) +
                    args;
-        const ProgramRun run = runProgram(args, env);
+        const ProgramRun run = runInProcess(args);
         QCOMPARE(run.status, 2);
         QCOMPARE(run.err.count('\n'), 1);
         QVERIFY2(run.err.startsWith("gridorra: " + said), qPrintable(run.err));
@@ -1055,5 +1060,9 @@ private:
 #endif
 };
 
+#ifdef GRIDORRA_RASTER_TOOL
 QTEST_GUILESS_MAIN(TestPatterns)
+#else
+QTEST_MAIN(TestPatterns)
+#endif
 #include "tst_patterns.moc"
