@@ -190,6 +190,15 @@ private slots:
             << QStringList{"--export", "x.pdf", "--page-size", "A4", "--colour", "-2147483633"}
             << true << 0 << ""
             << "";
+        QTest::newRow("the least resolution")
+            << QStringList{"--export", "x.pdf", "--page-size", "A4", "--resolution", "72"} << true
+            << 0 << "" << "";
+        QTest::newRow("no margins")
+            << QStringList{"--export", "x.png", "--page-size", "A4", "--margins", "0"} << true << 0
+            << "" << "";
+        QTest::newRow("a fraction of whole copies")
+            << QStringList{"--export", "x.pdf", "--pages", "2.5"} << true << 2 << ""
+            << "gridorra: --pages 2.5: give a whole number from 1 to 10000";
         QTest::newRow("-platform xcb, no display")
             << QStringList{"-platform", "xcb", "--export", "x.pdf", "--page-size", "A4"} << true
             << 0 << ""

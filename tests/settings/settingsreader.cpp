@@ -2,7 +2,8 @@
 // program would.
 //   settingsreader KEY         prints the key's text as hex ("absent" when
 //                              the key does not exist)
-//   settingsreader KEY TEXT    writes TEXT under KEY
+//   settingsreader KEY TEXT    writes TEXT under KEY, and prints "done" or
+//                              "cannot be written"
 //   settingsreader --calibrate QUEUE ACROSS DOWN
 //   settingsreader --uncalibrate QUEUE
 //                              stores or removes a printer's correction, and
@@ -36,6 +37,7 @@ int main(int argc, char* argv[])
     const QString key = QString::fromUtf8(argv[1]);
     if (argc == 3) {
         store.write(key, QString::fromUtf8(argv[2]));
+        std::puts(store.lastWriteSucceeded() ? "done" : "cannot be written");
         return 0;
     }
     const QString missing = QStringLiteral("\x01missing\x01");

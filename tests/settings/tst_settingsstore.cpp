@@ -92,7 +92,7 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("text");
         QTest::newRow("an unquoted comma") << QByteArray("Text1=1,5") << "1,5";
-        QTest::newRow("quoted") << QByteArray("Text1=\"7\"") << "7";
+        QTest::newRow("quoted") << QByteArray("Text1=\"7.25\"") << "7.25";
     }
     void textsEditedByHand()
     {
@@ -226,8 +226,8 @@ private slots:
         QCOMPARE(config.settingsText(), text);
     }
 
-    // A correction stored or removed by an ordinary user (root's rights
-    // would hide every mode): the store stays theirs to read and write, and
+    // A correction stored or removed, or a window's value written, by an
+    // ordinary user (root's rights would hide every mode): the store stays theirs to read and write, and
     // one they cannot read or write is left exactly as it was, and said so.
     void correctionsKeepTheStoreTheUsers_data()
     {
@@ -242,6 +242,8 @@ private slots:
         QTest::newRow("read only") << 0400 << "--calibrate" << 0400 << "cannot be written";
         QTest::newRow("write only") << 0200 << "--calibrate" << 0200 << "cannot be read";
         QTest::newRow("write only, removed") << 0200 << "--uncalibrate" << 0200 << "cannot be read";
+        QTest::newRow("read only, a window's value")
+            << 0400 << "Text2" << 0400 << "cannot be written";
     }
     void correctionsKeepTheStoreTheUsers()
     {
@@ -270,7 +272,7 @@ private slots:
                 QVERIFY(::chown(dir, 0, 0) == 0);
             ::chmod(path, 0600);
         });
-        QStringList args{operation, "Office"};
+        QStringList args{operation, operation.startsWith("--") ? "Office" : "7"};
         if (operation == "--calibrate")
             args << "0.99"
                  << "1.02";
