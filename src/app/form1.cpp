@@ -32,8 +32,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QPageSize>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
@@ -411,21 +409,6 @@ void Form1::showPaper()
                            : QStringLiteral("%1 paper").arg(kind.left(1).toUpper() + kind.mid(1)));
 }
 
-namespace {
-
-// The paper of a saved file without a printer: the one chosen for saving
-// (a paper's key, "A4"), else the locale's.
-QPageSize paperForSaving(const QString& key)
-{
-    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id)
-        if (!key.isEmpty() && QPageSize::key(QPageSize::PageSizeId(id)) == key)
-            return QPageSize(QPageSize::PageSizeId(id));
-    return QPageSize(QLocale().measurementSystem() == QLocale::MetricSystem ? QPageSize::A4
-                                                                            : QPageSize::Letter);
-}
-
-} // namespace
-
 void Form1::previewKind()
 {
     QString why;
@@ -437,25 +420,10 @@ void Form1::previewKind()
         return;
     }
     // The sheet's top-left corner: the kind laid out on a whole page (its
-    // decades, staves and rings fill the page), the page a saved file has
-    // without a printer (the paper chosen for saving, else the locale's,
-    // with margins of 12 points), and only the marks the box shows drawn.
-    const int dpi = m_picture2->devicePixelsPerInch();
-    const QSizeF paperPoints = paperForSaving(m_paper.paperSize).size(QPageSize::Point);
-    const QSizeF area((paperPoints.width() - 24) * 20, (paperPoints.height() - 24) * 20);
-    const PatternSheet sheet = paper::kindMarks(request.pattern, *this, area, dpi);
-    const QRectF shown(0, 0, m_picture2->scaleWidth(), m_picture2->scaleHeight());
-    Marks visible;
-    visible.pens = sheet.marks.pens;
-    const double reach = 1440.0 / dpi * 64; // the widest pen, beyond the box
-    for (const Mark& m : sheet.marks.marks) {
-        const QRectF bounds = m.kind == Mark::Kind::Circle
-                                  ? QRectF(m.x1 - m.x2, m.y1 - m.x2, 2 * m.x2, 2 * m.x2)
-                                  : QRectF(QPointF(m.x1, m.y1), QPointF(m.x2, m.y2)).normalized();
-        if (bounds.adjusted(-reach, -reach, reach, reach).intersects(shown))
-            visible.marks.append(m);
-    }
-    m_picture2->drawMarks(visible, lineColour());
+    // decades, staves and rings fill the page).
+    const PatternSheet sheet = paper::kindMarks(request.pattern, *this, m_paper.sheetArea(),
+                                                m_picture2->devicePixelsPerInch());
+    m_picture2->drawMarks(sheet.marks, lineColour());
     const QString size = m_picture2->sizeNote();
     const QString what = sheet.refusal.isEmpty()
                              ? QStringLiteral("The top-left corner of the sheet of %1 paper, %2")

@@ -1,5 +1,8 @@
 #include "kinddialog.h"
 
+#include "cli/commandline.h"
+#include "core/number.h"
+#include "render/gridwindow.h"
 #include "render/patterns.h"
 #include "render/previewbox.h"
 #include "settings/keys.h"
@@ -102,10 +105,29 @@ QIcon pictureOf(const QString& kind)
     return QIcon(QPixmap::fromImage(image));
 }
 
+// The window's grid from its fields, as the grid of exact lengths lays it
+// out: nothing where a field holds no number.
+PatternSheet gridSheet(const GridWindow& window, const QSizeF& area, int dpi)
+{
+    const double unit = window.inchesSelected() ? 1440.0 : 1440.0 / 2.54;
+    const auto count = [&](int field) {
+        return number::parse(window.fieldText(field)).value_or(0);
+    };
+    const double down = count(field::linesDown), across = count(field::linesAcross);
+    if (!(down > 0) || !(across > 0))
+        return {};
+    const int thin = patterns::thinPen(int(count(field::thickness)));
+    return {patterns::lattice({unit / down, unit / across, int(count(field::wideDown)),
+                               int(count(field::wideAcross)), 0, thin, patterns::widerPen(thin)},
+                              {area.width(), area.height(), dpi}),
+            {}};
+}
+
 } // namespace
 
-KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, QWidget* parent)
-    : QDialog(parent), m_store(store), m_texts(current.options)
+KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, const GridWindow& window,
+                       QWidget* parent)
+    : QDialog(parent), m_store(store), m_window(window), m_texts(current.options)
 {
     setWindowTitle(QStringLiteral("Kind of Paper"));
     setAccessibleName(QStringLiteral("Kind of Paper"));
@@ -148,6 +170,12 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, QWidget
     m_exact->setObjectName(QStringLiteral("exactLengths"));
     m_exact->setChecked(store.read(keys::name(keys::exactLengths),
                                    keys::defaultOf(keys::exactLengths)) == QStringLiteral("1"));
+    m_preview = new PreviewBox(this);
+    m_preview->setObjectName(QStringLiteral("kindPreview"));
+    m_preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_preview->setLineWidth(2);
+    m_preview->setFixedSize(5 * 106, 100);
+    m_preview->setAccessibleName(QStringLiteral("Preview"));
     m_refusal = new QLabel(this);
     m_refusal->setObjectName(QStringLiteral("refusal"));
     m_refusal->setWordWrap(true);
@@ -166,6 +194,7 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, QWidget
     auto* sizeRow = new QFormLayout;
     sizeRow->addRow(QStringLiteral("&Paper for saving:"), m_paperSize);
     layout->addLayout(sizeRow);
+    layout->addWidget(m_preview);
     layout->addWidget(m_refusal);
     layout->addWidget(m_buttons);
     connect(m_kinds, &QListWidget::currentItemChanged, this, [this] { showOptions(); });
@@ -231,6 +260,23 @@ void KindDialog::check()
             refused ? description + QStringLiteral(" Refused: ") + why : description);
     }
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(why.isEmpty());
+    // The chosen kind at true size, as the window will draw it.
+    const PaperChoice chosen = choice();
+    PatternSheet sheet;
+    SheetRequest request;
+    if (why.isEmpty() && chosen.applyTo(request, nullptr))
+        sheet = chosen.isGrid()
+                    ? gridSheet(m_window, chosen.sheetArea(), m_preview->devicePixelsPerInch())
+                    : paper::kindMarks(request.pattern, m_window, chosen.sheetArea(),
+                                       m_preview->devicePixelsPerInch());
+    m_preview->drawMarks(sheet.marks, m_window.lineColour());
+    const QString said = !sheet.refusal.isEmpty() ? sheet.refusal : why;
+    m_preview->setAccessibleDescription(
+        said.isEmpty()
+            ? QStringLiteral("%1 paper at true size, %2").arg(chosen.kind, m_preview->sizeNote())
+            : QStringLiteral("not drawn: ") + said);
+    if (m_refusal->text().isEmpty())
+        m_refusal->setText(sheet.refusal);
 }
 
 void KindDialog::accept()

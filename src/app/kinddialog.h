@@ -15,17 +15,22 @@ class QListWidget;
 
 namespace gridorra {
 
+class GridWindow;
+class PreviewBox;
 class SettingsStore;
 
 // Kind of Paper: the kinds in a list, each with a small picture drawn from
 // its own marks; below, the chosen kind's own options with their units
 // (refused values said beside the field in the command line's words, and
 // OK disabled), the paper a saved file is drawn on, and for the grid its
-// exact lengths. OK gives the choice; Cancel changes nothing.
+// exact lengths; and the chosen kind at true size. OK gives the choice;
+// Cancel changes nothing.
 class KindDialog : public QDialog {
     Q_OBJECT
 public:
-    KindDialog(const PaperChoice& current, SettingsStore& store, QWidget* parent = nullptr);
+    // `window`: the fields and colour the preview draws with.
+    KindDialog(const PaperChoice& current, SettingsStore& store, const GridWindow& window,
+               QWidget* parent = nullptr);
 
     PaperChoice choice() const;
     QListWidget* kinds() const { return m_kinds; }
@@ -33,6 +38,8 @@ public:
     QLineEdit* optionField(const QString& option) const { return m_fields.value(option); }
     QDialogButtonBox* buttons() const { return m_buttons; }
     QLabel* refusal() const { return m_refusal; }
+    // The chosen kind at true size: the top-left corner of its sheet.
+    PreviewBox* preview() const { return m_preview; }
 
     void accept() override;
 
@@ -41,6 +48,8 @@ private:
     void check();
 
     SettingsStore& m_store;
+    const GridWindow& m_window;
+    PreviewBox* m_preview = nullptr;
     QListWidget* m_kinds = nullptr;
     QFormLayout* m_form = nullptr;
     QComboBox* m_paperSize = nullptr;

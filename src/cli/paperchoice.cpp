@@ -7,6 +7,9 @@
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
 
+#include <QLocale>
+#include <QPageSize>
+
 #include <algorithm>
 #include <iterator>
 #include <type_traits>
@@ -42,6 +45,17 @@ bool PaperChoice::store(SettingsStore& store) const
         written = written && store.lastWriteSucceeded();
     }
     return written;
+}
+
+QSizeF PaperChoice::sheetArea() const
+{
+    QPageSize page(QLocale().measurementSystem() == QLocale::MetricSystem ? QPageSize::A4
+                                                                          : QPageSize::Letter);
+    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id)
+        if (!paperSize.isEmpty() && QPageSize::key(QPageSize::PageSizeId(id)) == paperSize)
+            page = QPageSize(QPageSize::PageSizeId(id));
+    const QSizeF points = page.size(QPageSize::Point);
+    return QSizeF((points.width() - 24) * 20, (points.height() - 24) * 20);
 }
 
 QStringList PaperChoice::arguments() const

@@ -26,6 +26,10 @@ struct PaperChoice {
     QString paperSize;
 
     bool isGrid() const { return kind.isEmpty() || kind == QStringLiteral("grid"); }
+    // The printable area (twips) of a saved file without a printer: the
+    // paper chosen for saving, else the locale's, less margins of 12
+    // points; where a preview lays the kind out.
+    QSizeF sheetArea() const;
     static PaperChoice stored(const SettingsStore& store);
     // False when the store could not be written.
     bool store(SettingsStore& store) const;

@@ -253,7 +253,20 @@ void PreviewBox::drawMarks(const Marks& marks, quint32 colour)
     if (!m_painter.isActive())
         m_painter.begin(&m_image);
     m_penChanged = true; // the grid's next line sets its pen again
-    paintMarks(m_painter, marks, takeInk(colour), m_ratio / twipsPerPixel());
+    // Only what the box shows: a page of a dense kind has many thousands
+    // of marks beyond it.
+    const QRectF shown(0, 0, scaleWidth(), scaleHeight());
+    const double reach = twipsPerPixel() * 64; // the widest pen, beyond the box
+    Marks visible;
+    visible.pens = marks.pens;
+    for (const Mark& m : marks.marks) {
+        const QRectF bounds = m.kind == Mark::Kind::Circle
+                                  ? QRectF(m.x1 - m.x2, m.y1 - m.x2, 2 * m.x2, 2 * m.x2)
+                                  : QRectF(QPointF(m.x1, m.y1), QPointF(m.x2, m.y2)).normalized();
+        if (bounds.adjusted(-reach, -reach, reach, reach).intersects(shown))
+            visible.marks.append(m);
+    }
+    paintMarks(m_painter, visible, takeInk(colour), m_ratio / twipsPerPixel());
     m_painter.setBrush(Qt::NoBrush);
     update();
 }

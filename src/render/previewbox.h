@@ -60,7 +60,7 @@ public:
     int devicePixelsPerInch();
     // Clears the box and draws another kind of paper's marks (twips from
     // the corner, pens in device pixels) in the colour, on the same paper
-    // the grid's lines would have.
+    // the grid's lines would have: those of them that lie in the box.
     void drawMarks(const Marks& marks, quint32 colour);
 
 protected:

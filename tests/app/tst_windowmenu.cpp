@@ -51,6 +51,16 @@ QStringList itemsOf(QWidget* popup)
     return items;
 }
 
+// The dark pixels of a picture.
+int inked(const QImage& image)
+{
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 128;
+    return dark;
+}
+
 const QStringList menuItems{
     "Kind of Paper\u2026", "Save As\u2026", "Print", "Calibrate This Printer\u2026", "Undo", "Help",
     "About Gridorra"};
@@ -199,6 +209,7 @@ private slots:
         // Dots, a refused size first.
         QString refusal;
         bool okWhileRefused = true;
+        int inkWhileRefused = -1, inkOnceTaken = -1; // the dialog's preview's dark pixels
         whenUp(
             [&](QWidget* dialog) {
                 auto* d = qobject_cast<KindDialog*>(dialog);
@@ -208,7 +219,9 @@ private slots:
                 size->setText("2.5");
                 refusal = d->refusal()->text();
                 okWhileRefused = d->buttons()->button(QDialogButtonBox::Ok)->isEnabled();
+                inkWhileRefused = inked(d->preview()->image());
                 size->setText("3");
+                inkOnceTaken = inked(d->preview()->image());
                 // The README's picture of the dialog, where asked.
                 if (const QString docs = qEnvironmentVariable("GRIDORRA_SCREENSHOTS");
                     !docs.isEmpty()) {
@@ -223,6 +236,8 @@ private slots:
         form->menu()->kindOfPaper()->trigger();
         QCOMPARE(refusal, QString("--dot-size 2.5: give a whole number from 1 to 100"));
         QVERIFY(!okWhileRefused);
+        QVERIFY2(inkWhileRefused == 0 && inkOnceTaken > 100,
+                 qPrintable(QString("%1, %2").arg(inkWhileRefused).arg(inkOnceTaken)));
         QCOMPARE(test::storedText("Paper"), QString("dots"));
         QCOMPARE(test::storedText("PaperOptions"), QString("dot-size=3"));
         for (const char* key : {"Text1", "Text2", "Scale", "Color"})
