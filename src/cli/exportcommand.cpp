@@ -1,0 +1,264 @@
+#include "sheetparts.h"
+
+namespace gridorra::sheet {
+
+// Qt writes an SVG's width and height from its whole pixels; the page is
+// given its exact physical size instead, in millimetres.
+QByteArray exactSvgSize(QByteArray svg, const QPageLayout& layout)
+{
+    const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
+    const qsizetype from = svg.indexOf("width=\"");
+    const qsizetype heightAt = svg.indexOf("height=\"", from);
+    const qsizetype to = svg.indexOf('"', heightAt + 8);
+    if (from < 0 || heightAt < 0 || to < 0 || to > 512)
+        return svg;
+    return svg.replace(from, to + 1 - from,
+                       QStringLiteral("width=\"%1mm\" height=\"%2mm\"")
+                           .arg(mm.width(), 0, 'f', 3)
+                           .arg(mm.height(), 0, 'f', 3)
+                           .toUtf8());
+}
+
+// The calibration sheet as a PNG of two colours, white and black, that
+// says its resolution (pHYs).
+void writePng(const QImage& page, int dpi, QRgb ink, QBuffer& document)
+{
+    QImage twoColours = page.convertToFormat(QImage::Format_Mono, {qRgb(255, 255, 255), ink},
+                                             Qt::ThresholdDither | Qt::AvoidDither);
+    const int perMetre = qRound(dpi / 0.0254);
+    twoColours.setDotsPerMeterX(perMetre);
+    twoColours.setDotsPerMeterY(perMetre);
+    QImageWriter(&document, "png").write(twoColours);
+}
+
+// The page of an export as the current printer: the one printer of an
+// export, drawing a PDF, an SVG or a PNG.
+class PagePrinters : public Printers {
+public:
+    PagePrinters(QPaintDevice& device, PrinterCanvas& canvas) : m_device(device), m_canvas(canvas)
+    {}
+
+    QStringList deviceNames() const override { return {}; }
+    void refresh() override {}
+    QString currentDeviceName() const override { return {}; }
+    void makeCurrent(int) override { throw Failure(fail::printerError); }
+    int printerScaleMode() const override { return Canvas::twips; }
+    Canvas& canvas() override { return m_canvas; }
+    void setJobTitle(const QString& title) override { m_canvas.setJobTitle(title); }
+    PrinterCanvas& printerCanvas() { return m_canvas; }
+
+    // A sheet on which nothing could be drawn is still a page.
+    void blankPageIfNothingWasDrawn()
+    {
+        if (m_canvas.documentsEnded() == 0)
+            QPainter(&m_device).end();
+    }
+
+private:
+    QPaintDevice& m_device;
+    PrinterCanvas& m_canvas;
+};
+
+// Whether the page leaves no sheet to draw: margins that leave no room, a
+// PNG too large. Said, when so.
+bool pageRefused(const SheetRequest& request, const PageSetup& page)
+{
+    const QSizeF paper = page.layout.fullRect(QPageLayout::Point).size();
+    if (request.margins && 2 * *request.margins >= std::min(paper.width(), paper.height())) {
+        say(QStringLiteral("%1: --margins %2: leave no room on a page of %3 x %4 points")
+                .arg(programName(), request.marginsText)
+                .arg(paper.width())
+                .arg(paper.height()));
+        return true;
+    }
+    if (request.format == SheetRequest::Format::Png) {
+        const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
+        if (pixels.width() > 20000 || pixels.height() > 20000 ||
+            qint64(pixels.width()) * pixels.height() > 400'000'000) {
+            say(QStringLiteral("%1: a PNG of %2 x %3 pixels (%4 dpi) is too large: at most 20000 "
+                               "on a side and 400 megapixels")
+                    .arg(programName())
+                    .arg(pixels.width())
+                    .arg(pixels.height())
+                    .arg(page.dpi));
+            return true;
+        }
+    }
+    return false;
+}
+
+// The page of an export in the format asked for, and the canvas that draws
+// on it: a PDF as a printer has it; an SVG of the page's physical size with
+// the lines at their exact places (on dots with --resolution); a PNG with
+// the lines on whole pixels, as on a printer's dots.
+struct ExportPage {
+    std::unique_ptr<QPdfWriter> pdf;
+    std::unique_ptr<QSvgGenerator> svg;
+    QImage image;
+    std::unique_ptr<BitPage> bits;
+    std::unique_ptr<SvgPaths> paths;
+    QPaintDevice* device = nullptr;
+    std::unique_ptr<PrinterCanvas> canvas;
+    const PageSetup& page;
+    const QString& title;
+    QBuffer& document;
+
+    ExportPage(const SheetRequest& request, const PageSetup& page, const QString& title,
+               QBuffer& document)
+        : page(page), title(title), document(document)
+    {
+        const QSize pixels = page.layout.fullRectPixels(page.dpi).size();
+        const bool onDots = request.resolution.has_value();
+        switch (request.format) {
+        case SheetRequest::Format::Pdf:
+            pdf = std::make_unique<QPdfWriter>(&document);
+            pdf->setResolution(page.dpi);
+            pdf->setPageLayout(page.layout);
+            device = pdf.get();
+            canvas = std::make_unique<PrinterCanvas>(*pdf);
+            break;
+        case SheetRequest::Format::Svg:
+            // The grid written as text, a path a pen width; the calibration
+            // sheet, with its words, painted by Qt's SVG generator.
+            if (!request.calibrationSheet) {
+                paths = std::make_unique<SvgPaths>(page.layout.fullRect(QPageLayout::Point).size(),
+                                                   page.dpi);
+                image = QImage(1, 1, QImage::Format_RGB32);
+                canvas =
+                    std::make_unique<PrinterCanvas>(*paths, image, page.layout, page.dpi, onDots);
+                device = &image;
+                break;
+            }
+            svg = std::make_unique<QSvgGenerator>();
+            svg->setOutputDevice(&document);
+            svg->setResolution(page.dpi);
+            svg->setSize(pixels);
+            svg->setViewBox(QRectF(QPointF(), page.layout.fullRect(QPageLayout::Point).size() *
+                                                  (page.dpi / 72.0)));
+            svg->setTitle(title + QStringLiteral(": calibration sheet"));
+            device = svg.get();
+            canvas = std::make_unique<PrinterCanvas>(*svg, page.layout, page.dpi, onDots);
+            break;
+        case SheetRequest::Format::Png:
+            // The grid straight into two-colour pixels; the calibration
+            // sheet, with its words, painted on an image.
+            if (request.calibrationSheet) {
+                image = QImage(pixels, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                device = &image;
+                canvas = std::make_unique<PrinterCanvas>(image, page.layout, page.dpi, true);
+            } else {
+                bits = std::make_unique<BitPage>(pixels.width(), pixels.height());
+                image = QImage(1, 1, QImage::Format_RGB32);
+                device = &image;
+                canvas = std::make_unique<PrinterCanvas>(*bits, image, page.layout, page.dpi);
+            }
+            break;
+        }
+    }
+
+    // Ends the page and puts the rest of the file into the document.
+    void finish(QRgb ink)
+    {
+        canvas.reset();
+        if (svg) {
+            svg.reset();
+            const QByteArray text = exactSvgSize(document.data(), page.layout);
+            document.close();
+            document.setData(text);
+            document.open(QIODevice::WriteOnly | QIODevice::Append);
+        }
+        if (paths)
+            document.write(paths->svg(title + QStringLiteral(": graph paper")));
+        else if (bits)
+            document.write(bits->png(ink, page.dpi));
+        else if (!image.isNull())
+            writePng(image, page.dpi, ink, document);
+    }
+};
+
+int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
+                const QString& title)
+{
+    // The printer's correction, asked for: there must be one to draw with.
+    const StoredCorrection stored =
+        request.calibrated ? Calibrations().find(printer.queue) : StoredCorrection();
+    if (request.calibrated && !stored.correction) {
+        if (stored.problem.isEmpty())
+            say(QStringLiteral("%1: --calibrated: \"%2\" is not calibrated")
+                    .arg(programName(), printer.deviceName));
+        else
+            sayUnreadable(stored);
+        return 2;
+    }
+    const std::optional<PageSetup> chosen = printerPage(printer, request);
+    if (!chosen)
+        return 1;
+    const PageSetup& page = *chosen;
+    if (pageRefused(request, page))
+        return 2;
+    const QString target =
+        request.file == QStringLiteral("-") ? QStringLiteral("standard output") : request.file;
+    const auto cannotWrite = [&](const QString& why) {
+        say(QStringLiteral("%1: cannot write %2: %3").arg(programName(), target, why));
+        return 1;
+    };
+    if (request.file == QStringLiteral("-") && standardOutput::wasClosed())
+        return cannotWrite(QString::fromLocal8Bit(std::strerror(EBADF)));
+    OutputFile file;
+    if (!file.open(request.file))
+        return cannotWrite(file.errorString());
+    // The sheet is drawn whole in memory first: a run that fails leaves the
+    // target as it was.
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
+    StderrReport report;
+    StoredWindow window(store, request, QString(), report);
+    {
+        ExportPage out(request, page, title, document);
+        PagePrinters sheet(*out.device, *out.canvas);
+        sheet.setJobTitle(title);
+        if (request.calibrationSheet) {
+            drawCalibrationSheet(sheet.printerCanvas(), page.layout, page.dpi,
+                                 printer.deviceName.isEmpty() ? QStringLiteral("PRINTER")
+                                                              : printer.deviceName);
+        } else {
+            if (stored.correction)
+                sheet.printerCanvas().setCorrection(stored.correction->across,
+                                                    stored.correction->down);
+            if (request.drawsMarks()) {
+                const SheetMarks marks =
+                    marksFor(request, window, sheet.printerCanvas(), page.dpi, report);
+                if (!marks.refusal.isEmpty()) {
+                    say(QStringLiteral("%1: %2").arg(programName(), marks.refusal));
+                    return 2;
+                }
+                document.write(sheet.printerCanvas().drawMarks(marks.marks, window.lineColour(),
+                                                               request.pages));
+            } else {
+                NoBoxes boxes;
+                UserRegistry registry;
+                bool busy = false;
+                PrintJobContext job{window, sheet, registry, boxes, report, title, busy};
+                printJob(job);
+            }
+        }
+        if (!out.bits && !out.paths)
+            sheet.blankPageIfNothingWasDrawn();
+        out.finish(toQColor(window.lineColour(), QGuiApplication::palette()).rgb());
+    }
+    if (!request.calibrationSheet && request.isGrid())
+        sayTooDense(window);
+    if (report.failures() > 0) {
+        say(QStringLiteral("%1: nothing was written to %2").arg(programName(), target));
+        return 1;
+    }
+    // A failed write is kept by the device, and told by the commit.
+    file.device().write(document.data());
+    if (!file.commit())
+        return cannotWrite(file.errorString());
+    sayInexact(request, window);
+    return 0;
+}
+
+} // namespace gridorra::sheet
