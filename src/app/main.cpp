@@ -1,3 +1,4 @@
+#include "app/displaycheck.h"
 #include "app/form1.h"
 #include "app/guardedapplication.h"
 #include "app/qtcolourdialog.h"
