@@ -137,8 +137,17 @@ private:
     BitPage* m_bits = nullptr;
     SvgPaths* m_paths = nullptr;
     bool m_directOpen = false; // a document drawn into m_bits or m_paths
-    QPointF m_shift;           // the drawing's place on the device
-    QPoint m_placed;           // where Qt's PDF engine puts the printable corner
+    // Where the sheet lies on the device, in device units, as placeOnPage()
+    // works it out. The printable area's exact corner is m_placed (where
+    // Qt's PDF engine puts its origin: margins rounded to whole points;
+    // none on a device of a whole page) plus m_origin (the rest of the way
+    // to the exact corner, which the painter is shifted by). The print
+    // service then centres the whole-point page on its paper; m_shift is
+    // m_origin less that centring, the shift of every mark drawn. m_foot is
+    // how far the rows of a printer that counts them from the page's foot
+    // lie from those counted from the top.
+    QPointF m_shift;
+    QPoint m_placed;
     QBuffer* m_document = nullptr;
     std::function<void(const QByteArray&)> m_send;
     QPainter m_painter;
@@ -150,13 +159,13 @@ private:
     int m_dotsAcross = 0;
     int m_dotsDown = 0;
     bool m_rowsFromFoot = false;
-    double m_foot = 0; // the rows' offset from the page's top, in device units
+    double m_foot = 0; // see m_shift
     // Device units per printer dot, across and down (1 but for a driver
     // whose dots are not square).
     double unitAcross() const;
     double unitDown() const;
     QSizeF m_paper;
-    QPointF m_origin; // the painter's shift to the printable area's exact corner
+    QPointF m_origin; // see m_shift
     QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page
     quint32 m_pendingColour = 0;
     // A document that could not be begun is reported once; the rest of its
