@@ -58,6 +58,7 @@ CalibrateDialog::CalibrateDialog(const QString& printer, QWidget* parent)
     m_remove = new QPushButton(QStringLiteral("&Remove the Correction"), this);
     m_outcome = new QLabel(this);
     m_outcome->setObjectName(QStringLiteral("outcome"));
+    m_outcome->setAccessibleName(QStringLiteral("What was done"));
     m_outcome->setWordWrap(true);
     m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);

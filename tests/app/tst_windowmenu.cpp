@@ -1,3 +1,4 @@
+#include "app/calibratedialog.h"
 #include "app/kinddialog.h"
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
@@ -8,6 +9,8 @@
 #include "support/pinlocale.h"
 #include "support/programrun.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -322,6 +325,36 @@ private slots:
             return data;
         };
         QCOMPARE(bytes(saved), bytes(exported));
+    }
+
+    // What a screen reader reads of the dialogs: every control that takes
+    // the focus has a name, and the fields say their unit.
+    void theDialogsAreNamed()
+    {
+        load();
+        const auto unnamed = [](QWidget* dialog) {
+            QStringList missing;
+            for (QWidget* w : dialog->findChildren<QWidget*>())
+                if (w->focusPolicy() != Qt::NoFocus && w->isVisibleTo(dialog) &&
+                    !qobject_cast<QAbstractButton*>(w)) {
+                    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+                    if (!a || a->text(QAccessible::Name).isEmpty())
+                        missing << w->metaObject()->className() + QString(" ") + w->objectName();
+                }
+            return missing;
+        };
+        PaperChoice polar;
+        polar.kind = "polar";
+        KindDialog kinds(polar, *services->settings, *form, form.get());
+        kinds.show();
+        QCOMPARE(unnamed(&kinds), QStringList());
+        QVERIFY(kinds.optionField("rays")->accessibleDescription().startsWith("1 to 720"));
+        QVERIFY(kinds.optionField("ring-spacing")->accessibleDescription().contains("inches"));
+        CalibrateDialog calibrate("Office", form.get());
+        calibrate.show();
+        QCOMPARE(unnamed(&calibrate), QStringList());
+        for (QAction* item : form->menu()->menu()->actions())
+            QVERIFY(!item->text().isEmpty() && !item->toolTip().isEmpty());
     }
 
     // About says the version and the home page; Help shows the user guide.
