@@ -278,9 +278,15 @@ void WindowMenu::saveFile()
     request.inches = m_form.inchesSelected();
     request.colour = m_form.lineColour();
     CommandStreams streams;
+    // The progress bar moves while the file is made, and is empty after.
+    streams.progress = [this](double value) {
+        m_form.setProgressValue(value);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int status = drawSheet(request, streams);
     QApplication::restoreOverrideCursor();
+    m_form.setProgressValue(0);
     if (status != 0 || !streams.errors.isEmpty())
         m_form.tell(saidBy(streams), status != 0);
 }

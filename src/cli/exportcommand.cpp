@@ -233,8 +233,12 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                     say(QStringLiteral("%1: %2").arg(programName(), marks.refusal));
                     return 2;
                 }
+                // A third made, two thirds drawn: a window's progress bar
+                // moves while a large sheet or notebook is written.
+                window.setProgressValue(100.0 / 3);
                 document.write(sheet.printerCanvas().drawMarks(marks.marks, window.lineColour(),
                                                                request.pages));
+                window.setProgressValue(200.0 / 3);
             } else {
                 NoBoxes boxes;
                 UserRegistry registry;

@@ -304,7 +304,14 @@ private slots:
             });
         if (!filter.startsWith("SVG")) // a PDF's pages, a PNG's resolution: as they are
             whenUp([](QWidget* d) { qobject_cast<QInputDialog*>(d)->accept(); }, false);
+        QList<double> progress;
+        connect(form->progressBar1(), &ProgressBar::valueChanged, this,
+                [&](double v) { progress << v; });
         QTest::keyClick(form->textField(1), Qt::Key_S, Qt::ControlModifier);
+        // The bar moved while the sheet was made, and is empty again.
+        QVERIFY2(progress.size() >= 2 && progress.last() == 0 &&
+                     *std::max_element(progress.cbegin(), progress.cend()) > 0,
+                 qPrintable(QString::number(progress.size())));
         const QString saved =
             dir.filePath(name.contains('.') ? name : name + "." + filter.left(3).toLower());
         QVERIFY2(QFile::exists(saved), qPrintable(saved));
