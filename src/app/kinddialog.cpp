@@ -264,11 +264,13 @@ void KindDialog::check()
     const PaperChoice chosen = choice();
     PatternSheet sheet;
     SheetRequest request;
-    if (why.isEmpty() && chosen.applyTo(request, nullptr))
-        sheet = chosen.isGrid()
-                    ? gridSheet(m_window, chosen.sheetArea(), m_preview->devicePixelsPerInch())
-                    : paper::kindMarks(request.pattern, m_window, chosen.sheetArea(),
-                                       m_preview->devicePixelsPerInch());
+    if (why.isEmpty() && chosen.applyTo(request, nullptr)) {
+        const QSizeF area =
+            chosen.previewArea(QSizeF(m_preview->scaleWidth(), m_preview->scaleHeight()));
+        sheet = chosen.isGrid() ? gridSheet(m_window, area, m_preview->devicePixelsPerInch())
+                                : paper::kindMarks(request.pattern, m_window, area,
+                                                   m_preview->devicePixelsPerInch());
+    }
     m_preview->drawMarks(sheet.marks, m_window.lineColour());
     const QString said = !sheet.refusal.isEmpty() ? sheet.refusal : why;
     m_preview->setAccessibleDescription(

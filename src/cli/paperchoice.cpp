@@ -58,6 +58,15 @@ QSizeF PaperChoice::sheetArea() const
     return QSizeF((points.width() - 24) * 20, (points.height() - 24) * 20);
 }
 
+QSizeF PaperChoice::previewArea(const QSizeF& shown) const
+{
+    const QSizeF sheet = sheetArea();
+    if (kind == QStringLiteral("polar") || kind == QStringLiteral("semilog") ||
+        kind == QStringLiteral("loglog"))
+        return sheet;
+    return sheet.boundedTo(shown * 4);
+}
+
 QStringList PaperChoice::arguments() const
 {
     QStringList args{QStringLiteral("--pattern"), isGrid() ? QStringLiteral("grid") : kind};

@@ -30,6 +30,12 @@ struct PaperChoice {
     // paper chosen for saving, else the locale's, less margins of 12
     // points; where a preview lays the kind out.
     QSizeF sheetArea() const;
+    // The area a preview of `shown` (twips) lays the kind out on: the whole
+    // sheet for the kinds that the page shapes (polar paper's centre, log
+    // paper's decades), else no more of it than a few times the preview,
+    // as the others begin at the corner whatever the page (a 1 mm dot grid
+    // on a whole page is some 60,000 dots, and a preview shows 400).
+    QSizeF previewArea(const QSizeF& shown) const;
     static PaperChoice stored(const SettingsStore& store);
     // False when the store could not be written.
     bool store(SettingsStore& store) const;
