@@ -196,6 +196,9 @@ private slots:
         QTest::newRow("no margins")
             << QStringList{"--export", "x.png", "--page-size", "A4", "--margins", "0"} << true << 0
             << "" << "";
+        QTest::newRow("a notebook of two pages as an SVG")
+            << QStringList{"--export", "x.svg", "--pages", "2"} << true << 2 << ""
+            << "gridorra: --pages: a notebook is a PDF";
         QTest::newRow("a fraction of whole copies")
             << QStringList{"--export", "x.pdf", "--pages", "2.5"} << true << 2 << ""
             << "gridorra: --pages 2.5: give a whole number from 1 to 10000";
