@@ -442,6 +442,12 @@ void Form1::printMarks()
 {
     if (m_printBusy)
         return;
+    // No printer chosen (none listed): nothing goes to the default one
+    // behind the user's back.
+    if (printerChoice().isEmpty()) {
+        tell(QStringLiteral("No printer is chosen: the printer list is empty."), true);
+        return;
+    }
     m_printBusy = true;
     setMousePointer(pointer::busy);
     SheetRequest request;

@@ -593,6 +593,13 @@ private slots:
         dots.kind = "dots";
         dots.options.insert("dot-size", "6");
         QVERIFY(form->choosePaper(dots));
+        // With no printer chosen, nothing is printed, and a box says why.
+        const int current = form->combo1()->currentIndex();
+        form->combo1()->setCurrentIndex(-1);
+        QVERIFY(print().isEmpty());
+        QCOMPARE(boxes().last().text,
+                 QString("No printer is chosen: the printer list is empty."));
+        form->combo1()->setCurrentIndex(current);
         const auto jobs = print();
         QCOMPARE(jobs.size(), 2);
         QCOMPARE(progress.value(progress.size() - 2), 100.0);
