@@ -54,6 +54,7 @@ struct OptionWords {
     const char* unit; // "unit": the window's inches or centimetres
 };
 constexpr OptionWords optionWords[] = {
+    {"wide-thickness", "Wide lines", "printer dots, 1 to 100 (the thickness x 1.5 + 2 if empty)"},
     {"dot-size", "Dot size", "printer dots, 1 to 100 (4 if empty)"},
     {"wide-dot-size", "Wide dot size", "printer dots, 1 to 100"},
     {"margin-line", "Margin line", "unit"},
@@ -94,7 +95,7 @@ QIcon pictureOf(const QString& kind)
     // paper's last lines of a decade) fit, and painted a pixel or so a pen.
     Marks marks;
     if (kind == QStringLiteral("grid"))
-        marks = patterns::lattice({288, 288, 5, 5, 0, 1, 2}, {1440 * 1.5, 1440, 600});
+        marks = patterns::lattice({288, 288, 5, 5, 0, 1, 2, 0}, {1440 * 1.5, 1440, 600});
     else
         marks = patterns::make(p, {1440 * 1.5, 1440, 600}).marks;
     for (int& pen : marks.pens)
@@ -118,7 +119,7 @@ PatternSheet gridSheet(const GridWindow& window, const QSizeF& area, int dpi)
         return {};
     const int thin = patterns::thinPen(int(count(field::thickness)));
     return {patterns::lattice({unit / down, unit / across, int(count(field::wideDown)),
-                               int(count(field::wideAcross)), 0, thin, patterns::widerPen(thin)},
+                               int(count(field::wideAcross)), 0, thin, patterns::widerPen(thin), 0},
                               {area.width(), area.height(), dpi}),
             {}};
 }

@@ -246,6 +246,10 @@ QString setHeavyEvery(const QString& t, SheetRequest& s)
 {
     return wholeInto<1, 1000>(t, s.heavyEvery);
 }
+QString setHeavyThickness(const QString& t, SheetRequest& s)
+{
+    return wholeInto<1, 100>(t, s.heavyThickness);
+}
 // A kind of paper's whole-number option, `low` to `high`, and its length
 // (0 allowed with `orNone`).
 template <auto field, int low, int high> QString setWhole(const QString& t, SheetRequest& s)
@@ -355,6 +359,14 @@ constexpr SheetOption sheetOptions[] = {
      "grid: lines exactly the unit over the count apart (2 per cm: 5 mm), where the window's "
      "grid takes whole twips (5.009 mm); also kept as the stored ExactLengths=1.",
      SheetOption::Sheet, setExactLengths},
+    {"wide-thickness", "dots",
+     "grid, lined, isometric, semilog, loglog, polar: the wide lines' pen in printer dots "
+     "(else the thickness x 1.5 + 2), no narrower than the thin lines, e.g. --wide-thickness 3.",
+     SheetOption::Sheet, setWhole<&PatternParameters::wideThickness, 1, 100>},
+    {"heavy-thickness", "dots",
+     "grid: the heavy lines' pen in printer dots with --heavy-every (else the wide pen x 1.5 + "
+     "2), no narrower than the wide lines, e.g. --heavy-thickness 6.",
+     SheetOption::Sheet, setHeavyThickness},
     {"dot-size", "dots",
      "dots, isodots: a dot's diameter in printer dots (4 by default), e.g. --dot-size 5.",
      SheetOption::Sheet, setWhole<&PatternParameters::dotSize, 1, 100>},
@@ -626,6 +638,9 @@ QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
     }
     if (const QString why = patternFits(parser, sheet); !why.isEmpty())
         return why;
+    if (sheet.heavyThickness && !sheet.heavyEvery)
+        return QStringLiteral("--heavy-thickness goes with --heavy-every, which makes the heavy "
+                              "lines");
     if (sheet.kind == SheetRequest::Kind::Export && !parser.isSet(QStringLiteral("format"))) {
         const QString name = sheet.file.section(QLatin1Char('/'), -1);
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));

@@ -36,17 +36,20 @@ struct SheetRequest {
     // The kind of paper (--pattern, empty for the window's grid) and the
     // values of its own options; the grid's values come from the fields.
     PatternParameters pattern;
-    std::optional<int> heavyEvery; // the grid's third weight
+    std::optional<int> heavyEvery;     // the grid's third weight
+    std::optional<int> heavyThickness; // its pen in dots, where not the rule's
     // The grid's spacing exactly the unit over the count, not the window's
     // whole twips: --exact-lengths, else the stored choice.
     std::optional<bool> exactLengths;
     int pages = 1; // a PDF notebook's pages
     bool isGrid() const { return pattern.name.isEmpty() || pattern.name == QStringLiteral("grid"); }
     // Drawn from marks, not by the window's procedure: another kind, the
-    // three-weight grid, the grid of exact lengths or a notebook.
+    // three-weight grid, the grid of exact lengths, a pen of its own for a
+    // weight, or a notebook.
     bool drawsMarks() const
     {
-        return !isGrid() || heavyEvery || exactLengths.value_or(false) || pages > 1;
+        return !isGrid() || heavyEvery || exactLengths.value_or(false) || pages > 1 ||
+               pattern.wideThickness || heavyThickness;
     }
 };
 

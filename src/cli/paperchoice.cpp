@@ -138,6 +138,9 @@ QList<int> fieldsOf(const QString& kind)
 
 QStringList ownOptionsOf(const QString& kind)
 {
+    // The window's grid is the window's: its options are its fields.
+    if (kind.isEmpty() || kind == QStringLiteral("grid"))
+        return {};
     QStringList own;
     for (const QString& option : patterns::optionsOf(kind))
         if (std::none_of(std::begin(fieldOptions), std::end(fieldOptions),

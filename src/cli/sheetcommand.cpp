@@ -238,7 +238,7 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
         GridGeometry g;
         readPrintedGrid(run, window, canvas, g);
         const bool exact = request.exactLengths.value_or(false);
-        if (!request.heavyEvery && !exact)
+        if (!request.heavyEvery && !exact && !request.pattern.wideThickness)
             return {gridMarks(run, g, printedGridLabels), {}};
         // The window's pens and wide-line periods, its whole-twip spacing
         // or the exact one, laid out as every kind is.
@@ -248,7 +248,28 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
                         g.verticalPeriod,
                         request.heavyEvery.value_or(0),
                         g.thinWidth,
-                        g.wideWidth};
+                        g.wideWidth,
+                        0};
+        // A pen of its own for the wide and the heavy lines, never
+        // narrower than the lines below it.
+        if (const auto wide = request.pattern.wideThickness) {
+            if (*wide < lattice.thin)
+                return {{},
+                        QStringLiteral("--wide-thickness %1: narrower than the thin lines (%2 "
+                                       "dots)")
+                            .arg(*wide)
+                            .arg(lattice.thin)};
+            lattice.wide = *wide;
+        }
+        if (const auto heavy = request.heavyThickness) {
+            if (*heavy < lattice.wide)
+                return {{},
+                        QStringLiteral("--heavy-thickness %1: narrower than the wide lines (%2 "
+                                       "dots)")
+                            .arg(*heavy)
+                            .arg(lattice.wide)};
+            lattice.heavy = *heavy;
+        }
         if (exact) {
             lattice.down =
                 grid::exactSpacing(window.inchesSelected(), window.fieldText(field::linesDown));

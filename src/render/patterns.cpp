@@ -418,16 +418,18 @@ QStringList optionsOf(const QString& name)
     static const QHash<QString, QStringList> options = {
         {"grid",
          {"lines-down", "lines-across", "wide-across", "wide-down", "thickness", "heavy-every",
-          "exact-lengths"}},
+          "exact-lengths", "wide-thickness", "heavy-thickness"}},
         {"dots",
          {"lines-down", "lines-across", "wide-across", "wide-down", "dot-size", "wide-dot-size"}},
-        {"lined", {"lines-down", "wide-down", "thickness", "margin-line"}},
-        {"isometric", {"lines-across", "wide-across", "wide-down", "thickness", "side"}},
+        {"lined", {"lines-down", "wide-down", "thickness", "margin-line", "wide-thickness"}},
+        {"isometric",
+         {"lines-across", "wide-across", "wide-down", "thickness", "side", "wide-thickness"}},
         {"isodots", {"lines-across", "dot-size", "side"}},
         {"hex", {"lines-across", "thickness", "hex-size"}},
-        {"semilog", {"lines-across", "wide-across", "thickness", "decades"}},
-        {"loglog", {"thickness", "decades", "decades-across"}},
-        {"polar", {"lines-down", "wide-down", "thickness", "ring-spacing", "rays"}},
+        {"semilog", {"lines-across", "wide-across", "thickness", "decades", "wide-thickness"}},
+        {"loglog", {"thickness", "decades", "decades-across", "wide-thickness"}},
+        {"polar",
+         {"lines-down", "wide-down", "thickness", "ring-spacing", "rays", "wide-thickness"}},
         {"staff", {"lines-down", "thickness", "line-gap", "staff-gap"}},
     };
     return options.value(name);
@@ -448,7 +450,7 @@ Marks lattice(const Lattice& l, const PatternArea& area)
     Marks m;
     m.pens = {std::max(1, l.thin), std::max(1, l.wide)};
     if (l.heavyEvery > 0)
-        m.pens.append(widerPen(m.pens[1]));
+        m.pens.append(l.heavy > 0 ? l.heavy : widerPen(m.pens[1]));
     const double perDot = 1440.0 / area.dpi;
     const double inset = *std::max_element(m.pens.cbegin(), m.pens.cend()) / 2.0 * perDot;
     struct Line {
@@ -495,7 +497,15 @@ PatternSheet make(const PatternParameters& p, const PatternArea& area)
     PatternSheet sheet;
     Marks& m = sheet.marks;
     const int thin = thinPen(p.thickness);
-    m.pens = {thin, widerPen(thin)};
+    m.pens = {thin, p.wideThickness.value_or(widerPen(thin))};
+    if (m.pens[1] < thin) {
+        sheet.refusal = QStringLiteral("--wide-thickness %1: narrower than the thin lines (%2 "
+                                       "dots)")
+                            .arg(m.pens[1])
+                            .arg(thin);
+        sheet.marks = Marks();
+        return sheet;
+    }
     static const QHash<QString, void (*)(const Frame&, Marks&)> kinds = {
         {"dots", dots},
         {"lined", lined},

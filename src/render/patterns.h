@@ -20,9 +20,10 @@ struct PatternParameters {
     double unit = 1440;    // twips per inch or per centimetre
     double linesDown = 10; // horizontal lines (rows) per unit
     double linesAcross = 10;
-    int wideDown = 10;   // every so many horizontal lines (rows) is wide
-    int wideAcross = 10; // every so many vertical lines (columns) is wide
-    int thickness = 1;   // thin pen in dots; wide = thin x 1.5 + 2
+    int wideDown = 10;                // every so many horizontal lines (rows) is wide
+    int wideAcross = 10;              // every so many vertical lines (columns) is wide
+    int thickness = 1;                // thin pen in dots; wide = thin x 1.5 + 2
+    std::optional<int> wideThickness; // the wide lines' pen in dots, where not the rule's
     std::optional<int> dotSize, wideDotSize;
     std::optional<double> marginLine;  // lined: a vertical line this far from the left
     std::optional<double> side;        // isometric, isodots: the triangles' side
@@ -61,6 +62,7 @@ struct Lattice {
     int heavyEvery = 0;
     int thin = 1;
     int wide = 4;
+    int heavy = 0; // the heavy pen; 0: the wide one x 1.5 + 2
 };
 
 namespace patterns {

@@ -123,18 +123,29 @@ Expected lattice(const Area& a, double step, const std::function<int(int)>& pen,
             step};
 }
 
-Kind heavyGrid(int thickness)
+// `widePen`, `heavyPen`: the pens given (--wide-thickness,
+// --heavy-thickness), else 0 for the rule's.
+Kind heavyGrid(int thickness, int widePen = 0, int heavyPen = 0)
 {
     // The window's rules: 5 lines a centimetre are 567 / 5 = 113 twips
     // apart (whole twips); every 2nd line wide, every 2nd wide heavy.
-    const int thin = thickness, wide = wider(thin), heavy = wider(wide);
-    return {QStringLiteral("grid, three weights, thickness %1").arg(thickness),
+    const int thin = thickness, wide = widePen ? widePen : wider(thin),
+              heavy = heavyPen ? heavyPen : wider(wide);
+    QStringList pens;
+    if (widePen)
+        pens << "--wide-thickness" << QString::number(widePen);
+    if (heavyPen)
+        pens << "--heavy-thickness" << QString::number(heavyPen);
+    return {QStringLiteral("grid, three weights, thickness %1%2")
+                .arg(thickness)
+                .arg(pens.isEmpty() ? QString() : ", " + pens.join(' ')),
             numbers({{"--lines-down", 5},
                      {"--lines-across", 5},
                      {"--wide-down", 2},
                      {"--wide-across", 2},
                      {"--heavy-every", 2},
-                     {"--thickness", thickness}}),
+                     {"--thickness", thickness}}) +
+                pens,
             [=](const Area& a) {
                 return lattice(
                     a, 113 * a.twip(),
@@ -189,18 +200,22 @@ Kind dots(int dot, int wideDot)
         }};
 }
 
-Kind lined(int thickness)
+Kind lined(int thickness, int widePen = 0)
 {
     // Lines a centimetre apart from half the wide pen in, every 3rd wide;
     // the margin line 2 cm from the left, wide, from the area's top to
-    // its foot.
-    const int thin = thickness, wide = wider(thin);
+    // its foot. The wide pen given, or the rule's.
+    const int thin = thickness, wide = widePen ? widePen : wider(thin);
     return {
-        QStringLiteral("lined, thickness %1").arg(thickness),
-        QStringList{"--pattern", "lined"} + numbers({{"--lines-down", 1},
-                                                     {"--wide-down", 3},
-                                                     {"--thickness", thickness},
-                                                     {"--margin-line", 2}}),
+        QStringLiteral("lined, thickness %1%2")
+            .arg(thickness)
+            .arg(widePen ? QStringLiteral(", --wide-thickness %1").arg(widePen) : QString()),
+        QStringList{"--pattern", "lined"} +
+            numbers({{"--lines-down", 1},
+                     {"--wide-down", 3},
+                     {"--thickness", thickness},
+                     {"--margin-line", 2}}) +
+            (widePen ? QStringList{"--wide-thickness", QString::number(widePen)} : QStringList()),
         [=](const Area& a) {
             const QList<Crossing> lines = evenly(a.y + wide / 2.0, a.bottom(), a.cm(),
                                                  [=](int i) { return i % 3 ? thin : wide; });
@@ -405,6 +420,8 @@ const QList<Kind>& kinds()
     static const QList<Kind> list = {
         heavyGrid(1),
         heavyGrid(3),
+        heavyGrid(1, 2, 7), // light thin lines, a dark heavy one
+        lined(1, 6),
         exactGrid(1, 2, false),
         exactGrid(2, 4, false),
         exactGrid(1, 10, false),
@@ -777,6 +794,18 @@ private slots:
             "isodots, hex, semilog, loglog, polar, staff");
         row("an unknown kind, printing", {"--print", "--pattern", "waves"},
             "--pattern waves: no such pattern");
+        row("wide lines narrower than the thin", {"--thickness", "3", "--wide-thickness", "2"},
+            "--wide-thickness 2: narrower than the thin lines (3 dots)");
+        row("wide lines of a kind narrower than its thin",
+            {"--pattern", "polar", "--thickness", "4", "--wide-thickness", "3"},
+            "--wide-thickness 3: narrower than the thin lines (4 dots)");
+        row("heavy lines narrower than the wide",
+            {"--heavy-every", "2", "--wide-thickness", "5", "--heavy-thickness", "4"},
+            "--heavy-thickness 4: narrower than the wide lines (5 dots)");
+        row("heavy lines without heavy lines", {"--heavy-thickness", "6"},
+            "--heavy-thickness goes with --heavy-every");
+        row("a wide pen for dots", {"--pattern", "dots", "--wide-thickness", "3"},
+            "--wide-thickness has no place in the pattern dots");
         row("an option the kind does not take", {"--pattern", "dots", "--thickness", "2"},
             "--thickness has no place in the pattern dots, which takes --lines-down");
         row("the grid's option elsewhere", {"--heavy-every", "2", "--pattern", "lined"},
