@@ -597,8 +597,7 @@ private slots:
         const int current = form->combo1()->currentIndex();
         form->combo1()->setCurrentIndex(-1);
         QVERIFY(print().isEmpty());
-        QCOMPARE(boxes().last().text,
-                 QString("No printer is chosen: the printer list is empty."));
+        QCOMPARE(boxes().last().text, QString("No printer is chosen: the printer list is empty."));
         form->combo1()->setCurrentIndex(current);
         const auto jobs = print();
         QCOMPARE(jobs.size(), 2);
@@ -632,8 +631,9 @@ private slots:
             dialog->printSheet()->click();
             QVERIFY(CupsQueues::waitUntilIdle());
             sheets = int(CupsQueues::jobsAfter(before).size());
-            dialog->across()->setText(QString::number(lengths.acrossMm / (180 / 179.1), 'f', 4) +
-                                      "mm");
+            // Across as read on the ruler's inch side, down on its millimetres.
+            dialog->across()->setText(QString::number(lengths.acrossIn / (180 / 179.1), 'f', 5) +
+                                      "in");
             dialog->down()->setText(QString::number(lengths.downMm / (250 / 251.0), 'f', 4) + "mm");
             dialog->store()->click();
             stored = dialog->outcome()->text();
