@@ -44,6 +44,7 @@ constexpr KindWords kindWords[] = {
     {"loglog", "Log-log", "log scales both ways"},
     {"polar", "Polar", "rings and rays about the middle of the sheet"},
     {"staff", "Music staves", "staves of five lines"},
+    {"checklist", "Checklist", "ruled lines with a box at the start of each"},
 };
 
 // Each option of a kind: its label, unit and range, as the command line
@@ -66,6 +67,7 @@ constexpr OptionWords optionWords[] = {
     {"rays", "Rays", "1 to 720 (36 if empty)"},
     {"line-gap", "Line gap", "unit"},
     {"staff-gap", "Staff gap", "unit (8 line gaps if empty)"},
+    {"box-size", "Box size", "unit (0.6 of the line space if empty)"},
 };
 
 const OptionWords* wordsOf(const QString& option)

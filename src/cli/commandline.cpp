@@ -349,7 +349,8 @@ constexpr SheetOption sheetOptions[] = {
      SheetOption::ExportOnly, setResolution},
     {"pattern", "name",
      "The kind of paper: grid (the window's), dots, lined, isometric, isodots, hex, semilog, "
-     "loglog, polar or staff, e.g. --pattern dots. Each takes the options below that name it.",
+     "loglog, polar, staff or checklist, e.g. --pattern dots. Each takes the options below "
+     "that name it.",
      SheetOption::Sheet, setPattern},
     {"heavy-every", "m",
      "grid: a third, heavier line every m wide lines (millimetre paper: --unit cm --lines-down "
@@ -401,6 +402,9 @@ constexpr SheetOption sheetOptions[] = {
     {"staff-gap", "length",
      "staff: between one staff and the next (8 line gaps by default), e.g. --staff-gap 1.",
      SheetOption::Sheet, setLength<&PatternParameters::staffGap, true>},
+    {"box-size", "length",
+     "checklist: a box's side (else 0.6 of the line space), e.g. --unit cm --box-size 0.5.",
+     SheetOption::Sheet, setLength<&PatternParameters::boxSize>},
     {"pages", "n", "A PDF notebook of n pages of the sheet, sharing one drawing, e.g. --pages 100.",
      SheetOption::ExportOnly, setPages},
     {"format", "pdf|svg|png",

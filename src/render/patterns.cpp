@@ -205,6 +205,42 @@ void lined(const Frame& f, Marks& m)
     }
 }
 
+// Ruled lines as lined paper has them, and in every line space a square
+// box of the thin pen at the start: its side `--box-size` (0.6 of the line
+// space), centred in the space, as far from the area's left (less half the
+// wide pen) as from the lines above and below it.
+void checklist(const Frame& f, Marks& m)
+{
+    const double inset = f.inset(m.pens[1]);
+    const double spacing = spacingOf(f, "lines-down", f.p.linesDown);
+    wholeCell(f, 0, spacing, inset, "lines-down", f.p.linesDown, "line space");
+    const double box = f.p.boxSize ? *f.p.boxSize * f.p.unit : spacing * 0.6;
+    const double thin = f.half(m.pens[0]);
+    if (!(box > 0) || box + 2 * thin + 2 * f.half(m.pens[1]) > spacing + 1e-6)
+        throw refuse("box-size", f.p.boxSize.value_or(box / f.p.unit),
+                     QStringLiteral("a box must lie between its lines, which are %1 apart")
+                         .arg(number(spacing / f.p.unit)));
+    const double left = inset + (spacing - box) / 2;
+    if (!f.fits(m.pens[0], left + box))
+        throw refuse("box-size", f.p.boxSize.value_or(box / f.p.unit),
+                     QStringLiteral("the box is wider than the sheet"));
+    QList<double> lines;
+    along(inset, f.area.height, spacing, [&](int i, double y) {
+        const int pen = every(i, f.p.wideDown) ? 1 : 0;
+        if (f.fits(m.pens[pen], -1, y)) {
+            m.segment(pen, 0, y, f.area.width, y);
+            lines << y;
+        }
+    });
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const double top = (lines[i] + lines[i + 1]) / 2 - box / 2, bottom = top + box;
+        m.segment(0, left - thin, top, left + box + thin, top);
+        m.segment(0, left - thin, bottom, left + box + thin, bottom);
+        m.segment(0, left, top, left, bottom);
+        m.segment(0, left + box, top, left + box, bottom);
+    }
+}
+
 // Lines at 60 degrees to the horizontal lines, both ways, through the
 // corners of triangles of side `s` whose first row of corners begins at
 // (x0, y0), from that row down to `y1`; every `period`-th of each family
@@ -407,10 +443,10 @@ void staff(const Frame& f, Marks& m)
 
 QStringList names()
 {
-    return {QStringLiteral("grid"),      QStringLiteral("dots"),    QStringLiteral("lined"),
-            QStringLiteral("isometric"), QStringLiteral("isodots"), QStringLiteral("hex"),
-            QStringLiteral("semilog"),   QStringLiteral("loglog"),  QStringLiteral("polar"),
-            QStringLiteral("staff")};
+    return {QStringLiteral("grid"),      QStringLiteral("dots"),     QStringLiteral("lined"),
+            QStringLiteral("isometric"), QStringLiteral("isodots"),  QStringLiteral("hex"),
+            QStringLiteral("semilog"),   QStringLiteral("loglog"),   QStringLiteral("polar"),
+            QStringLiteral("staff"),     QStringLiteral("checklist")};
 }
 
 QStringList optionsOf(const QString& name)
@@ -431,6 +467,7 @@ QStringList optionsOf(const QString& name)
         {"polar",
          {"lines-down", "wide-down", "thickness", "ring-spacing", "rays", "wide-thickness"}},
         {"staff", {"lines-down", "thickness", "line-gap", "staff-gap"}},
+        {"checklist", {"lines-down", "wide-down", "thickness", "wide-thickness", "box-size"}},
     };
     return options.value(name);
 }
@@ -516,6 +553,7 @@ PatternSheet make(const PatternParameters& p, const PatternArea& area)
         {"loglog", [](const Frame& f, Marks& m) { logPaper(f, true, m); }},
         {"polar", polar},
         {"staff", staff},
+        {"checklist", checklist},
     };
     try {
         kinds.value(p.name)(f, m);

@@ -34,6 +34,7 @@ struct PatternParameters {
     std::optional<int> rays;           // polar
     std::optional<double> lineGap;     // staff: between a staff's lines
     std::optional<double> staffGap;    // staff: between staves
+    std::optional<double> boxSize;     // checklist: a box's side
 };
 
 // The printable area in twips and the dots per inch it is drawn at.

@@ -226,6 +226,40 @@ Kind lined(int thickness, int widePen = 0)
         }};
 }
 
+Kind checklist(int thickness)
+{
+    // Ruled lines a centimetre apart from half the wide pen in, every 3rd
+    // wide; in every space between two of them a box of 0.5 cm, centred in
+    // the space, as far from the area's left edge (less half the wide pen)
+    // as from the lines: probed down its middle and across the first.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("checklist, thickness %1").arg(thickness),
+            QStringList{"--pattern", "checklist"} + numbers({{"--lines-down", 1},
+                                                             {"--wide-down", 3},
+                                                             {"--thickness", thickness},
+                                                             {"--box-size", 0.5}}),
+            [=](const Area& a) {
+                const double in = wide / 2.0, space = a.cm(), box = a.cm() / 2;
+                const QList<Crossing> lines =
+                    evenly(a.y + in, a.bottom(), space, [=](int i) { return i % 3 ? thin : wide; });
+                QList<Crossing> down = lines;
+                for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+                    const double middle = (lines[i].centre + lines[i + 1].centre) / 2;
+                    down.append({middle - box / 2, double(thin), true});
+                    down.append({middle + box / 2, double(thin), true});
+                }
+                sortByCentre(down);
+                const double left = a.x + in + (space - box) / 2;
+                return Expected{
+                    {{false, left + box / 2, down},
+                     {true,
+                      a.y + in + space / 2,
+                      {{left, double(thin), true}, {left + box, double(thin), true}}}},
+                    QRectF(QPointF(a.x, a.y),
+                           QPointF(a.right(), lines.last().centre + lines.last().width / 2))};
+            }};
+}
+
 // Where the lines at 60 degrees through (x0 + j s, y0) cross the probe,
 // the j-th `wide` when j is a multiple of `period`, else `thin`; only
 // between the rows of corners y0 and y1 and away from the area's sides.
@@ -446,6 +480,8 @@ const QList<Kind>& kinds()
         polar(2),
         staff(1),
         staff(2),
+        checklist(1),
+        checklist(2),
     };
     return list;
 }
@@ -791,7 +827,10 @@ private slots:
         };
         row("an unknown kind", {"--pattern", "waves"},
             "--pattern waves: no such pattern; the patterns: grid, dots, lined, isometric, "
-            "isodots, hex, semilog, loglog, polar, staff");
+            "isodots, hex, semilog, loglog, polar, staff, checklist");
+        row("a box as big as its line space",
+            {"--pattern", "checklist", "--lines-down", "1", "--box-size", "1"},
+            "--box-size 1: a box must lie between its lines, which are 1 apart");
         row("an unknown kind, printing", {"--print", "--pattern", "waves"},
             "--pattern waves: no such pattern");
         row("wide lines narrower than the thin", {"--thickness", "3", "--wide-thickness", "2"},
