@@ -873,16 +873,34 @@ private slots:
         QCOMPARE(storedText("Text6"), QString("1"));
     }
 
-    // As in the window, a negative count prints nothing; a script is told.
-    void aNegativeCountPrintsNothing()
+    // As in the window, a count of 0 prints one copy and a negative one
+    // prints nothing, of the grid and of another kind alike; a script is
+    // told when nothing is printed.
+    void countsOfNoneAndBelow_data()
     {
+        QTest::addColumn<QString>("copies");
+        QTest::addColumn<QStringList>("kind");
+        QTest::addColumn<int>("jobs");
+        QTest::newRow("-5 of the grid") << "-5" << QStringList() << 0;
+        QTest::newRow("0 of the grid") << "0" << QStringList() << 1;
+        QTest::newRow("0 of dots") << "0" << QStringList{"--pattern", "dots"} << 1;
+        QTest::newRow("-1 of lined paper") << "-1" << QStringList{"--pattern", "lined"} << 0;
+    }
+    void countsOfNoneAndBelow()
+    {
+        QFETCH(QString, copies);
+        QFETCH(QStringList, kind);
+        QFETCH(int, jobs);
         const int before = CupsQueues::lastJob();
-        const ProgramRun run = runProgram({"--print", "--copies", "-5", "--printer", "Office"},
-                                          withoutDisplay(QProcessEnvironment::systemEnvironment()));
+        const ProgramRun run =
+            runProgram(QStringList{"--print", "--copies", copies, "--printer", "Office"} + kind,
+                       withoutDisplay(QProcessEnvironment::systemEnvironment()));
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.err, QString("gridorra: nothing printed: --copies is -5\n"));
+        QCOMPARE(run.err, jobs
+                              ? QString()
+                              : QString("gridorra: nothing printed: --copies is %1\n").arg(copies));
         QVERIFY(CupsQueues::waitUntilIdle());
-        QCOMPARE(CupsQueues::jobsAfter(before).size(), 0);
+        QCOMPARE(CupsQueues::jobsAfter(before).size(), jobs);
     }
 
     // The service stops answering after the window started: the job's
