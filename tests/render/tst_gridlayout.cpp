@@ -1,6 +1,7 @@
 #include "core/errorreport.h"
 #include "render/gridgeometry.h"
 #include "render/gridlines.h"
+#include "render/patterns.h"
 #include "support/pinlocale.h"
 #include "support/recordingboxes.h"
 #include "support/recordingcanvas.h"
@@ -66,6 +67,41 @@ class TestGridLayout : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { test::pinLocale(); }
+
+    // The kinds' own bounds hold when they are asked directly (as the
+    // window's dialog and a hand-edited store may ask): values past them
+    // make no sheet, and say why.
+    void aKindsBoundsWithoutTheCommandLine_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("decades");
+        QTest::addColumn<int>("rays");
+        QTest::addColumn<QString>("refusal"); // empty: a sheet is made
+        QTest::newRow("20 decades") << "semilog" << 20 << 36 << "";
+        QTest::newRow("21 decades") << "semilog" << 21 << 36 << "--decades 21:";
+        QTest::newRow("no decade") << "semilog" << 0 << 36 << "--decades 0:";
+        QTest::newRow("720 rays") << "polar" << 2 << 720 << "";
+        QTest::newRow("721 rays") << "polar" << 2 << 721 << "--rays 721:";
+    }
+    void aKindsBoundsWithoutTheCommandLine()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, decades);
+        QFETCH(int, rays);
+        QFETCH(QString, refusal);
+        gridorra::PatternParameters p;
+        p.name = kind;
+        p.decades = decades;
+        p.rays = rays;
+        p.ringSpacing = 0.5;
+        // A large sheet at 4800 dpi, where 20 decades' finest lines fit.
+        const gridorra::PatternSheet sheet =
+            gridorra::patterns::make(p, {1440 * 40, 1440 * 40, 4800});
+        QVERIFY2(refusal.isEmpty()
+                     ? sheet.refusal.isEmpty() && !sheet.marks.marks.isEmpty()
+                     : sheet.refusal.startsWith(refusal) && sheet.marks.marks.isEmpty(),
+                 qPrintable(sheet.refusal));
+    }
 
     void penWidths_data()
     {
