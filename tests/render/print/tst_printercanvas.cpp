@@ -1,13 +1,16 @@
 #include "core/errorreport.h"
 #include "core/failure.h"
 #include "render/gridlines.h"
+#include "render/marks.h"
 #include "render/print/printercanvas.h"
 #include "support/pdfraster.h"
 #include "support/recordingboxes.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -39,11 +42,59 @@ GridGeometry defaultsOn(const Canvas& canvas)
     return g;
 }
 
+// The pen widths (the operands of "w") in a PDF's compressed streams.
+QList<double> penWidthsIn(const QByteArray& pdf)
+{
+    QList<double> widths;
+    static const QRegularExpression streams("stream\r?\n");
+    static const QRegularExpression pens("(?:^|\\s)([0-9.]+) w\\b");
+    for (auto m = streams.globalMatch(pdf); m.hasNext();) {
+        const auto found = m.next();
+        const qsizetype from = found.capturedEnd();
+        const qsizetype to = pdf.indexOf("endstream", from);
+        // qUncompress takes the length first, as a hint.
+        const QByteArray data =
+            qUncompress(QByteArray("\x00\x10\x00\x00", 4) + pdf.mid(from, to - from));
+        for (auto p = pens.globalMatch(QString::fromLatin1(data)); p.hasNext();)
+            widths << p.next().captured(1).toDouble();
+    }
+    return widths;
+}
+
 } // namespace
 
 class TestPrinterCanvas : public QObject {
     Q_OBJECT
 private slots:
+    // A slanted line or a ring is stroked half a dot narrower than its pen,
+    // but a 1-dot one at a dot: never at 0, which a PDF reader draws as
+    // thin as its device allows.
+    void slantedPensInAPdf_data()
+    {
+        QTest::addColumn<int>("pen");
+        QTest::addColumn<double>("stroked");
+        QTest::newRow("1 dot") << 1 << 1.0;
+        QTest::newRow("2 dots") << 2 << 1.5;
+        QTest::newRow("3 dots") << 3 << 2.5;
+    }
+    void slantedPensInAPdf()
+    {
+        QFETCH(int, pen);
+        QFETCH(double, stroked);
+        QBuffer document;
+        document.open(QIODevice::WriteOnly);
+        QPdfWriter printer(&document);
+        setUpPdfPrinter(printer);
+        printer.setResolution(600);
+        PrinterCanvas canvas(printer);
+        Marks marks;
+        marks.pens = {pen};
+        marks.segment(0, 100, 100, 1000, 700); // slanted
+        marks.circle(0, 2000, 2000, 500);
+        const QList<double> widths = penWidthsIn(canvas.drawMarks(marks, 0));
+        QCOMPARE(widths, QList<double>({stroked, stroked}));
+    }
+
     void extentIsThePrintableAreaInTwips_data()
     {
         QTest::addColumn<QPageLayout>("layout");
