@@ -199,8 +199,15 @@ private slots:
 
     // A store its user cannot read: that run shows the defaults and leaves
     // the file exactly as it was, mode included.
+    void aStoreThatCannotBeReadIsLeftAlone_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("no rights") << 0;
+        QTest::newRow("everyone may write, nobody read") << 0222;
+    }
     void aStoreThatCannotBeReadIsLeftAlone()
     {
+        QFETCH(int, mode);
         const QByteArray text = "[Gridorra%20Software]\nText1=25\nScale=2\n";
         QFile file(config.settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -210,7 +217,7 @@ private slots:
         const QByteArray path = config.settingsFile().toLocal8Bit();
         if (::geteuid() == 0) // the other user owns the folder and the file
             QVERIFY(::chown(dir, 65534, 65534) == 0 && ::chown(path, 65534, 65534) == 0);
-        QVERIFY(::chmod(path, 0) == 0);
+        QVERIFY(::chmod(path, mode_t(mode)) == 0);
         const auto restore = qScopeGuard([&] {
             if (::geteuid() == 0)
                 QVERIFY(::chown(dir, 0, 0) == 0);
@@ -221,14 +228,15 @@ private slots:
         writer.start(programElsewhere(true), elsewhere({"Text1", "7"}, true));
         QVERIFY(writer.waitForFinished(30000));
         QCOMPARE(writer.exitCode(), 0);
-        QCOMPARE(modeOf(config.settingsFile()), 0);
+        QCOMPARE(modeOf(config.settingsFile()), mode);
         ::chmod(path, 0600);
         QCOMPARE(config.settingsText(), text);
     }
 
     // A correction stored or removed, or a window's value written, by an
-    // ordinary user (root's rights would hide every mode): the store stays theirs to read and write, and
-    // one they cannot read or write is left exactly as it was, and said so.
+    // ordinary user (root's rights would hide every mode): the store stays
+    // theirs to read and write, and one they cannot read or write is left
+    // exactly as it was, and said so.
     void correctionsKeepTheStoreTheUsers_data()
     {
         QTest::addColumn<int>("mode"); // the store's before; 0: none yet
