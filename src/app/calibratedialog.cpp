@@ -15,15 +15,12 @@ namespace gridorra {
 
 namespace {
 
-// The command's words without the program's name before them.
+// What the command said, on standard error and on standard output.
 QString said(const CommandStreams& streams)
 {
-    QStringList lines;
-    for (const QString& line : streams.errors)
-        lines << line.section(QStringLiteral(": "), 1);
-    if (!streams.out.trimmed().isEmpty())
-        lines << streams.out.trimmed();
-    return lines.join(QLatin1Char('\n'));
+    const QString errors = streams.said();
+    const QString out = streams.out.trimmed();
+    return errors.isEmpty() || out.isEmpty() ? errors + out : errors + QLatin1Char('\n') + out;
 }
 
 } // namespace

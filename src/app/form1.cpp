@@ -468,14 +468,10 @@ void Form1::printMarks()
         QCoreApplication::exit(0);
         return;
     }
-    // The command's words without its name before them.
-    QStringList said;
-    for (const QString& line : streams.errors)
-        said << line.section(QStringLiteral(": "), 1);
-    if (status == 0 && said.isEmpty())
+    if (status == 0 && streams.errors.isEmpty())
         m_boxes.show(QStringLiteral("Done."), m_appTitle, MessageBoxes::Icon::None);
     else
-        tell(said.join(QLatin1Char('\n')), status != 0);
+        tell(streams.said(), status != 0);
     QTimer::singleShot(0, this, [this] { showPrinterNote(m_combo1->currentText()); });
 }
 

@@ -47,15 +47,6 @@ QString desktopFileDialog(QWidget* parent, const QString& folder, const QString&
                                         chosenFilter);
 }
 
-// The command's lines without the program's name before them.
-QString saidBy(const CommandStreams& streams)
-{
-    QStringList lines;
-    for (const QString& line : streams.errors)
-        lines << line.section(QStringLiteral(": "), 1);
-    return lines.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
 WindowMenu::WindowMenu(Form1& form) : QObject(&form), m_form(form), m_chooseFile(desktopFileDialog)
@@ -288,7 +279,7 @@ void WindowMenu::saveFile()
     QApplication::restoreOverrideCursor();
     m_form.setProgressValue(0);
     if (status != 0 || !streams.errors.isEmpty())
-        m_form.tell(saidBy(streams), status != 0);
+        m_form.tell(streams.said(), status != 0);
 }
 
 void WindowMenu::calibratePrinter()

@@ -35,6 +35,15 @@ struct CommandStreams {
     QStringList errors;
     QString out;
     std::function<void(double)> progress;
+    // What the command said on standard error, a line each, without the
+    // program's name before each: the words a window shows in a box.
+    QString said() const
+    {
+        QStringList lines;
+        for (const QString& line : errors)
+            lines << line.section(QStringLiteral(": "), 1);
+        return lines.join(QLatin1Char('\n'));
+    }
 };
 // The command line of a run without a window (--export, --print,
 // --calibrate, --calibration), read and run in this process with its

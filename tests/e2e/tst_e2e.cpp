@@ -130,6 +130,40 @@ private:
         xdotool({"windowfocus", "--sync", window});
     }
 
+    // Orca, started on the program's window with its speech in the debug
+    // log `name` (no audio is there); the log's path.
+    QString startOrca(QProcess& orca, const QString& name)
+    {
+        const QString log = home.filePath(name);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("orca-config"));
+        env.insert("XDG_DATA_HOME", home.filePath("orca-data"));
+        orca.setProcessEnvironment(env);
+        orca.start("orca", {"--debug-file=" + log, "--replace"});
+        if (orca.waitForStarted())
+            QTest::qWait(10000); // Orca finds the program's window
+        return log;
+    }
+    // What Orca said, in order, once it is ended (it writes its log whole
+    // when it ends).
+    static QStringList spokenBy(QProcess& orca, const QString& log)
+    {
+        ::kill(pid_t(orca.processId()), SIGINT);
+        if (!orca.waitForFinished(15000)) {
+            orca.kill();
+            orca.waitForFinished();
+        }
+        QFile file(log);
+        QStringList said;
+        if (!file.open(QIODevice::ReadOnly))
+            return said;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
+                said << QString::fromUtf8(line.mid(at + 16)).section(QLatin1Char('\''), 0, 0);
+        return said;
+    }
+
     void clickAt(QPoint p)
     {
         xdotool({"mousemove", "--window", window, QString::number(p.x()), QString::number(p.y()),
@@ -404,16 +438,9 @@ private slots:
         QVERIFY2(!QStandardPaths::findExecutable("orca").isEmpty(),
                  "orca is not installed (scripts/install-deps)");
         startProgram(true);
-        const QString log = home.filePath("orca.log");
         QProcess orca;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.filePath("orca-config"));
-        env.insert("XDG_DATA_HOME", home.filePath("orca-data"));
-        orca.setProcessEnvironment(env);
-        orca.start("orca", {"--debug-file=" + log, "--replace"});
-        QVERIFY(orca.waitForStarted());
-        QTest::qWait(10000); // Orca finds the program's window
+        const QString log = startOrca(orca, "orca.log");
+        QVERIFY2(orca.state() == QProcess::Running, "orca did not start");
         xdotool({"windowactivate", "--sync", window});
         xdotool({"key", "--delay", "300", "shift+Tab", "shift+Tab"});
         // Every change on the closed list, a few seconds apart, over three
@@ -431,18 +458,7 @@ private slots:
         xdotool({"key", "--delay", "30", "ctrl+a", "a", "b", "c", "Tab"});
         dismissBox("no \"Must be a numeric value.\" box");
         QTest::qWait(5000);
-        // Orca writes its log whole when it ends.
-        ::kill(pid_t(orca.processId()), SIGINT);
-        if (!orca.waitForFinished(15000)) {
-            orca.kill();
-            orca.waitForFinished();
-        }
-        QFile file(log);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QStringList said;
-        for (const QByteArray& line : file.readAll().split('\n'))
-            if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
-                said << QString::fromUtf8(line.mid(at + 16)).section(QLatin1Char('\''), 0, 0);
+        const QStringList said = spokenBy(orca, log);
         qsizetype at = said.indexOf("Office combo box.");
         QVERIFY2(at >= 0, qPrintable(said.join('\n')));
         const QStringList expected{"notification US Letter Printer.",
@@ -473,16 +489,9 @@ private slots:
         QVERIFY2(!QStandardPaths::findExecutable("orca").isEmpty(),
                  "orca is not installed (scripts/install-deps)");
         startProgram(true);
-        const QString log = home.filePath("orca-menu.log");
         QProcess orca;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.filePath("orca-config"));
-        env.insert("XDG_DATA_HOME", home.filePath("orca-data"));
-        orca.setProcessEnvironment(env);
-        orca.start("orca", {"--debug-file=" + log, "--replace"});
-        QVERIFY(orca.waitForStarted());
-        QTest::qWait(10000); // Orca finds the program's window
+        const QString log = startOrca(orca, "orca-menu.log");
+        QVERIFY2(orca.state() == QProcess::Running, "orca did not start");
         xdotool({"windowactivate", "--sync", window});
         // In the first field: its edit menu, the window's items at its foot.
         xdotool({"key", "shift+F10"});
@@ -525,17 +534,7 @@ private slots:
         QVERIFY2(marks > 1000 && longest <= 4,
                  qPrintable(QString("%1 runs, the longest %2 pixels").arg(marks).arg(longest)));
 
-        ::kill(pid_t(orca.processId()), SIGINT);
-        if (!orca.waitForFinished(15000)) {
-            orca.kill();
-            orca.waitForFinished();
-        }
-        QFile file(log);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QStringList said;
-        for (const QByteArray& line : file.readAll().split('\n'))
-            if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
-                said << QString::fromUtf8(line.mid(at + 16)).section(QLatin1Char('\''), 0, 0);
+        const QStringList said = spokenBy(orca, log);
         qsizetype at = -1;
         for (const QString heard : {"About Gridorra", "Help", "Kind of Paper", "Dots"}) {
             qsizetype next = at + 1;
