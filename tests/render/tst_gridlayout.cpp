@@ -103,6 +103,38 @@ private slots:
                  qPrintable(sheet.refusal));
     }
 
+    // A line whose centre lies on the area but whose pen would reach past
+    // its foot is left out: at 600 dpi, lines 1440 twips apart from half
+    // the wide pen (2 dots, 4.8 twips) in, on an area that ends a quarter
+    // of a thin pen (0.6 twips) past the fourth line's centre.
+    void aLineIsDrawnOnlyWhereItsWholePenFits_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("past"); // twips beyond the fourth line's centre
+        QTest::addColumn<int>("lines");
+        QTest::newRow("lined, the pen cut") << "lined" << 0.6 << 3;
+        QTest::newRow("lined, the pen whole") << "lined" << 1.2 << 4;
+        QTest::newRow("checklist, the pen cut") << "checklist" << 0.6 << 3;
+    }
+    void aLineIsDrawnOnlyWhereItsWholePenFits()
+    {
+        QFETCH(QString, kind);
+        QFETCH(double, past);
+        QFETCH(int, lines);
+        gridorra::PatternParameters p;
+        p.name = kind;
+        p.linesDown = 1;   // a line an inch
+        p.wideDown = 1000; // the first wide (4 dots), the others thin (1 dot)
+        const double inset = 4 / 2.0 * 1440 / 600;
+        const gridorra::PatternSheet sheet =
+            gridorra::patterns::make(p, {1440 * 5, inset + 3 * 1440 + past, 600});
+        QVERIFY2(sheet.refusal.isEmpty(), qPrintable(sheet.refusal));
+        int across = 0; // the ruled lines: the page's width long
+        for (const gridorra::Mark& m : sheet.marks.marks)
+            across += m.y1 == m.y2 && m.x2 - m.x1 > 1440 * 4;
+        QCOMPARE(across, lines);
+    }
+
     void penWidths_data()
     {
         QTest::addColumn<int>("thickness");
