@@ -234,6 +234,10 @@ void Form1::describeControls()
         field->setAccessibleDescription(QString::fromLatin1(w.description));
         label->setBuddy(field);
     }
+    // The window's menu, for a screen reader: nothing on screen says it.
+    setAccessibleDescription(QStringLiteral(
+        "Right-click, the Menu key or Shift+F10 opens the window's menu: Kind of Paper, Save As, "
+        "Print, Calibrate This Printer, Undo, Help and About Gridorra."));
     // The printer list and the preview by their frames' captions.
     m_combo1->setAccessibleName(static_cast<QGroupBox*>(m_combo1->parentWidget())->title());
     m_picture2->setAccessibleName(static_cast<QGroupBox*>(m_picture2->parentWidget())->title());
@@ -284,6 +288,14 @@ void Form1::applyCursor()
         unsetCursor();
 }
 
+namespace {
+
+// Where the window's menu is, for the preview's tooltip.
+const QString menuHint = QStringLiteral(" Right-click, the Menu key or Shift+F10: the window's "
+                                        "menu (kind of paper, save as a file, calibration).");
+
+} // namespace
+
 void Form1::PreviewGraph()
 {
     if (!m_paper.isGrid()) {
@@ -317,8 +329,7 @@ void Form1::PreviewGraph()
                                                       fieldText(field::linesAcross))})
         if (!note.isEmpty())
             notes += QStringLiteral(" ") + note.left(1).toUpper() + note.mid(1) + QLatin1Char('.');
-    if (const QString tip =
-            size.left(1).toUpper() + size.mid(1) + (notes.isEmpty() ? "" : ".") + notes;
+    if (const QString tip = size.left(1).toUpper() + size.mid(1) + "." + notes + menuHint;
         m_picture2->toolTip() != tip)
         m_picture2->setToolTip(tip);
     m_picture2->setAccessibleDescription(
@@ -432,7 +443,7 @@ void Form1::previewKind()
                                    .arg(m_paper.kind, size)
                              : QStringLiteral("The sheet of %1 paper cannot be drawn: %2")
                                    .arg(m_paper.kind, sheet.refusal);
-    m_picture2->setToolTip(what);
+    m_picture2->setToolTip(what + QLatin1Char('.') + menuHint);
     m_picture2->setAccessibleDescription(what + QStringLiteral(". The window's menu (right "
                                                                "click, Menu key or Shift+F10) "
                                                                "chooses the kind of paper."));

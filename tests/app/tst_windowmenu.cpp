@@ -362,6 +362,10 @@ private slots:
         QCOMPARE(unnamed(&calibrate), QStringList());
         for (QAction* item : form->menu()->menu()->actions())
             QVERIFY(!item->text().isEmpty() && !item->toolTip().isEmpty());
+        // Where the menu is, said by the window and the preview's tooltip.
+        QVERIFY(form->accessibleDescription().startsWith("Right-click, the Menu key or "
+                                                         "Shift+F10 opens the window's menu"));
+        QVERIFY(form->picture2()->toolTip().contains("Shift+F10: the window's menu"));
     }
 
     // About says the version and the home page; Help shows the user guide.
