@@ -63,6 +63,29 @@ QString nameOf(std::string_view name)
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
+// Each field, the label beside it, and what its value means.
+struct FieldWords {
+    const char* field;
+    const char* label;
+    const char* description;
+};
+constexpr FieldWords fieldWords[] = {
+    {"Text1", "lblLinesH", "horizontal grid lines per inch or per centimetre"},
+    {"Text2", "lblLinesV", "vertical grid lines per inch or per centimetre"},
+    {"Text4", "Label1", "horizontal lines per wide horizontal line"},
+    {"Text3", "Label2", "vertical lines per wide vertical line"},
+    {"Text5", "Label4", "thickness of an ordinary line, in printer dots"},
+    {"Text6", "Label5", "number of copies to print"},
+};
+
+QString descriptionOf(const QString& field)
+{
+    for (const FieldWords& w : fieldWords)
+        if (field == QLatin1String(w.field))
+            return QString::fromLatin1(w.description);
+    return {};
+}
+
 } // namespace
 
 template <typename W> W* Form1::place(W* widget, std::string_view name)
@@ -213,20 +236,7 @@ void Form1::describeControls()
 {
     // Each field goes by its frame's caption and the label beside it, as they
     // read on screen, and tells what its value means.
-    struct FieldWords {
-        const char* field;
-        const char* label;
-        const char* description;
-    };
-    static constexpr FieldWords words[] = {
-        {"Text1", "lblLinesH", "horizontal grid lines per inch or per centimetre"},
-        {"Text2", "lblLinesV", "vertical grid lines per inch or per centimetre"},
-        {"Text4", "Label1", "horizontal lines per wide horizontal line"},
-        {"Text3", "Label2", "vertical lines per wide vertical line"},
-        {"Text5", "Label4", "thickness of an ordinary line, in printer dots"},
-        {"Text6", "Label5", "number of copies to print"},
-    };
-    for (const FieldWords& w : words) {
+    for (const FieldWords& w : fieldWords) {
         auto* field = findChild<NumericField*>(QLatin1String(w.field));
         auto* label = findChild<QLabel*>(QLatin1String(w.label));
         const auto* frame = static_cast<QGroupBox*>(field->parentWidget());
@@ -398,12 +408,6 @@ bool Form1::choosePaper(const PaperChoice& choice)
 void Form1::showPaper()
 {
     // Every field and frame as the design has it with the grid.
-    static const char* const descriptions[] = {"horizontal grid lines per inch or per centimetre",
-                                               "vertical grid lines per inch or per centimetre",
-                                               "vertical lines per wide vertical line",
-                                               "horizontal lines per wide horizontal line",
-                                               "thickness of an ordinary line, in printer dots",
-                                               "number of copies to print"};
     const QList<int> used = paper::fieldsOf(m_paper.kind);
     const QString kind = m_paper.isGrid() ? QString() : m_paper.kind;
     for (int i = 1; i <= 6; ++i) {
@@ -411,7 +415,7 @@ void Form1::showPaper()
         const bool uses = m_paper.isGrid() || used.contains(i);
         if (field->isEnabled() != uses)
             field->setEnabled(uses);
-        field->setAccessibleDescription(uses ? QString::fromLatin1(descriptions[i - 1])
+        field->setAccessibleDescription(uses ? descriptionOf(field->objectName())
                                              : QStringLiteral("not used by %1 paper").arg(kind));
     }
     if (auto* frame = qobject_cast<QWidget*>(m_picture2->parentWidget()))

@@ -47,6 +47,19 @@ bool PaperChoice::store(SettingsStore& store) const
     return written;
 }
 
+namespace {
+
+// The choice as the command line reads it, on an export it never writes.
+CommandLine readAsExport(const PaperChoice& choice)
+{
+    return readCommandLine(QStringList{QStringLiteral("gridorra"), QStringLiteral("--export"),
+                                       QStringLiteral("sheet.pdf")} +
+                               choice.arguments(),
+                           true);
+}
+
+} // namespace
+
 QSizeF PaperChoice::sheetArea() const
 {
     QPageSize page(QLocale().measurementSystem() == QLocale::MetricSystem ? QPageSize::A4
@@ -78,11 +91,7 @@ QStringList PaperChoice::arguments() const
 
 QString PaperChoice::refusal(QString* option) const
 {
-    const CommandLine line =
-        readCommandLine(QStringList{QStringLiteral("gridorra"), QStringLiteral("--export"),
-                                    QStringLiteral("sheet.pdf")} +
-                            arguments(),
-                        true);
+    const CommandLine line = readAsExport(*this);
     if (option) {
         option->clear();
         for (auto it = options.cbegin(); it != options.cend(); ++it)
@@ -98,11 +107,7 @@ bool PaperChoice::applyTo(SheetRequest& request, QString* why) const
     if (isGrid() || !request.pattern.name.isEmpty() || request.heavyEvery ||
         request.calibrationSheet)
         return true;
-    const CommandLine line =
-        readCommandLine(QStringList{QStringLiteral("gridorra"), QStringLiteral("--export"),
-                                    QStringLiteral("sheet.pdf")} +
-                            arguments(),
-                        true);
+    const CommandLine line = readAsExport(*this);
     if (!line.sheet) {
         if (why)
             *why = line.mistake;
