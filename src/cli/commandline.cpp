@@ -267,6 +267,31 @@ QString setPages(const QString& t, SheetRequest& s)
     s.pages = pages.value_or(1);
     return why;
 }
+QString setDoubleSided(const QString&, SheetRequest& sheet)
+{
+    sheet.doubleSided = true;
+    return {};
+}
+QString setCentre(const QString&, SheetRequest& sheet)
+{
+    sheet.pattern.centre = true;
+    return {};
+}
+QString setOrientation(const QString& text, SheetRequest& sheet)
+{
+    if (text != QStringLiteral("portrait") && text != QStringLiteral("landscape"))
+        return QStringLiteral("give portrait or landscape");
+    sheet.pattern.landscape = text == QStringLiteral("landscape");
+    return {};
+}
+QString setSlant(const QString& text, SheetRequest& sheet)
+{
+    const std::optional<double> n = number::parse(text);
+    if (!n || !std::isfinite(*n) || *n < 20 || *n > 90)
+        return QStringLiteral("give an angle from 20 to 90 degrees from the lines");
+    sheet.pattern.slant = *n;
+    return {};
+}
 QString setExactLengths(const QString&, SheetRequest& sheet)
 {
     sheet.exactLengths = true;
@@ -349,8 +374,8 @@ constexpr SheetOption sheetOptions[] = {
      SheetOption::ExportOnly, setResolution},
     {"pattern", "name",
      "The kind of paper: grid (the window's), dots, lined, isometric, isodots, hex, semilog, "
-     "loglog, polar, staff or checklist, e.g. --pattern dots. Each takes the options below "
-     "that name it.",
+     "loglog, polar, staff, checklist, seyes, handwriting, doubleruled, hexup or cornell, "
+     "e.g. --pattern dots. Each takes the options below that name it.",
      SheetOption::Sheet, setPattern},
     {"heavy-every", "m",
      "grid: a third, heavier line every m wide lines (millimetre paper: --unit cm --lines-down "
@@ -375,7 +400,8 @@ constexpr SheetOption sheetOptions[] = {
      "dots: the diameter of the dots where wide lines would cross, e.g. --wide-dot-size 8.",
      SheetOption::Sheet, setWhole<&PatternParameters::wideDotSize, 1, 100>},
     {"margin-line", "length",
-     "lined: a wide vertical margin line this far from the left, e.g. --margin-line 1.25.",
+     "lined, seyes: a wide vertical margin line this far from the left, e.g. --margin-line "
+     "1.25.",
      SheetOption::Sheet, setLength<&PatternParameters::marginLine>},
     {"side", "length",
      "isometric, isodots: the triangles' side (else one over --lines-across), e.g. --side 0.5.",
@@ -405,8 +431,45 @@ constexpr SheetOption sheetOptions[] = {
     {"box-size", "length",
      "checklist: a box's side (else 0.6 of the line space), e.g. --unit cm --box-size 0.5.",
      SheetOption::Sheet, setLength<&PatternParameters::boxSize>},
-    {"pages", "n", "A PDF notebook of n pages of the sheet, sharing one drawing, e.g. --pages 100.",
-     SheetOption::ExportOnly, setPages},
+    {"square", "length",
+     "seyes: a square's side, ruled in four (0.8 cm by default), e.g. --unit cm --square 0.8.",
+     SheetOption::Sheet, setLength<&PatternParameters::square>},
+    {"x-height", "length",
+     "handwriting, doubleruled: from the base line to the middle (or waist) line (else one "
+     "over --lines-down), e.g. --unit cm --x-height 0.5.",
+     SheetOption::Sheet, setLength<&PatternParameters::xHeight>},
+    {"row-gap", "length",
+     "handwriting, doubleruled: between a row's base line and the next row's top line "
+     "(handwriting: one x-height, doubleruled: two, by default), e.g. --row-gap 0.5.",
+     SheetOption::Sheet, setLength<&PatternParameters::rowGap, true>},
+    {"slant", "deg",
+     "doubleruled: guide lines at this angle to the ruled lines (55 by default; 90 upright), "
+     "e.g. --slant 52.",
+     SheetOption::Sheet, setSlant},
+    {"cue-width", "length",
+     "cornell: the cue column's width on the left (0.3 of the sheet by default), e.g. --unit "
+     "in --cue-width 2.5.",
+     SheetOption::Sheet, setLength<&PatternParameters::cueWidth>},
+    {"summary-height", "length",
+     "cornell: the summary band's height at the foot (0.2 of the sheet by default), e.g. "
+     "--unit in --summary-height 2.",
+     SheetOption::Sheet, setLength<&PatternParameters::summaryHeight>},
+    {"centre", nullptr,
+     "Whole cells only (squares, dot pitches, triangles, hexagons, staves, decades), fitted "
+     "between the margins and centred; else the sheet begins at the printable corner.",
+     SheetOption::Sheet, setCentre},
+    {"orientation", "portrait|landscape",
+     "landscape: the page turned, the sheet drawn across its long side (portrait by default), "
+     "e.g. --orientation landscape.",
+     SheetOption::Sheet, setOrientation},
+    {"pages", "n",
+     "A notebook of n pages of the sheet: a PDF, or one print job a copy, e.g. --pages 100.",
+     SheetOption::Sheet, setPages},
+    {"double-sided", nullptr,
+     "With --pages: the even pages mirror the odd ones (their margins, the margin line on the "
+     "outer side), so that pages bound at the left line up; printed on both sides where the "
+     "printer can.",
+     SheetOption::Sheet, setDoubleSided},
     {"format", "pdf|svg|png",
      "What an export writes, where its name does not say (.pdf, .svg, .png), e.g. --export - "
      "--format svg.",
@@ -461,7 +524,9 @@ QString patternFits(const QCommandLineParser& parser, const SheetRequest& sheet)
                 own << option;
     if (sheet.calibrationSheet) {
         for (const QString& option :
-             own + QStringList{QStringLiteral("pattern"), QStringLiteral("pages")})
+             own + QStringList{QStringLiteral("pattern"), QStringLiteral("pages"),
+                               QStringLiteral("double-sided"), QStringLiteral("centre"),
+                               QStringLiteral("orientation")})
             if (parser.isSet(option))
                 return QStringLiteral("--%1 has no place on the calibration sheet").arg(option);
         return {};
@@ -667,8 +732,11 @@ QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
             .arg(sheet.format == SheetRequest::Format::Svg   ? QStringLiteral("SVG")
                  : sheet.format == SheetRequest::Format::Png ? QStringLiteral("PNG")
                                                              : QStringLiteral("PDF"));
-    if (sheet.pages > 1 && sheet.format != SheetRequest::Format::Pdf)
+    if (sheet.pages > 1 && sheet.kind == SheetRequest::Kind::Export &&
+        sheet.format != SheetRequest::Format::Pdf)
         return QStringLiteral("--pages: a notebook is a PDF; an SVG or PNG is one page");
+    if (sheet.doubleSided && sheet.pages < 2)
+        return QStringLiteral("--double-sided: one page has no back; give --pages 2 or more");
     return {};
 }
 

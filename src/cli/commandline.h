@@ -41,15 +41,16 @@ struct SheetRequest {
     // The grid's spacing exactly the unit over the count, not the window's
     // whole twips: --exact-lengths, else the stored choice.
     std::optional<bool> exactLengths;
-    int pages = 1; // a PDF notebook's pages
+    int pages = 1;            // a notebook's pages
+    bool doubleSided = false; // its even pages the odd ones' mirror, printed on both sides
     bool isGrid() const { return pattern.name.isEmpty() || pattern.name == QStringLiteral("grid"); }
     // Drawn from marks, not by the window's procedure: another kind, the
     // three-weight grid, the grid of exact lengths, a pen of its own for a
-    // weight, or a notebook.
+    // weight, a notebook, whole cells centred or a landscape sheet.
     bool drawsMarks() const
     {
         return !isGrid() || heavyEvery || exactLengths.value_or(false) || pages > 1 ||
-               pattern.wideThickness || heavyThickness;
+               pattern.wideThickness || heavyThickness || pattern.centre || pattern.landscape;
     }
 };
 

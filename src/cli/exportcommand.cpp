@@ -236,8 +236,12 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                 // A third made, two thirds drawn: a window's progress bar
                 // moves while a large sheet or notebook is written.
                 window.setProgressValue(100.0 / 3);
-                document.write(sheet.printerCanvas().drawMarks(marks.marks, window.lineColour(),
-                                                               request.pages));
+                const std::optional<Marks> back =
+                    request.doubleSided ? std::optional(markmoves::mirrored(
+                                              marks.marks, sheet.printerCanvas().printableArea()))
+                                        : std::nullopt;
+                document.write(sheet.printerCanvas().drawMarks(
+                    marks.marks, window.lineColour(), request.pages, back ? &*back : nullptr));
                 window.setProgressValue(200.0 / 3);
             } else {
                 NoBoxes boxes;

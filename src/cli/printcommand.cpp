@@ -82,14 +82,27 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
         printers.makeCurrent(int(printers.deviceNames().indexOf(printer.deviceName)));
         printers.setJobTitle(title);
         PrinterCanvas& canvas = printers.printerCanvas();
-        const SheetMarks marks = marksFor(request, window, canvas, printers.page().dpi, report);
+        // A landscape sheet is turned onto the queue's portrait page.
+        const SheetMarks marks = marksFor(request, window, canvas, printers.page().dpi, report,
+                                          request.pattern.landscape);
         if (!marks.refusal.isEmpty()) {
             say(QStringLiteral("%1: %2").arg(programName(), marks.refusal));
             return 2;
         }
+        std::optional<Marks> back;
+        if (request.doubleSided) {
+            back = markmoves::mirrored(marks.marks, canvas.printableArea());
+            if (printers.page().twoSided)
+                printers.printTwoSided();
+            else
+                say(QStringLiteral("%1: \"%2\" prints on one side only: the even pages, "
+                                   "mirrored, come out on sheets of their own")
+                        .arg(programName(), printer.deviceName));
+        }
         for (int copy = 1; copy <= std::max<int>(copies, 1); ++copy) {
             window.setProgressValue(copy * 100.0 / std::max<int>(copies, 1));
-            canvas.drawMarks(marks.marks, window.lineColour());
+            canvas.drawMarks(marks.marks, window.lineColour(), request.pages,
+                             back ? &*back : nullptr);
         }
         sayInexact(request, window);
         sayScalingOverridden(printer, printers);

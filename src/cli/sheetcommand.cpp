@@ -68,6 +68,8 @@ PageSetup pageFor(const QString& queue, const SheetRequest& request, PrintServic
         const double m = *request.margins;
         page.layout.setMargins(QMarginsF(m, m, m, m));
     }
+    if (request.pattern.landscape)
+        page.layout.setOrientation(QPageLayout::Landscape);
     if (request.resolution)
         page.dpi = *request.resolution;
     else if (request.format == SheetRequest::Format::Png)
@@ -230,15 +232,28 @@ void sayUnreadable(const StoredCorrection& entry, const QString& after)
 }
 
 SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
-                    const PrinterCanvas& canvas, int dpi, ErrorReporter& report)
+                    const PrinterCanvas& canvas, int dpi, ErrorReporter& report, bool turn)
 {
-    const QSizeF area = canvas.printableArea();
+    const QSizeF page = canvas.printableArea();
+    SheetMarks sheet =
+        marksOn(request, window, canvas, turn ? page.transposed() : page, dpi, report);
+    if (request.pattern.centre)
+        markmoves::centre(sheet.marks, turn ? page.transposed() : page, dpi);
+    if (turn)
+        sheet.marks = markmoves::turned(sheet.marks, page);
+    return sheet;
+}
+
+SheetMarks marksOn(const SheetRequest& request, const GridWindow& window,
+                   const PrinterCanvas& canvas, const QSizeF& area, int dpi, ErrorReporter& report)
+{
     if (request.isGrid()) {
         StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.PushButton2_Click "), report);
         GridGeometry g;
         readPrintedGrid(run, window, canvas, g);
         const bool exact = request.exactLengths.value_or(false);
-        if (!request.heavyEvery && !exact && !request.pattern.wideThickness)
+        if (!request.heavyEvery && !exact && !request.pattern.wideThickness &&
+            !request.pattern.centre && !request.pattern.landscape)
             return {gridMarks(run, g, printedGridLabels), {}};
         // The window's pens and wide-line periods, its whole-twip spacing
         // or the exact one, laid out as every kind is.

@@ -22,6 +22,7 @@
 #include "render/gridgeometry.h"
 #include "render/gridmarks.h"
 #include "render/gridwindow.h"
+#include "render/markmoves.h"
 #include "render/patterns.h"
 #include "render/print/cupsprinters.h"
 #include "render/print/printercanvas.h"
@@ -233,8 +234,14 @@ void drawCalibrationSheet(PrinterCanvas& canvas, const QPageLayout& layout, int 
 void sayTooDense(const GridWindow& window);
 void sayInexact(const SheetRequest& request, const GridWindow& window);
 void sayUnreadable(const StoredCorrection& entry, const QString& after = QString());
+// The marks, centred where the request asks; with `turn`, laid out across
+// the canvas's page turned and placed back on it (a landscape sheet on a
+// printer's portrait page).
 SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
-                    const PrinterCanvas& canvas, int dpi, ErrorReporter& report);
+                    const PrinterCanvas& canvas, int dpi, ErrorReporter& report, bool turn = false);
+// The marks on a printable area of `area` twips.
+SheetMarks marksOn(const SheetRequest& request, const GridWindow& window,
+                   const PrinterCanvas& canvas, const QSizeF& area, int dpi, ErrorReporter& report);
 // Runs the command with its streams passed in.
 int runInProcess(const std::function<int()>& command, CommandStreams& streams);
 

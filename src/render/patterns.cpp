@@ -439,14 +439,186 @@ void staff(const Frame& f, Marks& m)
             m.segment(0, inset, top + k * gap, f.area.width - inset, top + k * gap);
 }
 
+// French ruling: squares of `--square` (8 mm), each ruled in four by thin
+// lines; the squares' lines wide, as far as whole squares fit, and a wide
+// margin line (four squares in, or `--margin-line` from the left).
+void seyes(const Frame& f, Marks& m)
+{
+    const double square = f.p.square ? *f.p.square * f.p.unit : 0.8 * 1440 / 2.54;
+    const double fine = square / 4;
+    if (f.dots(fine) < m.pens[1] + 1)
+        throw refuse("square", square / f.p.unit,
+                     QStringLiteral("its ruled lines, %1 dots apart, are too close for their pens")
+                         .arg(number(f.dots(fine))));
+    const double inset = f.inset(m.pens[1]);
+    wholeCell(f, square, square, inset, "square", square / f.p.unit, "square");
+    const int across = int(std::floor((f.area.width - 2 * inset) / square + 1e-6));
+    const int down = int(std::floor((f.area.height - 2 * inset) / square + 1e-6));
+    const double right = inset + across * square + f.half(m.pens[1]);
+    const double bottom = inset + down * square + f.half(m.pens[1]);
+    for (int i = 0; i <= 4 * down; ++i)
+        m.segment(i % 4 ? 0 : 1, 0, inset + i * fine, right, inset + i * fine);
+    const double margin = f.p.marginLine ? *f.p.marginLine * f.p.unit : inset + 4 * square;
+    if (margin - f.half(m.pens[1]) < -1e-6 || margin + f.half(m.pens[1]) > right + 1e-6)
+        throw refuse("margin-line", margin / f.p.unit,
+                     QStringLiteral("the margin line must lie inside the squares"));
+    for (int j = 0; j <= across; ++j)
+        if (std::abs(inset + j * square - margin) > 1e-6)
+            m.segment(1, inset + j * square, 0, inset + j * square, bottom);
+    m.segment(1, margin, 0, margin, bottom);
+}
+
+// Rows of writing lines: from the top, a head line (thin), a dashed middle
+// line one x-height above the base line, and the base line (wide); the
+// next row's head line `--row-gap` below the base line. The lines run
+// across the sheet; the dashes are half an x-height long, half an x-height
+// apart, from the left edge.
+void handwriting(const Frame& f, Marks& m)
+{
+    const double h =
+        f.p.xHeight ? *f.p.xHeight * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    const double gap = f.p.rowGap.value_or(h / f.p.unit) * f.p.unit;
+    if (f.dots(h) < m.pens[1] + 1)
+        throw refuse("x-height", h / f.p.unit,
+                     QStringLiteral("lines %1 dots apart are too close for their pens")
+                         .arg(number(f.dots(h))));
+    const double inset = f.inset(m.pens[1]);
+    wholeCell(f, 0, 2 * h, inset, f.p.xHeight ? "x-height" : "lines-down",
+              f.p.xHeight ? *f.p.xHeight : f.p.linesDown, "row");
+    for (double top = inset; top + 2 * h <= f.area.height - inset + 1e-3; top += 2 * h + gap) {
+        m.segment(0, 0, top, f.area.width, top);
+        for (double x = 0; x < f.area.width - 1e-3; x += h)
+            m.segment(0, x, top + h, std::min(x + h / 2, f.area.width), top + h);
+        m.segment(1, 0, top + 2 * h, f.area.width, top + 2 * h);
+    }
+}
+
+// Lines at `degrees` to the horizontal lines, leaning right, one every
+// `step` along the line at `y1`, from `y0` down to `y1`; each stops far
+// enough inside the area's sides that its flat end stays on it.
+void guideLines(const Frame& f, double degrees, double step, double y0, double y1, Marks& m)
+{
+    const double angle = degrees * M_PI / 180;
+    const double side = f.half(m.pens[0]) * std::sin(angle);
+    const double run = (y1 - y0) / std::tan(angle); // across, foot to top
+    const double w = f.area.width - 2 * side, h = y1 - y0;
+    if (degrees == 90) {
+        for (double x = f.inset(m.pens[0]); f.fits(m.pens[0], x); x += step)
+            m.segment(0, x, y0, x, y1);
+        return;
+    }
+    const int last = int(std::ceil(f.area.width / step)) + 1;
+    for (int j = -int(std::ceil(run / step)) - 1; j <= last; ++j) {
+        double ax = j * step - side, ay = h; // the foot
+        double bx = ax + run, by = 0;
+        if (clip(ax, ay, bx, by, w, h))
+            m.segment(0, ax + side, ay + y0, bx + side, by + y0);
+    }
+}
+
+// Calligraphy ruling: pairs of lines one x-height apart (a thin waist line
+// above a wide base line), `--row-gap` (two x-heights) between pairs, and
+// thin guide lines at `--slant` degrees (55), two x-heights apart, from the
+// first waist line to the last base line.
+void doubleruled(const Frame& f, Marks& m)
+{
+    const double h =
+        f.p.xHeight ? *f.p.xHeight * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    const double gap = f.p.rowGap ? *f.p.rowGap * f.p.unit : 2 * h;
+    if (f.dots(h) < m.pens[1] + 1)
+        throw refuse("x-height", h / f.p.unit,
+                     QStringLiteral("lines %1 dots apart are too close for their pens")
+                         .arg(number(f.dots(h))));
+    const double inset = f.inset(m.pens[1]);
+    wholeCell(f, 0, h, inset, f.p.xHeight ? "x-height" : "lines-down",
+              f.p.xHeight ? *f.p.xHeight : f.p.linesDown, "pair of lines");
+    double last = inset;
+    for (double top = inset; top + h <= f.area.height - inset + 1e-3; top += h + gap) {
+        m.segment(0, 0, top, f.area.width, top);
+        m.segment(1, 0, top + h, f.area.width, top + h);
+        last = top + h;
+    }
+    guideLines(f, f.p.slant.value_or(55), 2 * h, inset, last, m);
+}
+
+// Hexagons with a flat side up: flats top and bottom `--hex-size` apart,
+// columns 1.5 sides apart, every other one half a hexagon lower; each edge
+// drawn once.
+void hexup(const Frame& f, Marks& m)
+{
+    const double across =
+        f.p.hexSize ? *f.p.hexSize * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    if (f.dots(across) < 4 * m.pens[0] + 4)
+        throw refuse("hex-size", across / f.p.unit,
+                     QStringLiteral("hexagons of %1 dots are too small for their lines")
+                         .arg(number(f.dots(across))));
+    const double a = across / sqrt3;
+    const double inset = f.inset(m.pens[0]);
+    wholeCell(f, 2 * a, across, inset, f.p.hexSize ? "hex-size" : "lines-down",
+              f.p.hexSize ? *f.p.hexSize : f.p.linesDown, "hexagon");
+    QHash<QPair<qint64, qint64>, bool> drawn;
+    const auto edge = [&](double x1, double y1, double x2, double y2) {
+        const QPair<qint64, qint64> key{std::llround((x1 + x2) * 50), std::llround((y1 + y2) * 50)};
+        if (!drawn.contains(key)) {
+            drawn.insert(key, true);
+            m.segment(0, x1, y1, x2, y2);
+        }
+    };
+    for (int column = 0;; ++column) {
+        const double cx = inset + a + column * 1.5 * a;
+        if (cx + a > f.area.width - inset + 1e-3)
+            break;
+        for (int row = 0;; ++row) {
+            const double cy = inset + across / 2 + row * across + (column % 2 ? across / 2 : 0);
+            if (cy + across / 2 > f.area.height - inset + 1e-3)
+                break;
+            const double t = cy - across / 2, b = cy + across / 2;
+            edge(cx - a / 2, t, cx + a / 2, t);
+            edge(cx - a / 2, b, cx + a / 2, b);
+            edge(cx - a, cy, cx - a / 2, t);
+            edge(cx + a / 2, t, cx + a, cy);
+            edge(cx - a, cy, cx - a / 2, b);
+            edge(cx + a / 2, b, cx + a, cy);
+        }
+    }
+}
+
+// Cornell notes: a wide line across `--summary-height` above the area's
+// foot closes the summary band; a wide cue line `--cue-width` from the left
+// runs from the top down to it; thin ruled lines, `--lines-down` to the
+// unit from half the wide pen in, cross the sheet above the band, each at
+// least half a line space above its line.
+void cornell(const Frame& f, Marks& m)
+{
+    const double spacing = spacingOf(f, "lines-down", f.p.linesDown);
+    const double cue = f.p.cueWidth ? *f.p.cueWidth * f.p.unit : f.area.width * 0.3;
+    const double band = f.p.summaryHeight ? *f.p.summaryHeight * f.p.unit : f.area.height * 0.2;
+    const double inset = f.inset(m.pens[1]);
+    const double summary = f.area.height - band;
+    if (!(cue - f.half(m.pens[1]) >= 0) || !f.fits(m.pens[1], cue))
+        throw refuse(
+            "cue-width", cue / f.p.unit,
+            QStringLiteral("the cue column must lie inside the sheet (%1)").arg(f.areaText()));
+    if (!(summary - f.half(m.pens[1]) >= inset + spacing))
+        throw refuse(
+            "summary-height", band / f.p.unit,
+            QStringLiteral("the summary band leaves no line for notes (%1)").arg(f.areaText()));
+    for (double y = inset; y <= summary - spacing / 2 + 1e-3; y += spacing)
+        m.segment(0, 0, y, f.area.width, y);
+    m.segment(1, 0, summary, f.area.width, summary);
+    m.segment(1, cue, 0, cue, summary);
+}
+
 } // namespace
 
 QStringList names()
 {
-    return {QStringLiteral("grid"),      QStringLiteral("dots"),     QStringLiteral("lined"),
-            QStringLiteral("isometric"), QStringLiteral("isodots"),  QStringLiteral("hex"),
-            QStringLiteral("semilog"),   QStringLiteral("loglog"),   QStringLiteral("polar"),
-            QStringLiteral("staff"),     QStringLiteral("checklist")};
+    return {QStringLiteral("grid"),        QStringLiteral("dots"),        QStringLiteral("lined"),
+            QStringLiteral("isometric"),   QStringLiteral("isodots"),     QStringLiteral("hex"),
+            QStringLiteral("semilog"),     QStringLiteral("loglog"),      QStringLiteral("polar"),
+            QStringLiteral("staff"),       QStringLiteral("checklist"),   QStringLiteral("seyes"),
+            QStringLiteral("handwriting"), QStringLiteral("doubleruled"), QStringLiteral("hexup"),
+            QStringLiteral("cornell")};
 }
 
 QStringList optionsOf(const QString& name)
@@ -468,6 +640,12 @@ QStringList optionsOf(const QString& name)
          {"lines-down", "wide-down", "thickness", "ring-spacing", "rays", "wide-thickness"}},
         {"staff", {"lines-down", "thickness", "line-gap", "staff-gap"}},
         {"checklist", {"lines-down", "wide-down", "thickness", "wide-thickness", "box-size"}},
+        {"seyes", {"thickness", "wide-thickness", "square", "margin-line"}},
+        {"handwriting", {"lines-down", "thickness", "wide-thickness", "x-height", "row-gap"}},
+        {"doubleruled",
+         {"lines-down", "thickness", "wide-thickness", "x-height", "row-gap", "slant"}},
+        {"hexup", {"lines-down", "thickness", "hex-size"}},
+        {"cornell", {"lines-down", "thickness", "wide-thickness", "cue-width", "summary-height"}},
     };
     return options.value(name);
 }
@@ -554,6 +732,11 @@ PatternSheet make(const PatternParameters& p, const PatternArea& area)
         {"polar", polar},
         {"staff", staff},
         {"checklist", checklist},
+        {"seyes", seyes},
+        {"handwriting", handwriting},
+        {"doubleruled", doubleruled},
+        {"hexup", hexup},
+        {"cornell", cornell},
     };
     try {
         kinds.value(p.name)(f, m);

@@ -25,16 +25,26 @@ struct PatternParameters {
     int thickness = 1;                // thin pen in dots; wide = thin x 1.5 + 2
     std::optional<int> wideThickness; // the wide lines' pen in dots, where not the rule's
     std::optional<int> dotSize, wideDotSize;
-    std::optional<double> marginLine;  // lined: a vertical line this far from the left
-    std::optional<double> side;        // isometric, isodots: the triangles' side
-    std::optional<double> hexSize;     // hex: across the flats
-    std::optional<int> decades;        // semilog, loglog: decades down
-    std::optional<int> decadesAcross;  // loglog: decades across (else as down)
-    std::optional<double> ringSpacing; // polar
-    std::optional<int> rays;           // polar
-    std::optional<double> lineGap;     // staff: between a staff's lines
-    std::optional<double> staffGap;    // staff: between staves
-    std::optional<double> boxSize;     // checklist: a box's side
+    std::optional<double> marginLine;    // lined: a vertical line this far from the left
+    std::optional<double> side;          // isometric, isodots: the triangles' side
+    std::optional<double> hexSize;       // hex: across the flats
+    std::optional<int> decades;          // semilog, loglog: decades down
+    std::optional<int> decadesAcross;    // loglog: decades across (else as down)
+    std::optional<double> ringSpacing;   // polar
+    std::optional<int> rays;             // polar
+    std::optional<double> lineGap;       // staff: between a staff's lines
+    std::optional<double> staffGap;      // staff: between staves
+    std::optional<double> boxSize;       // checklist: a box's side
+    std::optional<double> square;        // seyes: a square's side
+    std::optional<double> xHeight;       // handwriting, doubleruled: base to middle line
+    std::optional<double> rowGap;        // handwriting, doubleruled: between rows
+    std::optional<double> slant;         // doubleruled: the guide lines' angle, degrees
+    std::optional<double> cueWidth;      // cornell: the cue column's width
+    std::optional<double> summaryHeight; // cornell: the summary band's height
+    // Every kind: whole cells fitted and centred between the margins; the
+    // sheet laid across the page's long side.
+    bool centre = false;
+    bool landscape = false;
 };
 
 // The printable area in twips and the dots per inch it is drawn at.

@@ -111,9 +111,9 @@ QByteArray utf16Hex(const QString& text)
 
 } // namespace
 
-void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift)
+void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift, bool back)
 {
-    QByteArray& out = m_content;
+    QByteArray& out = back ? m_back : m_content;
     for (auto it = marks.lines.cbegin(); it != marks.lines.cend(); ++it) {
         const int w = it.key();
         QByteArray strokes;
@@ -270,11 +270,10 @@ QByteArray PdfSheet::pdf(const QString& title, int pages) const
             put(content, ((m_rgb >> shift) & 0xFF) / 255.0);
         content += op;
     }
-    content += m_content;
-
     add("<< /Type /Catalog /Pages 2 0 R >>");
     add({}); // the pages, once their numbers are known
-    const int contents = add(stream({}, content));
+    const int contents = add(stream({}, content + m_content));
+    const int backs = m_back.isEmpty() ? contents : add(stream({}, content + m_back));
     const int state = add("<< /Type /ExtGState /SA true >>");
     QByteArray xobjects;
     const double dotsAcross = m_points.width() * m_dpi / 72.0;
@@ -287,7 +286,7 @@ QByteArray PdfSheet::pdf(const QString& title, int pages) const
     QByteArray kids;
     for (int i = 0; i < pages; ++i)
         kids += QByteArray::number(add("<< /Type /Page /Parent 2 0 R /Contents " +
-                                       QByteArray::number(contents) + " 0 R >>")) +
+                                       QByteArray::number(i % 2 ? backs : contents) + " 0 R >>")) +
                 " 0 R ";
     objects[1] = "<< /Type /Pages /Count " + QByteArray::number(pages) + " /Kids [" + kids +
                  "] /MediaBox [0 0 " + QByteArray::number(m_points.width()) + ' ' +

@@ -76,6 +76,8 @@ PpdRead readPpd(http_t* http, const cups_dest_t* dest, QueuePage& page)
     if (!ppd)
         return PpdRead::NoPpd;
     page.postScript = ppd->num_filters == 0;
+    if (ppd_option_t* duplex = ppdFindOption(ppd, "Duplex"))
+        page.twoSided = ppdFindChoice(duplex, "DuplexNoTumble") != nullptr;
     ppdMarkDefaults(ppd);
     cupsMarkOptions(ppd, dest->num_options, dest->options);
     // The HWResolution the marked choices set up: the print quality's
@@ -136,6 +138,8 @@ void readAttributes(http_t* http, cups_dest_t* dest, QueuePage& page)
             page.dpi = units == IPP_RES_PER_CM ? int(x * 2.54 + 0.5) : x;
         }
     }
+    page.twoSided = page.twoSided || cupsCheckDestSupported(http, dest, info, CUPS_SIDES,
+                                                            CUPS_SIDES_TWO_SIDED_PORTRAIT) != 0;
     cups_size_t size{};
     if (!page.layout.isValid() && cupsGetDestMediaDefault(http, dest, info, 0, &size)) {
         constexpr double pointsPerHundredthMm = 72 / 2540.0;

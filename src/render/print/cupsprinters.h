@@ -36,6 +36,7 @@ struct QueuePage {
     bool postScript = false;
     QSizeF paper;
     QString media;
+    bool twoSided = false; // the queue prints on both sides (long-edge binding)
     QStringList options;
     QStringList scalingAsked;
 };
@@ -113,6 +114,18 @@ public:
     QStringList scalingAsked() const { return m_page.scalingAsked; }
     // The current queue's page, once set up.
     const QueuePage& page() const { return m_page; }
+    // The jobs printed on both sides, bound at the long edge, whatever the
+    // queue's or the instance's default.
+    void printTwoSided()
+    {
+        for (qsizetype i = 0; i + 1 < m_page.options.size();)
+            if (m_page.options[i] == QStringLiteral("sides") ||
+                m_page.options[i] == QStringLiteral("Duplex"))
+                m_page.options.remove(i, 2);
+            else
+                i += 2;
+        m_page.options << QStringLiteral("sides") << QStringLiteral("two-sided-long-edge");
+    }
 
     // The current printer's canvas, set up on its queue.
     PrinterCanvas& printerCanvas()

@@ -249,16 +249,18 @@ void PrinterCanvas::drawInSvg(const PlacedMarks& placed, const QString& name)
     }
 }
 
-QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int pages)
+QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int pages,
+                                    const Marks* back)
 {
     // A PDF's marks are counted from where Qt's engine would have put the
     // origin, so that a mark half a dot from two places (a line whose pen
     // is even, centred on a whole dot) takes the same one as the window's
     // document does: the grid as marks is the window's grid to the dot.
     placeOnPage(m_writer != nullptr);
-    const PlacedMarks placed =
-        place(marks, {m_dotsPerTwip, m_across, m_down, m_origin - QPointF(0, m_foot), m_onDots,
-                      unitAcross(), unitDown(), QPointF(m_placed)});
+    const Placement placement{
+        m_dotsPerTwip, m_across,     m_down,     m_origin - QPointF(0, m_foot),
+        m_onDots,      unitAcross(), unitDown(), QPointF(m_placed)};
+    const PlacedMarks placed = place(marks, placement);
     const QColor ink = m_ink.isValid() ? m_ink : toQColor(colour, QGuiApplication::palette());
     ++m_documentsEnded;
     if (m_bits) {
@@ -272,6 +274,8 @@ QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int page
     PdfSheet sheet(layout().fullRectPoints().size(), int(std::lround(m_dotsPerTwip * 1440)),
                    ink.rgb() & 0xFFFFFF);
     sheet.draw(placed, m_shift + QPointF(m_placed));
+    if (back && pages > 1)
+        sheet.draw(place(*back, placement), m_shift + QPointF(m_placed), true);
     const QByteArray pdf = sheet.pdf(m_jobTitle, pages);
     if (m_send)
         m_send(pdf);

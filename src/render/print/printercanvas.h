@@ -93,9 +93,11 @@ public:
     void drawPage(const std::function<void(QPainter&)>& draw);
 
     // Draws one sheet of marks (see place()) as one document and ends it:
-    // for a PDF, `pages` pages that share the sheet's content, handed to
-    // the sender where there is one and returned.
-    QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1);
+    // for a PDF, `pages` pages that share the sheet's content (the even
+    // ones `back`'s, where given), handed to the sender where there is one
+    // and returned.
+    QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1,
+                         const Marks* back = nullptr);
 
     // Every line in this colour, whatever its own (a two-colour image
     // draws in its ink's index and is given the line colour after).
@@ -165,7 +167,7 @@ private:
     double unitAcross() const;
     double unitDown() const;
     QSizeF m_paper;
-    QPointF m_origin; // see m_shift
+    QPointF m_origin;                      // see m_shift
     QMap<qint16, QList<QLineF>> m_pending; // by pen width, not yet on the page
     quint32 m_pendingColour = 0;
     // A document that could not be begun is reported once; the rest of its
