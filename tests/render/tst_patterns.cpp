@@ -48,11 +48,14 @@ struct Crossing {
     double stretch = 1;
 };
 
-// A row (y) or column (x) of the page and what crosses it.
+// A row (y) or column (x) of the page and what crosses it: all of it, or
+// where a kind's slanted lines meet the area's sides, the part between
+// `from` and `to`.
 struct Probe {
     bool row;
     double at;
     QList<Crossing> crossings;
+    double from = -1e9, to = 1e9;
 };
 
 // What a sheet must show: the marks the probes cross and, where the kind
@@ -99,6 +102,7 @@ struct Kind {
     QString name;
     QStringList args;
     Expect expect;
+    bool landscape = false; // the page turned: the sheet across its long side
 };
 
 QStringList numbers(std::initializer_list<std::pair<const char*, double>> options)
@@ -448,6 +452,181 @@ Kind staff(int thickness)
             }};
 }
 
+Kind seyes(int thickness, double marginCm = 0)
+{
+    // Squares of 8 mm, each ruled in four, from half the wide pen in, as
+    // many whole squares as fit; the squares' lines and the margin line
+    // (four squares in, or as given from the area's left) wide. Probed
+    // down the first square's middle and across the first line space.
+    const int thin = thickness, wide = wider(thin);
+    QStringList args{"--pattern", "seyes", "--thickness", QString::number(thickness)};
+    if (marginCm > 0)
+        args << "--margin-line" << QString::number(marginCm);
+    return {
+        QStringLiteral("seyes, thickness %1%2")
+            .arg(thickness)
+            .arg(marginCm > 0 ? QStringLiteral(", margin line %1 cm").arg(marginCm) : QString()),
+        args, [=](const Area& a) {
+            const double in = wide / 2.0, square = 0.8 * a.cm(), fine = square / 4;
+            const int across = int((a.w - wide) / square + 1e-9);
+            const int down = int((a.h - wide) / square + 1e-9);
+            QList<Crossing> rows, columns;
+            for (int i = 0; i <= 4 * down; ++i)
+                rows.append({a.y + in + i * fine, double(i % 4 ? thin : wide), true});
+            const double margin = a.x + (marginCm > 0 ? marginCm * a.cm() : in + 4 * square);
+            for (int j = 0; j <= across; ++j)
+                if (std::abs(a.x + in + j * square - margin) > 1e-6)
+                    columns.append({a.x + in + j * square, double(wide), true});
+            columns.append({margin, double(wide), true});
+            sortByCentre(columns);
+            return Expected{
+                {{false, a.x + in + square / 2, rows}, {true, a.y + in + fine / 2, columns}},
+                QRectF(QPointF(a.x, a.y), QPointF(a.x + in + across * square + wide / 2.0,
+                                                  a.y + in + down * square + wide / 2.0)),
+                fine};
+        }};
+}
+
+Kind handwriting(int thickness)
+{
+    // Rows of a thin head line, a dashed middle line 6 mm below it and a
+    // wide base line 6 mm further, 6 mm (one x-height) between rows, from
+    // half the wide pen in. Dashes of 3 mm every 6 mm from the area's left:
+    // a column through the first dash meets three lines a row, one through
+    // the first gap two.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("handwriting, thickness %1").arg(thickness),
+            QStringList{"--pattern", "handwriting"} +
+                numbers({{"--x-height", 0.6}, {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double in = wide / 2.0, h = 0.6 * a.cm();
+                QList<Crossing> dash, gap;
+                double base = 0;
+                for (double top = a.y + in; top + 2 * h + in <= a.bottom() + 1e-6; top += 3 * h) {
+                    base = top + 2 * h;
+                    dash << Crossing{top, double(thin), true}
+                         << Crossing{top + h, double(thin), true}
+                         << Crossing{base, double(wide), true};
+                    gap << Crossing{top, double(thin), true} << Crossing{base, double(wide), true};
+                }
+                // The first line is a thin one, half the wide pen in.
+                return Expected{{{false, a.x + h / 4, dash}, {false, a.x + 3 * h / 4, gap}},
+                                QRectF(QPointF(a.x, a.y + in - thin / 2.0),
+                                       QPointF(a.right(), base + wide / 2.0))};
+            }};
+}
+
+Kind doubleruled(int thickness, int slant)
+{
+    // Pairs of a thin waist line over a wide base line 5 mm apart, 1 cm
+    // (two x-heights) between pairs, from half the wide pen in; thin guide
+    // lines at `slant` degrees, 1 cm apart along the last base line, from
+    // the first waist line down to it. A row through the first pair's
+    // middle meets the guide lines; upright ones are probed down too.
+    const int thin = thickness, wide = wider(thin);
+    return {
+        QStringLiteral("doubleruled, thickness %1, slant %2").arg(thickness).arg(slant),
+        QStringList{"--pattern", "doubleruled"} +
+            numbers({{"--x-height", 0.5}, {"--slant", slant}, {"--thickness", thickness}}),
+        [=](const Area& a) {
+            const double in = wide / 2.0, h = 0.5 * a.cm(), step = 2 * h;
+            const double y0 = a.y + in;
+            QList<Crossing> lines;
+            double last = y0;
+            for (double top = y0; top + h + in <= a.bottom() + 1e-6; top += 3 * h) {
+                lines << Crossing{top, double(thin), true} << Crossing{top + h, double(wide), true};
+                last = top + h;
+            }
+            const double probe = y0 + h / 2;
+            QList<Crossing> guides;
+            if (slant == 90) {
+                for (double x = a.x + thin / 2.0; x + thin / 2.0 <= a.right() + 1e-6; x += step)
+                    guides.append({x, double(thin), true});
+                return Expected{
+                    {{true, probe, guides}, {false, a.x + thin / 2.0 + h, lines}},
+                    QRectF(QPointF(a.x, y0 - thin / 2.0), QPointF(a.right(), last + wide / 2.0))};
+            }
+            const double angle = slant * M_PI / 180, stretch = 1 / std::sin(angle);
+            // Measured from a space past the left side to one short of the
+            // right: there the lines are whole.
+            for (int j = -100; j <= 200; ++j) {
+                const double x = a.x + j * step + (last - probe) / std::tan(angle);
+                if (x > a.x + step && x < a.right() - step)
+                    guides.append({x, thin * stretch, false, stretch});
+            }
+            return Expected{{{true, probe, guides, guides.first().centre - step / 2,
+                              guides.last().centre + step / 2}}};
+        }};
+}
+
+Kind hexup(int thickness)
+{
+    // Hexagons with a flat side up, 1 cm between the flats, from half the
+    // pen in: down the first column's middle the flats lie 1 cm apart, as
+    // many as whole hexagons fit.
+    return {QStringLiteral("hexup, thickness %1").arg(thickness),
+            QStringList{"--pattern", "hexup"} +
+                numbers({{"--hex-size", 1}, {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double f = a.cm(), side = f / sqrt3, in = thickness / 2.0;
+                const int cells = int((a.h - 2 * in) / f + 1e-9);
+                QList<Crossing> flats;
+                for (int k = 0; k <= cells; ++k)
+                    flats.append({a.y + in + k * f, double(thickness), true});
+                return Expected{{{false, a.x + in + side, flats}}, QRectF(), f};
+            }};
+}
+
+Kind cornell(int thickness)
+{
+    // A wide line across 4 cm above the area's foot, a wide cue line 5 cm
+    // from the left down to it, thin ruled lines a centimetre apart from
+    // half the wide pen in, each at least half a centimetre above it.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("cornell, thickness %1").arg(thickness),
+            QStringList{"--pattern", "cornell"} + numbers({{"--lines-down", 1},
+                                                           {"--cue-width", 5},
+                                                           {"--summary-height", 4},
+                                                           {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double in = wide / 2.0, summary = a.bottom() - 4 * a.cm();
+                QList<Crossing> down;
+                for (double y = a.y + in; y <= summary - a.cm() / 2 + 1e-6; y += a.cm())
+                    down.append({y, double(thin), true});
+                down.append({summary, double(wide), true});
+                return Expected{
+                    {{false, a.x + 6 * a.cm(), down},
+                     {true, a.y + in + a.cm() / 2, {{a.x + 5 * a.cm(), double(wide), true}}}},
+                    QRectF(QPointF(a.x, a.y), QPointF(a.right(), summary + wide / 2.0))};
+            }};
+}
+
+// A kind with --centre: what it draws moved by as much as leaves the same
+// room on both sides of its ink, as a ruler measures the room.
+Kind centred(const Kind& k)
+{
+    return {k.name + ", centred", k.args + QStringList{"--centre"}, [e = k.expect](const Area& a) {
+                Expected out = e(a);
+                const QRectF& ink = out.ink;
+                const QPointF by((a.right() - ink.right() - (ink.left() - a.x)) / 2,
+                                 (a.bottom() - ink.bottom() - (ink.top() - a.y)) / 2);
+                for (Probe& p : out.probes) {
+                    p.at += p.row ? by.y() : by.x();
+                    for (Crossing& c : p.crossings)
+                        c.centre += p.row ? by.x() : by.y();
+                }
+                out.ink.translate(by);
+                return out;
+            }};
+}
+
+// A kind on the page turned.
+Kind turned(const Kind& k)
+{
+    return {k.name + ", landscape", k.args + QStringList{"--orientation", "landscape"}, k.expect,
+            true};
+}
+
 // Every kind with an odd and an even widest pen or dot.
 const QList<Kind>& kinds()
 {
@@ -482,6 +661,21 @@ const QList<Kind>& kinds()
         staff(2),
         checklist(1),
         checklist(2),
+        seyes(1),
+        seyes(2, 3),
+        handwriting(1),
+        handwriting(2),
+        doubleruled(1, 55),
+        doubleruled(2, 90),
+        hexup(1),
+        hexup(2),
+        cornell(1),
+        cornell(2),
+        centred(exactGrid(1, 2, false)),
+        centred(seyes(2)),
+        turned(exactGrid(2, 4, false)),
+        turned(hexup(1)),
+        turned(centred(cornell(1))),
     };
     return list;
 }
@@ -522,9 +716,13 @@ void measureProbes(const Strip& strip, const QList<Probe>& probes)
         const int at = int(std::floor(p.at));
         const QImage image = strip(p.row, at);
         QVERIFY2(!image.isNull(), "nothing rendered");
-        const Runs runs =
-            p.row ? runsWhere(image.width(), [&](int x) { return dark(image.pixel(x, 0)); })
-                  : runsWhere(image.height(), [&](int y) { return dark(image.pixel(0, y)); });
+        Runs runs = p.row
+                        ? runsWhere(image.width(), [&](int x) { return dark(image.pixel(x, 0)); })
+                        : runsWhere(image.height(), [&](int y) { return dark(image.pixel(0, y)); });
+        runs.removeIf([&](const auto& r) {
+            const double centre = (r.first + r.second + 1) / 2.0;
+            return centre < p.from || centre > p.to;
+        });
         const QString where = QStringLiteral("%1 %2").arg(p.row ? "row" : "column").arg(at);
         QVERIFY2(runs.size() == p.crossings.size(),
                  qPrintable(QStringLiteral("%1: %2 marks, %3 expected")
@@ -741,9 +939,11 @@ private slots:
                                      "--resolution", QString::number(dpi)} +
                          withUnit(k->args));
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        const QSizeF points = paper == "A4"       ? QSizeF(210 / 25.4 * 72, 297 / 25.4 * 72)
-                              : paper == "Letter" ? QSizeF(612, 792)
-                                                  : QSizeF(396, 612);
+        QSizeF points = paper == "A4"       ? QSizeF(210 / 25.4 * 72, 297 / 25.4 * 72)
+                        : paper == "Letter" ? QSizeF(612, 792)
+                                            : QSizeF(396, 612);
+        if (k->landscape)
+            points.transpose();
         const double dot = dpi / 72.0;
         const Area area{double(dpi), 18 * dot, 18 * dot, (points.width() - 36) * dot,
                         (points.height() - 36) * dot};
@@ -827,7 +1027,8 @@ private slots:
         };
         row("an unknown kind", {"--pattern", "waves"},
             "--pattern waves: no such pattern; the patterns: grid, dots, lined, isometric, "
-            "isodots, hex, semilog, loglog, polar, staff, checklist");
+            "isodots, hex, semilog, loglog, polar, staff, checklist, seyes, handwriting, "
+            "doubleruled, hexup, cornell");
         row("a box as big as its line space",
             {"--pattern", "checklist", "--lines-down", "1", "--box-size", "1"},
             "--box-size 1: a box must lie between its lines, which are 1 apart");
@@ -899,6 +1100,39 @@ private slots:
             "--lines-across 0.05: not one whole column fits");
         row("no ring", {"--pattern", "polar", "--ring-spacing", "8"},
             "--ring-spacing 8: not one ring fits on the sheet");
+        row("a slant that lies down", {"--pattern", "doubleruled", "--slant", "10"},
+            "--slant 10: give an angle from 20 to 90 degrees from the lines");
+        row("a slant past upright", {"--pattern", "doubleruled", "--slant", "95"},
+            "--slant 95: give an angle from 20 to 90 degrees");
+        row("a slant elsewhere", {"--pattern", "handwriting", "--slant", "55"},
+            "--slant has no place in the pattern handwriting");
+        row("a sideways page", {"--orientation", "sideways"},
+            "--orientation sideways: give portrait or landscape");
+        row("one page printed on both sides", {"--double-sided"},
+            "--double-sided: one page has no back; give --pages 2 or more");
+        row("a page centred on the calibration sheet", {"--calibration-sheet", "--centre"},
+            "--centre has no place on the calibration sheet");
+        row("seyes squares too small for their lines",
+            {"--pattern", "seyes", "--square", "0.02", "--thickness", "3"},
+            "--square 0.02: its ruled lines, 0.5906 dots apart, are too close for their pens");
+        row("a seyes margin off the squares", {"--pattern", "seyes", "--margin-line", "20"},
+            "--margin-line 20: the margin line must lie inside the squares");
+        row("a square larger than the sheet", {"--pattern", "seyes", "--square", "15"},
+            "--square 15: not one whole square fits");
+        row("writing lines too close", {"--pattern", "handwriting", "--x-height", "0.01"},
+            "--x-height 0.01: lines 1.181 dots apart are too close for their pens");
+        row("a row taller than the sheet", {"--pattern", "handwriting", "--x-height", "11"},
+            "--x-height 11: not one whole row fits");
+        row("no x-height", {"--pattern", "doubleruled", "--x-height", "0"},
+            "--x-height 0: give a length more than 0");
+        row("a hexagon with a flat up taller than the sheet",
+            {"--pattern", "hexup", "--hex-size", "25"},
+            "--hex-size 25: not one whole hexagon fits");
+        row("a cue column wider than the sheet", {"--pattern", "cornell", "--cue-width", "14"},
+            "--cue-width 14: the cue column must lie inside the sheet (13.95 x 20.15 cm)");
+        row("a summary band over the whole sheet",
+            {"--pattern", "cornell", "--summary-height", "20.1"},
+            "--summary-height 20.1: the summary band leaves no line for notes");
     }
     void refusals()
     {
@@ -1083,6 +1317,47 @@ private slots:
         QCOMPARE(rows[1], rows[0]);
     }
 
+    // A double-sided notebook's even pages are its odd pages in a mirror:
+    // lined paper's margin line on the outer side, each line where the
+    // mirror puts it (about the middle of the page, whose margins are
+    // equal), as poppler renders them.
+    void doubleSidedNotebooks()
+    {
+        const Kind& k = lined(2);
+        QTemporaryDir home;
+        const QString pdf = home.filePath("notebook.pdf");
+        const ProgramRun run =
+            runInProcess(QStringList{"--export", pdf, "--page-size", "A5", "--margins", "18",
+                                     "--resolution", "300", "--pages", "3", "--double-sided"} +
+                         withUnit(k.args));
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        const double dot = 300 / 72.0;
+        const Area a{300, 18 * dot, 18 * dot, (148 / 25.4 * 72 - 36) * dot,
+                     (210 / 25.4 * 72 - 36) * dot};
+        for (const int page : {1, 2, 3}) {
+            QProcess raster;
+            raster.start("pdftoppm",
+                         {"-r", "300", "-gray", "-singlefile", "-png", "-f", QString::number(page),
+                          "-l", QString::number(page), pdf, pdf + ".page"});
+            QVERIFY(raster.waitForFinished(60000) && raster.exitCode() == 0);
+            Expected e = k.expect(a);
+            if (page % 2 == 0) {
+                const auto mirror = [&](double x) { return 2 * a.x + a.w - x; };
+                for (Probe& p : e.probes) {
+                    if (!p.row)
+                        p.at = mirror(p.at);
+                    else
+                        for (Crossing& c : p.crossings)
+                            c.centre = mirror(c.centre);
+                    sortByCentre(p.crossings);
+                }
+            }
+            measure(wholePage(QImage(pdf + ".page.png")), a, e);
+            if (QTest::currentTestFailed())
+                qWarning("page %d", page);
+        }
+    }
+
 #else
     // The raster a driverless printer received for each kind, on the
     // printer's paper at 600 dpi: tests/cups/driverless-check prints the
@@ -1101,7 +1376,18 @@ private slots:
         QVERIFY2(!file.isEmpty() && a.size() == 4, "no raster, or no area, to measure");
         QImageReader::setAllocationLimit(512);
         const Area area{600, a[0].toDouble(), a[1].toDouble(), a[2].toDouble(), a[3].toDouble()};
-        measure(wholePage(QImage(file)), area, kindNamed(kind)->expect(area));
+        const Kind* k = kindNamed(kind);
+        if (!k->landscape) {
+            measure(wholePage(QImage(file)), area, k->expect(area));
+            return;
+        }
+        // A landscape sheet is read with the page turned a quarter to the
+        // right: its top lies along the paper's left edge, and the
+        // printable area's foot margin is then its left one.
+        const QImage page(file);
+        const Area turnedArea{600, page.height() - area.bottom(), area.x, area.h, area.w};
+        measure(wholePage(page.transformed(QTransform().rotate(90))), turnedArea,
+                k->expect(turnedArea));
     }
 
     // The arguments that print each kind, one a line, into the file

@@ -903,6 +903,46 @@ private slots:
         QCOMPARE(CupsQueues::jobsAfter(before).size(), jobs);
     }
 
+    // A notebook prints as one job a copy of all its pages; a double-sided
+    // one asks the queue (which can) for both sides, bound at the long
+    // edge, and a landscape sheet goes on the queue's own portrait page.
+    void notebooksAndTurnedPages_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<bool>("twoSided");
+        QTest::newRow("double-sided") << QStringList{"--pages", "4", "--double-sided"} << 4 << true;
+        QTest::newRow("one-sided")
+            << QStringList{"--pages", "3", "--pattern", "lined"} << 3 << false;
+        QTest::newRow("landscape")
+            << QStringList{"--pattern", "dots", "--orientation", "landscape"} << 1 << false;
+    }
+    void notebooksAndTurnedPages()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, pages);
+        QFETCH(bool, twoSided);
+        const int before = CupsQueues::lastJob();
+        const ProgramRun run =
+            runProgram(QStringList{"--print", "--copies", "2", "--printer", "US_Letter"} + args,
+                       withoutDisplay(QProcessEnvironment::systemEnvironment()));
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(CupsQueues::waitUntilIdle());
+        const auto jobs = CupsQueues::jobsAfter(before);
+        QCOMPARE(jobs.size(), 2);
+        for (const auto& [id, queue] : jobs) {
+            QCOMPARE(CupsQueues::controlOf(id).contains("two-sided-long-edge"), twoSided);
+            QProcess info;
+            info.start("pdfinfo", {CupsQueues::documentOf(id)});
+            QVERIFY(info.waitForFinished());
+            const QString said = QString::fromUtf8(info.readAllStandardOutput());
+            QVERIFY2(said.contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(pages))),
+                     qPrintable(said));
+            QVERIFY2(said.contains(QRegularExpression("Page size: +612 x 792 pts")),
+                     qPrintable(said));
+        }
+    }
+
     // The service stops answering after the window started: the job's
     // printer calls are printer errors under their steps, within one wait.
     void aPrintServiceThatStopsAnswering()
