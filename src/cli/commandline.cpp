@@ -144,6 +144,14 @@ QString setColour(const QString& text, SheetRequest& sheet)
     return sheet.colour ? QString() : QStringLiteral("not a colour (give #RRGGBB, e.g. #0000ff)");
 }
 
+// A weight's colour, as --colour takes it.
+template <auto field> QString setWeightColour(const QString& text, SheetRequest& sheet)
+{
+    sheet.pattern.*field = colourFrom(text);
+    return sheet.pattern.*field ? QString()
+                                : QStringLiteral("not a colour (give #RRGGBB, e.g. #0000ff)");
+}
+
 QString setPageSize(const QString& text, SheetRequest& sheet)
 {
     sheet.pageSize = pageSizeNamed(text);
@@ -393,6 +401,14 @@ constexpr SheetOption sheetOptions[] = {
      "grid: the heavy lines' pen in printer dots with --heavy-every (else the wide pen x 1.5 + "
      "2), no narrower than the wide lines, e.g. --heavy-thickness 6.",
      SheetOption::Sheet, setHeavyThickness},
+    {"wide-colour", "value",
+     "Every kind with wide lines or dots: their colour, as --colour takes it (else the line "
+     "colour), e.g. --colour #9ec5e8 --wide-colour #1f4e79.",
+     SheetOption::Sheet, setWeightColour<&PatternParameters::wideColour>},
+    {"heavy-colour", "value",
+     "grid: the heavy lines' colour with --heavy-every (else the line colour), e.g. "
+     "--heavy-colour #000000.",
+     SheetOption::Sheet, setWeightColour<&PatternParameters::heavyColour>},
     {"dot-size", "dots",
      "dots, isodots: a dot's diameter in printer dots (4 by default), e.g. --dot-size 5.",
      SheetOption::Sheet, setWhole<&PatternParameters::dotSize, 1, 100>},
@@ -707,6 +723,9 @@ QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
     }
     if (const QString why = patternFits(parser, sheet); !why.isEmpty())
         return why;
+    if (sheet.pattern.heavyColour && !sheet.heavyEvery)
+        return QStringLiteral("--heavy-colour goes with --heavy-every, which makes the heavy "
+                              "lines");
     if (sheet.heavyThickness && !sheet.heavyEvery)
         return QStringLiteral("--heavy-thickness goes with --heavy-every, which makes the heavy "
                               "lines");

@@ -50,7 +50,8 @@ struct SheetRequest {
     bool drawsMarks() const
     {
         return !isGrid() || heavyEvery || exactLengths.value_or(false) || pages > 1 ||
-               pattern.wideThickness || heavyThickness || pattern.centre || pattern.landscape;
+               pattern.wideThickness || heavyThickness || pattern.centre || pattern.landscape ||
+               pattern.wideColour || pattern.heavyColour;
     }
 };
 

@@ -160,6 +160,7 @@ struct ExportPage {
     // Ends the page and puts the rest of the file into the document.
     void finish(QRgb ink)
     {
+        const QList<quint32> inks = canvas->layerInks();
         canvas.reset();
         if (svg) {
             svg.reset();
@@ -171,7 +172,7 @@ struct ExportPage {
         if (paths)
             document.write(paths->svg(title + QStringLiteral(": graph paper")));
         else if (bits)
-            document.write(bits->png(ink, page.dpi));
+            document.write(inks.isEmpty() ? bits->png(ink, page.dpi) : bits->png(inks, page.dpi));
         else if (!image.isNull())
             writePng(image, page.dpi, ink, document);
     }

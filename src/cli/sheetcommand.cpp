@@ -239,6 +239,13 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
         marksOn(request, window, canvas, turn ? page.transposed() : page, dpi, report);
     if (request.pattern.centre)
         markmoves::centre(sheet.marks, turn ? page.transposed() : page, dpi);
+    // The thin, wide and heavy pens' colours, where a weight has its own.
+    if (request.pattern.wideColour || request.pattern.heavyColour) {
+        const quint32 line = window.lineColour();
+        sheet.marks.inks = QList<quint32>{line, request.pattern.wideColour.value_or(line),
+                                          request.pattern.heavyColour.value_or(line)}
+                               .first(std::min<qsizetype>(3, sheet.marks.pens.size()));
+    }
     if (turn)
         sheet.marks = markmoves::turned(sheet.marks, page);
     return sheet;
@@ -253,7 +260,8 @@ SheetMarks marksOn(const SheetRequest& request, const GridWindow& window,
         readPrintedGrid(run, window, canvas, g);
         const bool exact = request.exactLengths.value_or(false);
         if (!request.heavyEvery && !exact && !request.pattern.wideThickness &&
-            !request.pattern.centre && !request.pattern.landscape)
+            !request.pattern.centre && !request.pattern.landscape && !request.pattern.wideColour &&
+            !request.pattern.heavyColour)
             return {gridMarks(run, g, printedGridLabels), {}};
         // The window's pens and wide-line periods, its whole-twip spacing
         // or the exact one, laid out as every kind is.

@@ -23,6 +23,28 @@ struct Mark {
 struct Marks {
     QList<int> pens; // widths in device dots (a dot's diameter)
     QList<Mark> marks;
+    // Each pen's colour (as the window keeps its line colour), where the
+    // weights have colours of their own; empty: every pen the line colour.
+    QList<quint32> inks;
+
+    // The marks of each colour in turn, the thin pen's first (so that the
+    // wider weights lie over it): the marks of one ink, with every pen.
+    QList<QPair<quint32, Marks>> byInk() const
+    {
+        QList<QPair<quint32, Marks>> out;
+        for (qsizetype pen = 0; pen < pens.size(); ++pen) {
+            const quint32 ink = inks.value(pen, inks.value(0));
+            qsizetype at = 0;
+            while (at < out.size() && out[at].first != ink)
+                ++at;
+            if (at == out.size())
+                out.append({ink, Marks{pens, {}, {}}});
+            for (const Mark& m : marks)
+                if (m.pen == pen)
+                    out[at].second.marks.append(m);
+        }
+        return out;
+    }
 
     void segment(int pen, double x1, double y1, double x2, double y2)
     {

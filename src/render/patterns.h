@@ -41,6 +41,9 @@ struct PatternParameters {
     std::optional<double> slant;         // doubleruled: the guide lines' angle, degrees
     std::optional<double> cueWidth;      // cornell: the cue column's width
     std::optional<double> summaryHeight; // cornell: the summary band's height
+    // The wide (and the grid's heavy) lines' colour, as the window keeps
+    // its line colour, where not the line colour.
+    std::optional<quint32> wideColour, heavyColour;
     // Every kind: whole cells fitted and centred between the margins; the
     // sheet laid across the page's long side.
     bool centre = false;

@@ -70,6 +70,13 @@ struct Expected {
     // The lines' step along the first probe, fitted over all of them
     // (within 0.01 %), where they are evenly spaced.
     double pitch;
+    // Places in the middle of a mark and the colour found there (each
+    // channel within 12), where the weights have colours of their own.
+    struct Ink {
+        double x, y;
+        QRgb rgb;
+    };
+    QList<Ink> inks;
 };
 
 void sortByCentre(QList<Crossing>& list)
@@ -620,6 +627,23 @@ Kind centred(const Kind& k)
             }};
 }
 
+// A kind with its weights in colours of their own (`colours`: the
+// options), each mark the probes cross exactly in the colour of its width.
+Kind coloured(const Kind& k, const QStringList& colours, const QMap<int, QRgb>& byWidth)
+{
+    return {k.name + ", in colours", k.args + colours,
+            [=, e = k.expect](const Area& a) {
+                Expected out = e(a);
+                for (const Probe& p : out.probes)
+                    for (const Crossing& c : p.crossings)
+                        if (c.exact && byWidth.contains(int(c.width)) && out.inks.size() < 8)
+                            out.inks.append({p.row ? c.centre : p.at, p.row ? p.at : c.centre,
+                                             byWidth.value(int(c.width))});
+                return out;
+            },
+            k.landscape};
+}
+
 // A kind on the page turned.
 Kind turned(const Kind& k)
 {
@@ -671,6 +695,13 @@ const QList<Kind>& kinds()
         hexup(2),
         cornell(1),
         cornell(2),
+        coloured(heavyGrid(2),
+                 {"--colour", "#2040c0", "--wide-colour", "#c02020", "--heavy-colour", "#000000"},
+                 {{2, qRgb(0x20, 0x40, 0xc0)}, {5, qRgb(0xc0, 0x20, 0x20)}, {10, qRgb(0, 0, 0)}}),
+        coloured(lined(1), {"--colour", "#2040c0", "--wide-colour", "#c02020"},
+                 {{1, qRgb(0x20, 0x40, 0xc0)}, {4, qRgb(0xc0, 0x20, 0x20)}}),
+        coloured(dots(4, 8), {"--colour", "#2040c0", "--wide-colour", "#c02020"},
+                 {{4, qRgb(0x20, 0x40, 0xc0)}, {8, qRgb(0xc0, 0x20, 0x20)}}),
         centred(exactGrid(1, 2, false)),
         centred(seyes(2)),
         turned(exactGrid(2, 4, false)),
@@ -947,7 +978,33 @@ private slots:
         const double dot = dpi / 72.0;
         const Area area{double(dpi), 18 * dot, 18 * dot, (points.width() - 36) * dot,
                         (points.height() - 36) * dot};
-        measure(rendered(file, renderer, dpi, (points * dot).toSize()), area, k->expect(area));
+        const Expected expected = k->expect(area);
+        const Page page = rendered(file, renderer, dpi, (points * dot).toSize());
+        measure(page, area, expected);
+        // The colours, where the renderer gives them (Ghostscript, as the
+        // print filters run it here, draws in grey).
+        for (const Expected::Ink& ink : expected.inks) {
+            if (renderer == "ghostscript" || QTest::currentTestFailed())
+                break;
+            const QPoint at(int(std::floor(ink.x)), int(std::floor(ink.y)));
+            QImage pixel = page.whole.isNull() ? QImage() : page.whole.copy(QRect(at, QSize(1, 1)));
+            if (renderer == "poppler") {
+                QProcess p;
+                p.start("pdftoppm", {"-r", QString::number(dpi), "-singlefile", "-png", "-x",
+                                     QString::number(at.x()), "-y", QString::number(at.y()), "-W",
+                                     "1", "-H", "1", file, file + ".ink"});
+                QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
+                pixel = QImage(file + ".ink.png");
+            }
+            const QRgb got = pixel.pixel(0, 0);
+            QVERIFY2(std::abs(qRed(got) - qRed(ink.rgb)) <= 12 &&
+                         std::abs(qGreen(got) - qGreen(ink.rgb)) <= 12 &&
+                         std::abs(qBlue(got) - qBlue(ink.rgb)) <= 12,
+                     qPrintable(QStringLiteral("at %1, %2: %3, %4 expected")
+                                    .arg(at.x())
+                                    .arg(at.y())
+                                    .arg(QColor(got).name(), QColor(ink.rgb).name())));
+        }
     }
 
     // The window's grid is the same document it was before the other
@@ -1100,6 +1157,13 @@ private slots:
             "--lines-across 0.05: not one whole column fits");
         row("no ring", {"--pattern", "polar", "--ring-spacing", "8"},
             "--ring-spacing 8: not one ring fits on the sheet");
+        row("a heavy colour without heavy lines", {"--heavy-colour", "#000000"},
+            "--heavy-colour goes with --heavy-every");
+        row("a wide colour that is none", {"--wide-colour", "dark"},
+            "--wide-colour dark: not a colour (give #RRGGBB");
+        row("a wide colour where all lines are one",
+            {"--pattern", "hex", "--wide-colour", "#ff0000"},
+            "--wide-colour has no place in the pattern hex");
         row("a slant that lies down", {"--pattern", "doubleruled", "--slant", "10"},
             "--slant 10: give an angle from 20 to 90 degrees from the lines");
         row("a slant past upright", {"--pattern", "doubleruled", "--slant", "95"},
@@ -1363,7 +1427,7 @@ private slots:
     // printer's paper at 600 dpi: tests/cups/driverless-check prints the
     // kind and runs this for its row, with the raster in GRIDORRA_RASTER
     // and the printable area it read from the queue's PPD in
-    // GRIDORRA_RASTER_AREA (x,y,w,h in dots).
+    // GRIDORRA_RASTER_AREA (x,y,w,h and the paper's height, in dots).
     void printedRaster_data()
     {
         kindRows();
@@ -1373,7 +1437,7 @@ private slots:
         QFETCH(QString, kind);
         const QString file = qEnvironmentVariable("GRIDORRA_RASTER");
         const QStringList a = qEnvironmentVariable("GRIDORRA_RASTER_AREA").split(',');
-        QVERIFY2(!file.isEmpty() && a.size() == 4, "no raster, or no area, to measure");
+        QVERIFY2(!file.isEmpty() && a.size() == 5, "no raster, or no area, to measure");
         QImageReader::setAllocationLimit(512);
         const Area area{600, a[0].toDouble(), a[1].toDouble(), a[2].toDouble(), a[3].toDouble()};
         const Kind* k = kindNamed(kind);
@@ -1383,9 +1447,13 @@ private slots:
         }
         // A landscape sheet is read with the page turned a quarter to the
         // right: its top lies along the paper's left edge, and the
-        // printable area's foot margin is then its left one.
+        // printable area's foot margin is then its left one. The raster's
+        // rows are whole, the paper's height not: the paper lies on its
+        // foot (Ghostscript counts from there), the part of a row left
+        // over is above it.
         const QImage page(file);
-        const Area turnedArea{600, page.height() - area.bottom(), area.x, area.h, area.w};
+        const double paper = a[4].toDouble();
+        const Area turnedArea{600, paper - area.bottom(), area.x, area.h, area.w};
         measure(wholePage(page.transformed(QTransform().rotate(90))), turnedArea,
                 k->expect(turnedArea));
     }

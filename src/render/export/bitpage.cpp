@@ -154,15 +154,79 @@ QByteArray BitPage::png(quint32 ink, int dpi) const
     raw.reserve(qsizetype(m_stride + 1) * m_height);
     for (int y = 0; y < m_height; ++y)
         raw.append('\0').append(m_bits.constData() + qsizetype(y) * m_stride, m_stride);
+    const char palette[6] = {char(0xFF),      char(0xFF),     char(0xFF),
+                             char(ink >> 16), char(ink >> 8), char(ink)};
+    return pngOf(m_width, m_height, 1, raw, QByteArray(palette, 6), dpi);
+}
+
+BitPage& BitPage::layer(int index)
+{
+    if (index <= 0)
+        return *this;
+    while (int(m_layers.size()) < std::min(index, 2))
+        m_layers.push_back(std::make_unique<BitPage>(m_width, m_height));
+    return *m_layers[std::min(index, 2) - 1];
+}
+
+QByteArray BitPage::png(const QList<quint32>& inks, int dpi) const
+{
+    if (m_layers.empty())
+        return png(inks.value(0), dpi);
+    QList<const BitPage*> layers{this};
+    for (const auto& layer : m_layers)
+        layers.append(layer.get());
+    // Each bit of a layer becomes two, its ink's index (1 to 3) where set.
+    quint16 spread[256];
+    for (int b = 0; b < 256; ++b) {
+        spread[b] = 0;
+        for (int i = 0; i < 8; ++i)
+            if (b & (0x80 >> i))
+                spread[b] |= quint16(0xC000 >> (2 * i));
+    }
+    const BitPage& first = *layers.first();
+    const int stride = (first.m_width * 2 + 7) / 8;
+    QByteArray raw(qsizetype(stride + 1) * first.m_height, '\0');
+    for (const BitPage* layer : layers)
+        layer->lay();
+    for (int y = 0; y < first.m_height; ++y) {
+        uchar* row = reinterpret_cast<uchar*>(raw.data()) + qsizetype(y) * (stride + 1) + 1;
+        for (qsizetype l = 0; l < layers.size() && l < 3; ++l) {
+            const quint16 value = quint16(0x5555 * (l + 1));
+            const uchar* bits = reinterpret_cast<const uchar*>(layers[l]->m_bits.constData()) +
+                                qsizetype(y) * first.m_stride;
+            for (int i = 0; i < first.m_stride; ++i) {
+                if (!bits[i])
+                    continue;
+                const quint16 mask = spread[bits[i]];
+                const quint16 was =
+                    quint16(row[2 * i] << 8 | (2 * i + 1 < stride ? row[2 * i + 1] : 0));
+                const quint16 now = quint16((was & ~mask) | (value & mask));
+                row[2 * i] = uchar(now >> 8);
+                if (2 * i + 1 < stride)
+                    row[2 * i + 1] = uchar(now);
+            }
+        }
+    }
+    QByteArray palette("\xFF\xFF\xFF", 3);
+    for (qsizetype l = 0; l < layers.size() && l < 3; ++l) {
+        const quint32 ink = inks.value(l);
+        palette += char(ink >> 16);
+        palette += char(ink >> 8);
+        palette += char(ink);
+    }
+    return pngOf(first.m_width, first.m_height, 2, raw, palette, dpi);
+}
+
+QByteArray BitPage::pngOf(int width, int height, int bits, const QByteArray& raw,
+                          const QByteArray& palette, int dpi)
+{
     // qCompress gives a zlib stream behind four bytes of length.
     const QByteArray compressed = qCompress(raw, 1).mid(4);
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    QByteArray header = bigEndian({quint32(m_width), quint32(m_height)});
-    header.append("\x01\x03\x00\x00\x00", 5); // 1 bit, a palette
+    QByteArray header = bigEndian({quint32(width), quint32(height)});
+    header.append(char(bits)).append("\x03\x00\x00\x00", 4); // a palette
     appendChunk(png, "IHDR", header);
-    const char palette[6] = {char(0xFF),      char(0xFF),     char(0xFF),
-                             char(ink >> 16), char(ink >> 8), char(ink)};
-    appendChunk(png, "PLTE", QByteArray(palette, 6));
+    appendChunk(png, "PLTE", palette);
     const quint32 perMetre = quint32(std::lround(dpi / 0.0254));
     appendChunk(png, "pHYs", bigEndian({perMetre, perMetre}) + QByteArray("\x01", 1));
     appendChunk(png, "IDAT", compressed);

@@ -8,6 +8,9 @@
 #include <QRectF>
 #include <QtGlobal>
 
+#include <memory>
+#include <vector>
+
 namespace gridorra {
 
 // A page of two colours, one bit a pixel, rows top down, most significant
@@ -35,12 +38,20 @@ public:
     void fillRing(const QPointF& centre, double rx, double ry, double width);
 
     // The page as a PNG: 1 bit a pixel, a palette of white and `ink`
-    // (0xRRGGBB), and
-    // `dpi` in its pHYs chunk.
+    // (0xRRGGBB), and `dpi` in its pHYs chunk.
     QByteArray png(quint32 ink, int dpi) const;
+    // The page for the `index`-th ink (0: this one; up to 2 more, made on
+    // first use, of the same size).
+    BitPage& layer(int index);
+    // The page and its layers as one PNG of their inks (0xRRGGBB, one a
+    // layer) on white, 2 bits a pixel where there are layers: where they
+    // overlap, the later layer's ink.
+    QByteArray png(const QList<quint32>& inks, int dpi) const;
 
 private:
     void lay() const;
+    static QByteArray pngOf(int width, int height, int bits, const QByteArray& raw,
+                            const QByteArray& palette, int dpi);
 
     int m_width;
     int m_height;
@@ -48,7 +59,8 @@ private:
     mutable QByteArray m_bits;
     mutable QHash<QPair<int, int>, QByteArray> m_spans; // rows y0..y1: bits to lay
     mutable QPair<int, int> m_lastSpan;
-    mutable QByteArray* m_lastRow = nullptr; // m_spans[m_lastSpan]
+    mutable QByteArray* m_lastRow = nullptr;        // m_spans[m_lastSpan]
+    std::vector<std::unique_ptr<BitPage>> m_layers; // the further inks
 };
 
 } // namespace gridorra

@@ -101,6 +101,16 @@ QLineF withinItsDots(const QLineF& l)
     return {l.p1() + in, l.p2() - in};
 }
 
+// Fill and stroke in `rgb` (0xRRGGBB).
+void colour(QByteArray& out, quint32 rgb)
+{
+    for (const char* op : {"rg\n", "RG\n"}) {
+        for (const int shift : {16, 8, 0})
+            put(out, ((rgb >> shift) & 0xFF) / 255.0);
+        out += op;
+    }
+}
+
 QByteArray utf16Hex(const QString& text)
 {
     QByteArray out = "<FEFF";
@@ -111,9 +121,12 @@ QByteArray utf16Hex(const QString& text)
 
 } // namespace
 
-void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift, bool back)
+void PdfSheet::draw(const PlacedMarks& marks, const QPointF& shift, bool back,
+                    std::optional<quint32> rgb)
 {
     QByteArray& out = back ? m_back : m_content;
+    if (rgb)
+        colour(out, *rgb);
     for (auto it = marks.lines.cbegin(); it != marks.lines.cend(); ++it) {
         const int w = it.key();
         QByteArray strokes;
@@ -265,11 +278,7 @@ QByteArray PdfSheet::pdf(const QString& title, int pages) const
     content += "0 ";
     put(content, m_points.height());
     content += "cm\n";
-    for (const char* op : {"rg\n", "RG\n"}) {
-        for (const int shift : {16, 8, 0})
-            put(content, ((m_rgb >> shift) & 0xFF) / 255.0);
-        content += op;
-    }
+    colour(content, m_rgb);
     add("<< /Type /Catalog /Pages 2 0 R >>");
     add({}); // the pages, once their numbers are known
     const int contents = add(stream({}, content + m_content));

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
+
 namespace gridorra {
 
 // A sheet of marks as a PDF, written directly: one content stream that
@@ -22,8 +24,10 @@ public:
     {}
 
     // The marks, moved by `shift` (the printable corner on the page); with
-    // `back`, those of the even pages.
-    void draw(const PlacedMarks& marks, const QPointF& shift, bool back = false);
+    // `back`, those of the even pages; in `rgb` where given, else in the
+    // colour before.
+    void draw(const PlacedMarks& marks, const QPointF& shift, bool back = false,
+              std::optional<quint32> rgb = std::nullopt);
 
     QByteArray pdf(const QString& title, int pages = 1) const;
 

@@ -188,20 +188,19 @@ void PrinterCanvas::placeOnPage(bool qtOrigin)
     }
 }
 
-void PrinterCanvas::drawOnBits(const PlacedMarks& placed)
+void PrinterCanvas::drawOnBits(const PlacedMarks& placed, BitPage& bits)
 {
     for (auto it = placed.lines.cbegin(); it != placed.lines.cend(); ++it) {
         const double w = it.key();
         for (const QLineF& placedLine : it.value()) {
             const QLineF l = placedLine.translated(m_shift);
             if (isAxisAligned(l)) {
-                m_bits->fill(coveredBy(l, w));
+                bits.fill(coveredBy(l, w));
                 continue;
             }
             const QPointF across =
                 QLineF(QPointF(), QPointF(-l.dy(), l.dx())).unitVector().p2() * (w / 2);
-            m_bits->fillConvex(
-                {l.p1() + across, l.p2() + across, l.p2() - across, l.p1() - across});
+            bits.fillConvex({l.p1() + across, l.p2() + across, l.p2() - across, l.p1() - across});
         }
     }
     // A row of dots a slab of the dots' rows at a time: one height of
@@ -215,13 +214,13 @@ void PrinterCanvas::drawOnBits(const PlacedMarks& placed)
                 ++to;
             for (const QRectF& r : disc)
                 for (qsizetype i = from; i < to; ++i)
-                    m_bits->fill(r.translated(centres[i] + m_shift));
+                    bits.fill(r.translated(centres[i] + m_shift));
             from = to;
         }
     }
     for (auto it = placed.rings.cbegin(); it != placed.rings.cend(); ++it)
         for (const PlacedRing& r : it.value())
-            m_bits->fillRing(r.centre + m_shift, r.rx, r.ry, it.key());
+            bits.fillRing(r.centre + m_shift, r.rx, r.ry, it.key());
 }
 
 void PrinterCanvas::drawInSvg(const PlacedMarks& placed, const QString& name)
@@ -260,22 +259,40 @@ QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int page
     const Placement placement{
         m_dotsPerTwip, m_across,     m_down,     m_origin - QPointF(0, m_foot),
         m_onDots,      unitAcross(), unitDown(), QPointF(m_placed)};
-    const PlacedMarks placed = place(marks, placement);
-    const QColor ink = m_ink.isValid() ? m_ink : toQColor(colour, QGuiApplication::palette());
+    const auto rgbOf = [&](quint32 c) {
+        return (m_ink.isValid() ? m_ink : toQColor(c, QGuiApplication::palette())).rgb() & 0xFFFFFF;
+    };
+    // The weights in colours of their own, one ink after another (one
+    // layer of the PNG each); else every mark in the line colour.
+    const auto inks = [&](const Marks& all) {
+        return all.inks.isEmpty() || m_ink.isValid() ? QList<QPair<quint32, Marks>>{{colour, all}}
+                                                     : all.byInk();
+    };
     ++m_documentsEnded;
+    m_layerInks.clear();
     if (m_bits) {
-        drawOnBits(placed);
+        for (const auto& [ink, part] : inks(marks)) {
+            drawOnBits(place(part, placement), m_bits->layer(int(m_layerInks.size())));
+            m_layerInks.append(rgbOf(ink));
+        }
         return {};
     }
     if (m_paths) {
-        drawInSvg(placed, ink.name());
+        for (const auto& [ink, part] : inks(marks))
+            drawInSvg(place(part, placement), QColor::fromRgb(rgbOf(ink)).name());
         return {};
     }
     PdfSheet sheet(layout().fullRectPoints().size(), int(std::lround(m_dotsPerTwip * 1440)),
-                   ink.rgb() & 0xFFFFFF);
-    sheet.draw(placed, m_shift + QPointF(m_placed));
-    if (back && pages > 1)
-        sheet.draw(place(*back, placement), m_shift + QPointF(m_placed), true);
+                   rgbOf(colour));
+    const QPointF shift = m_shift + QPointF(m_placed);
+    for (const bool isBack : {false, true}) {
+        if (isBack && (!back || pages < 2))
+            break;
+        const QList<QPair<quint32, Marks>> parts = inks(isBack ? *back : marks);
+        for (const auto& [ink, part] : parts)
+            sheet.draw(place(part, placement), shift, isBack,
+                       parts.size() > 1 ? std::optional(rgbOf(ink)) : std::nullopt);
+    }
     const QByteArray pdf = sheet.pdf(m_jobTitle, pages);
     if (m_send)
         m_send(pdf);

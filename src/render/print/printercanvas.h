@@ -103,6 +103,13 @@ public:
     // draws in its ink's index and is given the line colour after).
     void setInk(const QColor& ink) { m_ink = ink; }
 
+    // The inks (0xRRGGBB) of the PNG's layers the last sheet of marks
+    // drew, one a weight with a colour of its own; empty for one ink.
+    QList<quint32> layerInks() const
+    {
+        return m_layerInks.size() > 1 ? m_layerInks : QList<quint32>();
+    }
+
     // How many documents EndDoc has sent.
     int documentsEnded() const { return m_documentsEnded; }
 
@@ -123,7 +130,7 @@ private:
     void abandon();
     void flushLines();
     // A sheet's marks straight into the PNG's bits or the SVG's paths.
-    void drawOnBits(const PlacedMarks& placed);
+    void drawOnBits(const PlacedMarks& placed, BitPage& bits);
     void drawInSvg(const PlacedMarks& placed, const QString& colour);
     double dotsPerTwip() const;
 
@@ -174,6 +181,7 @@ private:
     // drawing passes silently until the next EndDoc.
     bool m_documentFailed = false;
     int m_documentsEnded = 0;
+    QList<quint32> m_layerInks;
 };
 
 } // namespace gridorra
