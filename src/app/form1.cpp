@@ -436,10 +436,11 @@ void Form1::previewKind()
     }
     // The sheet's top-left corner: the kind laid out on a whole page (its
     // decades, staves and rings fill the page).
-    const PatternSheet sheet = paper::kindMarks(
+    PatternSheet sheet = paper::kindMarks(
         request.pattern, *this,
         m_paper.previewArea(QSizeF(m_picture2->scaleWidth(), m_picture2->scaleHeight())),
         m_picture2->devicePixelsPerInch());
+    patterns::inked(sheet.marks, request.pattern, lineColour());
     m_picture2->drawMarks(sheet.marks, lineColour());
     const QString size = m_picture2->sizeNote();
     const QString what = sheet.refusal.isEmpty()

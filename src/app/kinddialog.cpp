@@ -1,7 +1,9 @@
 #include "kinddialog.h"
 
 #include "cli/commandline.h"
+#include "core/colour.h"
 #include "core/number.h"
+#include "panel/commondialog.h"
 #include "render/gridwindow.h"
 #include "render/patterns.h"
 #include "render/previewbox.h"
@@ -14,6 +16,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +48,11 @@ constexpr KindWords kindWords[] = {
     {"polar", "Polar", "rings and rays about the middle of the sheet"},
     {"staff", "Music staves", "staves of five lines"},
     {"checklist", "Checklist", "ruled lines with a box at the start of each"},
+    {"seyes", "Seyes", "French ruling: squares ruled in four, a margin line"},
+    {"handwriting", "Handwriting", "head, dashed middle and base lines for learning to write"},
+    {"doubleruled", "Calligraphy", "pairs of lines with slanted guide lines"},
+    {"hexup", "Hexagons, flat up", "hexagons with a flat side up"},
+    {"cornell", "Cornell notes", "ruled lines, a cue column and a summary band"},
 };
 
 // Each option of a kind: its label, unit and range, as the command line
@@ -68,6 +76,13 @@ constexpr OptionWords optionWords[] = {
     {"line-gap", "Line gap", "unit"},
     {"staff-gap", "Staff gap", "unit (8 line gaps if empty)"},
     {"box-size", "Box size", "unit (0.6 of the line space if empty)"},
+    {"wide-colour", "Wide colour", "#RRGGBB (the line colour if empty)"},
+    {"square", "Square", "unit, ruled in four (0.8 cm if empty)"},
+    {"x-height", "x-height", "unit, base to middle line"},
+    {"row-gap", "Row gap", "unit, between rows"},
+    {"slant", "Slant", "degrees from the lines, 20 to 90 (55 if empty)"},
+    {"cue-width", "Cue column", "unit (0.3 of the sheet if empty)"},
+    {"summary-height", "Summary band", "unit (0.2 of the sheet if empty)"},
 };
 
 const OptionWords* wordsOf(const QString& option)
@@ -129,8 +144,9 @@ PatternSheet gridSheet(const GridWindow& window, const QSizeF& area, int dpi)
 } // namespace
 
 KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, const GridWindow& window,
-                       QWidget* parent)
-    : QDialog(parent), m_store(store), m_window(window), m_texts(current.options)
+                       QWidget* parent, CommonDialog* colours)
+    : QDialog(parent), m_store(store), m_window(window), m_colours(colours),
+      m_texts(current.options)
 {
     setWindowTitle(QStringLiteral("Kind of Paper"));
     setAccessibleName(QStringLiteral("Kind of Paper"));
@@ -144,7 +160,7 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, const G
     m_kinds->setMovement(QListView::Static);
     m_kinds->setResizeMode(QListView::Adjust);
     m_kinds->setGridSize(QSize(104, 80));
-    m_kinds->setMinimumSize(5 * 106, 3 * 82 + 6);
+    m_kinds->setMinimumSize(5 * 106, 4 * 82 + 6);
     for (const KindWords& w : kindWords) {
         auto* item =
             new QListWidgetItem(pictureOf(QLatin1String(w.name)), QLatin1String(w.title), m_kinds);
@@ -173,6 +189,29 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, const G
     m_exact->setObjectName(QStringLiteral("exactLengths"));
     m_exact->setChecked(store.read(keys::name(keys::exactLengths),
                                    keys::defaultOf(keys::exactLengths)) == QStringLiteral("1"));
+    m_centre = new QCheckBox(QStringLiteral("Whole cells, &centred between the margins"), this);
+    m_centre->setObjectName(QStringLiteral("centre"));
+    m_centre->setChecked(m_texts.value(QStringLiteral("centre")) == QStringLiteral("1"));
+    m_centre->setAccessibleDescription(QStringLiteral("no cell cut at the right and the foot; "
+                                                      "--centre on the command line"));
+    connect(m_centre, &QCheckBox::toggled, this, [this](bool on) {
+        m_texts.insert(QStringLiteral("centre"), on ? QStringLiteral("1") : QString());
+        check();
+    });
+    m_orientation = new QComboBox(this);
+    m_orientation->setObjectName(QStringLiteral("orientation"));
+    m_orientation->addItem(QStringLiteral("Portrait"), QString());
+    m_orientation->addItem(QStringLiteral("Landscape"), QStringLiteral("landscape"));
+    m_orientation->setCurrentIndex(
+        std::max(0, m_orientation->findData(m_texts.value(QStringLiteral("orientation")))));
+    m_orientation->setAccessibleName(QStringLiteral("Orientation"));
+    m_orientation->setAccessibleDescription(
+        QStringLiteral("landscape: the sheet across the page's long side, printed and saved; "
+                       "--orientation on the command line"));
+    connect(m_orientation, &QComboBox::currentIndexChanged, this, [this] {
+        m_texts.insert(QStringLiteral("orientation"), m_orientation->currentData().toString());
+        check();
+    });
     m_preview = new PreviewBox(this);
     m_preview->setObjectName(QStringLiteral("kindPreview"));
     m_preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -194,8 +233,10 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, const G
     layout->addWidget(m_kinds);
     layout->addLayout(m_form);
     layout->addWidget(m_exact);
+    layout->addWidget(m_centre);
     auto* sizeRow = new QFormLayout;
     sizeRow->addRow(QStringLiteral("&Paper for saving:"), m_paperSize);
+    sizeRow->addRow(QStringLiteral("&Orientation:"), m_orientation);
     layout->addLayout(sizeRow);
     layout->addWidget(m_preview);
     layout->addWidget(m_refusal);
@@ -211,8 +252,13 @@ void KindDialog::showOptions()
     while (m_form->rowCount() > 0)
         m_form->removeRow(0);
     m_fields.clear();
+    m_swatches.clear();
     const QString kind = choice().kind;
-    m_exact->setVisible(kind == QStringLiteral("grid"));
+    const bool grid = kind == QStringLiteral("grid");
+    m_exact->setVisible(grid);
+    // The window's grid is the window's own, its page the queue's.
+    m_centre->setVisible(!grid);
+    m_orientation->setEnabled(!grid);
     for (const QString& option : paper::ownOptionsOf(kind)) {
         const OptionWords* words = wordsOf(option);
         auto* field = new QLineEdit(m_texts.value(option), this);
@@ -230,8 +276,21 @@ void KindDialog::showOptions()
             m_texts.insert(option, text);
             check();
         });
-        m_form->addRow(label + QLatin1Char(':'), field);
         m_fields.insert(option, field);
+        if (!option.endsWith(QStringLiteral("-colour"))) {
+            m_form->addRow(label + QLatin1Char(':'), field);
+            continue;
+        }
+        // A colour: typed, or chosen in the colour dialog from its swatch.
+        auto* swatch = new QPushButton(QStringLiteral("Choose\u2026"), this);
+        swatch->setObjectName(option + QStringLiteral("-swatch"));
+        swatch->setAccessibleName(QStringLiteral("Choose the ") + label.toLower());
+        connect(swatch, &QPushButton::clicked, this, [this, option] { chooseColour(option); });
+        m_swatches.insert(option, swatch);
+        auto* row = new QHBoxLayout;
+        row->addWidget(field, 1);
+        row->addWidget(swatch);
+        m_form->addRow(label + QLatin1Char(':'), row);
     }
     check();
 }
@@ -241,7 +300,8 @@ PaperChoice KindDialog::choice() const
     PaperChoice c;
     if (const QListWidgetItem* item = m_kinds->currentItem())
         c.kind = item->data(Qt::UserRole).toString();
-    for (const QString& option : paper::ownOptionsOf(c.kind))
+    for (const QString& option :
+         paper::ownOptionsOf(c.kind) + (c.isGrid() ? QStringList() : paper::sheetOptions()))
         if (!m_texts.value(option).trimmed().isEmpty())
             c.options.insert(option, m_texts.value(option).trimmed());
     c.paperSize = m_paperSize->currentData().toString();
@@ -273,6 +333,16 @@ void KindDialog::check()
         sheet = chosen.isGrid() ? gridSheet(m_window, area, m_preview->devicePixelsPerInch())
                                 : paper::kindMarks(request.pattern, m_window, area,
                                                    m_preview->devicePixelsPerInch());
+        patterns::inked(sheet.marks, request.pattern, m_window.lineColour());
+    }
+    for (auto it = m_swatches.cbegin(); it != m_swatches.cend(); ++it) {
+        const QColor shown(m_texts.value(it.key()).trimmed());
+        it.value()->setStyleSheet(shown.isValid()
+                                      ? QStringLiteral("background: %1; color: %2")
+                                            .arg(shown.name(), shown.lightness() < 128
+                                                                   ? QStringLiteral("white")
+                                                                   : QStringLiteral("black"))
+                                      : QString());
     }
     m_preview->drawMarks(sheet.marks, m_window.lineColour());
     const QString said = !sheet.refusal.isEmpty() ? sheet.refusal : why;
@@ -282,6 +352,24 @@ void KindDialog::check()
             : QStringLiteral("not drawn: ") + said);
     if (m_refusal->text().isEmpty())
         m_refusal->setText(sheet.refusal);
+}
+
+void KindDialog::chooseColour(const QString& option)
+{
+    if (!m_colours)
+        return;
+    // The dialog opens on the colour typed, else the line colour.
+    const QColor typed(m_texts.value(option).trimmed());
+    const quint32 line = m_window.lineColour();
+    m_colours->setColor(typed.isValid() ? colour::fromRgb(typed.red(), typed.green(), typed.blue())
+                                        : line);
+    const quint32 before = m_colours->color();
+    m_colours->showColor();
+    const quint32 chosen = m_colours->color();
+    if (chosen == before || colour::isSystem(chosen))
+        return;
+    m_fields.value(option)->setText(
+        QColor(colour::red(chosen), colour::green(chosen), colour::blue(chosen)).name());
 }
 
 void KindDialog::accept()

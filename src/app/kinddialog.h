@@ -12,9 +12,11 @@ class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 namespace gridorra {
 
+class CommonDialog;
 class GridWindow;
 class PreviewBox;
 class SettingsStore;
@@ -28,14 +30,19 @@ class SettingsStore;
 class KindDialog : public QDialog {
     Q_OBJECT
 public:
-    // `window`: the fields and colour the preview draws with.
+    // `window`: the fields and colour the preview draws with; `colours`:
+    // the colour dialog a weight's swatch opens.
     KindDialog(const PaperChoice& current, SettingsStore& store, const GridWindow& window,
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, CommonDialog* colours = nullptr);
 
     PaperChoice choice() const;
     QListWidget* kinds() const { return m_kinds; }
     // The chosen kind's option field, by the command line's name.
     QLineEdit* optionField(const QString& option) const { return m_fields.value(option); }
+    // A colour option's swatch, which opens the colour dialog.
+    QPushButton* swatch(const QString& option) const { return m_swatches.value(option); }
+    QCheckBox* centre() const { return m_centre; }
+    QComboBox* orientation() const { return m_orientation; }
     QDialogButtonBox* buttons() const { return m_buttons; }
     QLabel* refusal() const { return m_refusal; }
     // The chosen kind at true size: the top-left corner of its sheet.
@@ -46,6 +53,7 @@ public:
 private:
     void showOptions();
     void check();
+    void chooseColour(const QString& option);
 
     SettingsStore& m_store;
     const GridWindow& m_window;
@@ -54,6 +62,10 @@ private:
     QFormLayout* m_form = nullptr;
     QComboBox* m_paperSize = nullptr;
     QCheckBox* m_exact = nullptr;
+    QCheckBox* m_centre = nullptr;
+    QComboBox* m_orientation = nullptr;
+    CommonDialog* m_colours = nullptr;
+    QMap<QString, QPushButton*> m_swatches;
     QLabel* m_refusal = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
     QMap<QString, QLineEdit*> m_fields;

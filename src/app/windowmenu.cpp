@@ -206,7 +206,8 @@ void WindowMenu::undoLast()
 
 void WindowMenu::chooseKind()
 {
-    KindDialog dialog(m_form.paper(), m_form.services().settings, m_form, &m_form);
+    KindDialog dialog(m_form.paper(), m_form.services().settings, m_form, &m_form,
+                      &m_form.services().colourDialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!m_form.choosePaper(dialog.choice()))

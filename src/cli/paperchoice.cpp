@@ -83,9 +83,17 @@ QSizeF PaperChoice::previewArea(const QSizeF& shown) const
 QStringList PaperChoice::arguments() const
 {
     QStringList args{QStringLiteral("--pattern"), isGrid() ? QStringLiteral("grid") : kind};
-    for (auto it = options.cbegin(); it != options.cend(); ++it)
-        if (!it.value().trimmed().isEmpty())
-            args << QStringLiteral("--") + it.key() << it.value().trimmed();
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        if (it.value().trimmed().isEmpty())
+            continue;
+        // A switch (--centre) is kept as "1", and given without a value.
+        if (it.key() == QStringLiteral("centre")) {
+            if (it.value().trimmed() == QStringLiteral("1"))
+                args << QStringLiteral("--centre");
+            continue;
+        }
+        args << QStringLiteral("--") + it.key() << it.value().trimmed();
+    }
     return args;
 }
 
@@ -150,7 +158,8 @@ QStringList ownOptionsOf(const QString& kind)
     for (const QString& option : patterns::optionsOf(kind))
         if (std::none_of(std::begin(fieldOptions), std::end(fieldOptions),
                          [&](const auto& f) { return option == QLatin1String(f.first); }) &&
-            option != QStringLiteral("heavy-every") && option != QStringLiteral("exact-lengths"))
+            option != QStringLiteral("heavy-every") && option != QStringLiteral("exact-lengths") &&
+            option != QStringLiteral("heavy-colour"))
             own << option;
     return own;
 }

@@ -57,6 +57,12 @@ namespace paper {
 QList<int> fieldsOf(const QString& kind);
 // A kind's own options, beyond the fields: those the dialog asks for.
 QStringList ownOptionsOf(const QString& kind);
+// What every kind but the window's grid may also be: whole cells centred
+// ("centre", "1"), and turned ("orientation", "landscape").
+inline QStringList sheetOptions()
+{
+    return {QStringLiteral("centre"), QStringLiteral("orientation")};
+}
 
 // Another kind's marks on an area (twips) at `dpi`: its options in `p`,
 // the unit, the lines, the wide lines and the thickness from the window's

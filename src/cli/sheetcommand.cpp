@@ -240,12 +240,7 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
     if (request.pattern.centre)
         markmoves::centre(sheet.marks, turn ? page.transposed() : page, dpi);
     // The thin, wide and heavy pens' colours, where a weight has its own.
-    if (request.pattern.wideColour || request.pattern.heavyColour) {
-        const quint32 line = window.lineColour();
-        sheet.marks.inks = QList<quint32>{line, request.pattern.wideColour.value_or(line),
-                                          request.pattern.heavyColour.value_or(line)}
-                               .first(std::min<qsizetype>(3, sheet.marks.pens.size()));
-    }
+    patterns::inked(sheet.marks, request.pattern, window.lineColour());
     if (turn)
         sheet.marks = markmoves::turned(sheet.marks, page);
     return sheet;

@@ -660,6 +660,15 @@ QStringList optionsOf(const QString& name)
     return options.value(name);
 }
 
+void inked(Marks& marks, const PatternParameters& p, quint32 line)
+{
+    if (!p.wideColour && !p.heavyColour)
+        return;
+    marks.inks =
+        QList<quint32>{line, p.wideColour.value_or(line), p.heavyColour.value_or(line)}.first(
+            std::min<qsizetype>(3, marks.pens.size()));
+}
+
 int thinPen(int thickness)
 {
     return std::max(1, thickness == 0 ? 1 : thickness);

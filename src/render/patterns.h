@@ -95,6 +95,10 @@ PatternSheet make(const PatternParameters& p, const PatternArea& area);
 // outer edge of the first line across it to the outer edge of the last.
 Marks lattice(const Lattice& l, const PatternArea& area);
 
+// The thin, wide and heavy pens' colours (Marks::inks), where the wide or
+// heavy lines have a colour of their own; `line`: the line colour.
+void inked(Marks& marks, const PatternParameters& p, quint32 line);
+
 // Thin, wide and heavy pens from a thickness, as the grid has them.
 int thinPen(int thickness);
 int widerPen(int pen);

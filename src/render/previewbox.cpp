@@ -196,10 +196,15 @@ void PreviewBox::line(float x1, float y1, float x2, float y2, quint32 colour)
     }
 }
 
-void paintMarks(QPainter& painter, const Marks& marks, const QColor& ink, double perTwip)
+void paintMarks(QPainter& painter, const Marks& marks, const QColor& line, double perTwip)
 {
+    // Each weight in its own colour, where it has one.
+    QList<QColor> inks;
+    for (const quint32 ink : marks.inks)
+        inks << toQColor(ink, QGuiApplication::palette());
     for (const Mark& m : marks.marks) {
         const double pen = marks.pens.value(m.pen, 1);
+        const QColor ink = inks.value(m.pen, line);
         const QPointF at(m.x1 * perTwip, m.y1 * perTwip);
         switch (m.kind) {
         case Mark::Kind::Segment:
@@ -259,6 +264,7 @@ void PreviewBox::drawMarks(const Marks& marks, quint32 colour)
     const double reach = twipsPerPixel() * 64; // the widest pen, beyond the box
     Marks visible;
     visible.pens = marks.pens;
+    visible.inks = marks.inks;
     for (const Mark& m : marks.marks) {
         const QRectF bounds = m.kind == Mark::Kind::Circle
                                   ? QRectF(m.x1 - m.x2, m.y1 - m.x2, 2 * m.x2, 2 * m.x2)

@@ -12,6 +12,7 @@ namespace gridorra {
 // Paints marks (twips from the corner, pens in the device's pixels) with
 // the ink, `pixelsPerTwip` apart: the preview of another kind of paper, and
 // the Kind of Paper dialog's pictures.
+// The marks in `ink`, or each weight in its own (Marks::inks).
 void paintMarks(QPainter& painter, const Marks& marks, const QColor& ink, double pixelsPerTwip);
 
 // The preview box (Picture2): a canvas that draws into a backing image and
