@@ -1,8 +1,10 @@
 #include "app/calibratedialog.h"
 #include "app/form1.h"
+#include "app/kinddialog.h"
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
 #include "app/windowmenu.h"
+#include "core/colour.h"
 #include "panel/numericfield.h"
 #include "render/calibrationsheet.h"
 #include "render/mousepointer.h"
@@ -17,10 +19,12 @@
 #include "support/testservices.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -659,6 +663,60 @@ private slots:
         QVERIFY2(stored.contains("more than a printer is"), qPrintable(stored));
         QCOMPARE(removed, QString("US Letter Printer: correction removed"));
         QCOMPARE(form->combo1()->toolTip(), QString());
+    }
+
+    // A kind chosen in Kind of Paper with its weight's colour from the
+    // swatch, whole cells centred and the page turned: stored in the
+    // choice's own keys, and printed so by "Start Printing": the ruled
+    // lines across the landscape sheet run down the printer's portrait
+    // page, the wide lines in their colour, the thin in the line colour.
+    void theWindowPrintsANewKindChosenInTheDialog()
+    {
+        start("US Letter Printer");
+        form->option2()->click();
+        for (const auto& [field, text] : {std::pair{1, "1"}, {6, "1"}})
+            form->textField(field)->setText(text);
+        services->colourDialog.answer = colour::fromRgb(0xc0, 0x20, 0x20);
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<KindDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->kinds()->setCurrentItem(
+                d->kinds()->findItems("Cornell notes", Qt::MatchExactly).value(0));
+            QVERIFY(d->swatch("wide-colour"));
+            d->swatch("wide-colour")->click();
+            d->centre()->setChecked(true);
+            d->orientation()->setCurrentIndex(d->orientation()->findData("landscape"));
+            d->accept();
+        });
+        form->menu()->kindOfPaper()->trigger();
+        QCOMPARE(test::storedText("Paper"), QString("cornell"));
+        QCOMPARE(test::storedText("PaperOptions"),
+                 QString("centre=1;orientation=landscape;wide-colour=#c02020"));
+        const auto jobs = print();
+        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(boxes().last().text, QString("Done."));
+        const QString pdf = CupsQueues::documentOf(jobs.first().first);
+        QCOMPARE(pdfPageSize(pdf), QSizeF(612, 792));
+        QProcess raster;
+        raster.start("pdftoppm", {"-r", "300", "-singlefile", "-png", pdf, pdf + ".colour"});
+        QVERIFY(raster.waitForFinished(60000) && raster.exitCode() == 0);
+        const QImage page(pdf + ".colour.png");
+        // Across the middle of the page: the ruled lines, a centimetre apart.
+        const QList<double> lines =
+            darkRunCentres(page.copy(0, page.height() / 2, page.width(), 1));
+        QVERIFY2(lines.size() > 10, qPrintable(QString::number(lines.size())));
+        int red = 0, black = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                // Thin pens are lighter at 300 pixels to the inch: by hue.
+                red += c.red() - c.green() > 60 && c.red() - c.blue() > 60;
+                black += std::max({c.red(), c.green(), c.blue()}) < 160 &&
+                         std::max({c.red(), c.green(), c.blue()}) -
+                                 std::min({c.red(), c.green(), c.blue()}) <
+                             20;
+            }
+        QVERIFY2(red > 200 && black > 2000, qPrintable(QString("%1, %2").arg(red).arg(black)));
     }
 
     // A correction moves places only: every pen is as wide on the
