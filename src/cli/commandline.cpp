@@ -280,6 +280,11 @@ QString setDoubleSided(const QString&, SheetRequest& sheet)
     sheet.doubleSided = true;
     return {};
 }
+QString setTwoUp(const QString&, SheetRequest& sheet)
+{
+    sheet.twoUp = true;
+    return {};
+}
 QString setCentre(const QString&, SheetRequest& sheet)
 {
     sheet.pattern.centre = true;
@@ -481,6 +486,11 @@ constexpr SheetOption sheetOptions[] = {
     {"pages", "n",
      "A notebook of n pages of the sheet: a PDF, or one print job a copy, e.g. --pages 100.",
      SheetOption::Sheet, setPages},
+    {"two-up", nullptr,
+     "Two pages side by side on the paper turned (A5 pages on A4), in booklet order: folded, "
+     "a double-sided notebook's pages follow one another, e.g. --page-size A4 --pages 8 "
+     "--double-sided --two-up.",
+     SheetOption::ExportOnly, setTwoUp},
     {"double-sided", nullptr,
      "With --pages: the even pages mirror the odd ones (their margins, the margin line on the "
      "outer side), so that pages bound at the left line up; printed on both sides where the "
@@ -541,8 +551,8 @@ QString patternFits(const QCommandLineParser& parser, const SheetRequest& sheet)
     if (sheet.calibrationSheet) {
         for (const QString& option :
              own + QStringList{QStringLiteral("pattern"), QStringLiteral("pages"),
-                               QStringLiteral("double-sided"), QStringLiteral("centre"),
-                               QStringLiteral("orientation")})
+                               QStringLiteral("double-sided"), QStringLiteral("two-up"),
+                               QStringLiteral("centre"), QStringLiteral("orientation")})
             if (parser.isSet(option))
                 return QStringLiteral("--%1 has no place on the calibration sheet").arg(option);
         return {};
@@ -754,6 +764,8 @@ QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
     if (sheet.pages > 1 && sheet.kind == SheetRequest::Kind::Export &&
         sheet.format != SheetRequest::Format::Pdf)
         return QStringLiteral("--pages: a notebook is a PDF; an SVG or PNG is one page");
+    if (sheet.twoUp && sheet.pattern.landscape)
+        return QStringLiteral("--two-up turns the paper itself; its pages are upright");
     if (sheet.doubleSided && sheet.pages < 2)
         return QStringLiteral("--double-sided: one page has no back; give --pages 2 or more");
     return {};

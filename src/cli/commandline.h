@@ -43,6 +43,7 @@ struct SheetRequest {
     std::optional<bool> exactLengths;
     int pages = 1;            // a notebook's pages
     bool doubleSided = false; // its even pages the odd ones' mirror, printed on both sides
+    bool twoUp = false;       // two pages side by side on the paper turned (A5 on A4)
     bool isGrid() const { return pattern.name.isEmpty() || pattern.name == QStringLiteral("grid"); }
     // Drawn from marks, not by the window's procedure: another kind, the
     // three-weight grid, the grid of exact lengths, a pen of its own for a
@@ -51,7 +52,7 @@ struct SheetRequest {
     {
         return !isGrid() || heavyEvery || exactLengths.value_or(false) || pages > 1 ||
                pattern.wideThickness || heavyThickness || pattern.centre || pattern.landscape ||
-               pattern.wideColour || pattern.heavyColour;
+               pattern.wideColour || pattern.heavyColour || twoUp;
     }
 };
 

@@ -178,6 +178,31 @@ struct ExportPage {
     }
 };
 
+// Two pages of the sheet side by side on the paper turned, each half of it
+// with the margins of its own: the page on the right an odd page, the one
+// on the left an even page (mirrored where double-sided). In booklet order
+// a sheet's sides are all so (pages n and 1 on the front, 2 and n - 1 on the
+// back), so every side is the same drawing.
+SheetMarks twoUp(const SheetRequest& request, const GridWindow& window, const PrinterCanvas& canvas,
+                 const PageSetup& page, ErrorReporter& report)
+{
+    const double half = page.layout.fullRect(QPageLayout::Point).width() * 20 / 2;
+    const QMarginsF margins = page.layout.margins(QPageLayout::Point) * 20;
+    const QSizeF area(half - margins.left() - margins.right(), canvas.printableArea().height());
+    SheetMarks sheet = marksOn(request, window, canvas, area, page.dpi, report);
+    if (!sheet.refusal.isEmpty())
+        return sheet;
+    Marks pages = request.doubleSided ? markmoves::mirrored(sheet.marks, area) : sheet.marks;
+    for (Mark m : sheet.marks.marks) {
+        m.x1 += half;
+        if (m.kind == Mark::Kind::Segment)
+            m.x2 += half;
+        pages.marks.append(m);
+    }
+    sheet.marks = pages;
+    return sheet;
+}
+
 int exportSheet(const SheetRequest& request, const Choice& printer, const SettingsStore& store,
                 const QString& title)
 {
@@ -229,7 +254,9 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                                                     stored.correction->down);
             if (request.drawsMarks()) {
                 const SheetMarks marks =
-                    marksFor(request, window, sheet.printerCanvas(), page.dpi, report);
+                    request.twoUp
+                        ? twoUp(request, window, sheet.printerCanvas(), page, report)
+                        : marksFor(request, window, sheet.printerCanvas(), page.dpi, report);
                 if (!marks.refusal.isEmpty()) {
                     say(QStringLiteral("%1: %2").arg(programName(), marks.refusal));
                     return 2;
@@ -238,11 +265,14 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                 // moves while a large sheet or notebook is written.
                 window.setProgressValue(100.0 / 3);
                 const std::optional<Marks> back =
-                    request.doubleSided ? std::optional(markmoves::mirrored(
-                                              marks.marks, sheet.printerCanvas().printableArea()))
-                                        : std::nullopt;
-                document.write(sheet.printerCanvas().drawMarks(
-                    marks.marks, window.lineColour(), request.pages, back ? &*back : nullptr));
+                    request.doubleSided && !request.twoUp
+                        ? std::optional(markmoves::mirrored(marks.marks,
+                                                            sheet.printerCanvas().printableArea()))
+                        : std::nullopt;
+                // Two pages to a side of the paper.
+                const int sides = request.twoUp ? (request.pages + 1) / 2 : request.pages;
+                document.write(sheet.printerCanvas().drawMarks(marks.marks, window.lineColour(),
+                                                               sides, back ? &*back : nullptr));
                 window.setProgressValue(200.0 / 3);
             } else {
                 NoBoxes boxes;

@@ -68,7 +68,8 @@ PageSetup pageFor(const QString& queue, const SheetRequest& request, PrintServic
         const double m = *request.margins;
         page.layout.setMargins(QMarginsF(m, m, m, m));
     }
-    if (request.pattern.landscape)
+    // Two upright pages side by side: the paper turned.
+    if (request.pattern.landscape || request.twoUp)
         page.layout.setOrientation(QPageLayout::Landscape);
     if (request.resolution)
         page.dpi = *request.resolution;
@@ -237,16 +238,24 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
     const QSizeF page = canvas.printableArea();
     SheetMarks sheet =
         marksOn(request, window, canvas, turn ? page.transposed() : page, dpi, report);
-    if (request.pattern.centre)
-        markmoves::centre(sheet.marks, turn ? page.transposed() : page, dpi);
-    // The thin, wide and heavy pens' colours, where a weight has its own.
-    patterns::inked(sheet.marks, request.pattern, window.lineColour());
     if (turn)
         sheet.marks = markmoves::turned(sheet.marks, page);
     return sheet;
 }
 
 SheetMarks marksOn(const SheetRequest& request, const GridWindow& window,
+                   const PrinterCanvas& canvas, const QSizeF& area, int dpi, ErrorReporter& report)
+{
+    SheetMarks sheet = laidOut(request, window, canvas, area, dpi, report);
+    if (request.pattern.centre)
+        markmoves::centre(sheet.marks, area, dpi);
+    // The thin, wide and heavy pens' colours, where a weight has its own.
+    patterns::inked(sheet.marks, request.pattern, window.lineColour());
+    return sheet;
+}
+
+// The kind's marks as it lays them out from the printable corner.
+SheetMarks laidOut(const SheetRequest& request, const GridWindow& window,
                    const PrinterCanvas& canvas, const QSizeF& area, int dpi, ErrorReporter& report)
 {
     if (request.isGrid()) {

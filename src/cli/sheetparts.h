@@ -239,8 +239,12 @@ void sayUnreadable(const StoredCorrection& entry, const QString& after = QString
 // printer's portrait page).
 SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
                     const PrinterCanvas& canvas, int dpi, ErrorReporter& report, bool turn = false);
-// The marks on a printable area of `area` twips.
+// The marks on a printable area of `area` twips, centred where asked, each
+// weight in its colour (laidOut: as the kind lays them out from the
+// printable corner).
 SheetMarks marksOn(const SheetRequest& request, const GridWindow& window,
+                   const PrinterCanvas& canvas, const QSizeF& area, int dpi, ErrorReporter& report);
+SheetMarks laidOut(const SheetRequest& request, const GridWindow& window,
                    const PrinterCanvas& canvas, const QSizeF& area, int dpi, ErrorReporter& report);
 // Runs the command with its streams passed in.
 int runInProcess(const std::function<int()>& command, CommandStreams& streams);

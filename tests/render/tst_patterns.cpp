@@ -1164,6 +1164,10 @@ private slots:
         row("a wide colour where all lines are one",
             {"--pattern", "hex", "--wide-colour", "#ff0000"},
             "--wide-colour has no place in the pattern hex");
+        row("two pages to a side of a turned page", {"--two-up", "--orientation", "landscape"},
+            "--two-up turns the paper itself; its pages are upright");
+        row("two-up to a printer", {"--print", "--two-up"},
+            "--two-up is for --export; a printer prints on its own paper");
         row("a slant that lies down", {"--pattern", "doubleruled", "--slant", "10"},
             "--slant 10: give an angle from 20 to 90 degrees from the lines");
         row("a slant past upright", {"--pattern", "doubleruled", "--slant", "95"},
@@ -1384,39 +1388,69 @@ private slots:
     // A double-sided notebook's even pages are its odd pages in a mirror:
     // lined paper's margin line on the outer side, each line where the
     // mirror puts it (about the middle of the page, whose margins are
-    // equal), as poppler renders them.
+    // equal), as poppler renders them. Two-up, an A4 sheet turned holds an
+    // even page on its left half and an odd one on its right, each half
+    // with margins of its own.
+    void doubleSidedNotebooks_data()
+    {
+        QTest::addColumn<bool>("twoUp");
+        QTest::newRow("A5, three pages") << false;
+        QTest::newRow("A5 pages two-up on A4, four pages") << true;
+    }
     void doubleSidedNotebooks()
     {
+        QFETCH(bool, twoUp);
         const Kind& k = lined(2);
         QTemporaryDir home;
         const QString pdf = home.filePath("notebook.pdf");
-        const ProgramRun run =
-            runInProcess(QStringList{"--export", pdf, "--page-size", "A5", "--margins", "18",
-                                     "--resolution", "300", "--pages", "3", "--double-sided"} +
-                         withUnit(k.args));
+        const ProgramRun run = runInProcess(
+            QStringList{"--export", pdf, "--page-size", twoUp ? "A4" : "A5", "--margins", "18",
+                        "--resolution", "300", "--pages", twoUp ? "4" : "3", "--double-sided"} +
+            (twoUp ? QStringList{"--two-up"} : QStringList()) + withUnit(k.args));
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        const double dot = 300 / 72.0;
+        const double dot = 300 / 72.0, half = twoUp ? 297 / 2.0 / 25.4 * 72 * dot : 0;
         const Area a{300, 18 * dot, 18 * dot, (148 / 25.4 * 72 - 36) * dot,
                      (210 / 25.4 * 72 - 36) * dot};
-        for (const int page : {1, 2, 3}) {
+        const Area right{300, half + a.x, a.y, twoUp ? half - 36 * dot : a.w, a.h};
+        const auto mirrored = [](Expected e, const Area& in) {
+            const auto mirror = [&](double x) { return 2 * in.x + in.w - x; };
+            for (Probe& p : e.probes) {
+                if (!p.row)
+                    p.at = mirror(p.at);
+                else
+                    for (Crossing& c : p.crossings)
+                        c.centre = mirror(c.centre);
+                sortByCentre(p.crossings);
+            }
+            return e;
+        };
+        const int pages = twoUp ? 2 : 3;
+        for (int page = 1; page <= pages; ++page) {
             QProcess raster;
             raster.start("pdftoppm",
                          {"-r", "300", "-gray", "-singlefile", "-png", "-f", QString::number(page),
                           "-l", QString::number(page), pdf, pdf + ".page"});
             QVERIFY(raster.waitForFinished(60000) && raster.exitCode() == 0);
-            Expected e = k.expect(a);
-            if (page % 2 == 0) {
-                const auto mirror = [&](double x) { return 2 * a.x + a.w - x; };
-                for (Probe& p : e.probes) {
-                    if (!p.row)
-                        p.at = mirror(p.at);
-                    else
-                        for (Crossing& c : p.crossings)
-                            c.centre = mirror(c.centre);
-                    sortByCentre(p.crossings);
+            const QImage image(pdf + ".page.png");
+            // Two-up, every side is alike.
+            Expected e = page % 2 == 0 && !twoUp ? mirrored(k.expect(a), a) : k.expect(right);
+            Page measured = wholePage(image);
+            if (twoUp) {
+                // Each side: the even page's left half and the odd page's
+                // right half, rows across both.
+                const Area left{300, a.x, a.y, right.w, a.h};
+                const Expected even = mirrored(k.expect(left), left);
+                for (qsizetype i = 0, n = e.probes.size(); i < n; ++i) {
+                    if (e.probes[i].row) {
+                        e.probes[i].crossings += even.probes[i].crossings;
+                        sortByCentre(e.probes[i].crossings);
+                    } else {
+                        e.probes.append(even.probes[i]);
+                    }
                 }
+                measured.whole = QImage(); // each half inks outside the other's area
             }
-            measure(wholePage(QImage(pdf + ".page.png")), a, e);
+            measure(measured, twoUp ? right : a, e);
             if (QTest::currentTestFailed())
                 qWarning("page %d", page);
         }
