@@ -243,8 +243,21 @@ void WindowMenu::saveFile()
         const int pages = QInputDialog::getInt(&m_form, QStringLiteral("Save As PDF"),
                                                QStringLiteral("Pages (a notebook of the sheet):"),
                                                1, 1, 10000, 1, &ok);
-        if (pages > 1)
+        if (ok && pages > 1) {
             args << QStringLiteral("--pages") << QString::number(pages);
+            // A notebook printed on both sides: its even pages mirrored,
+            // or as a booklet of two pages to a side.
+            const QStringList sides{
+                QStringLiteral("One side"), QStringLiteral("Both sides, the even pages mirrored"),
+                QStringLiteral("Both sides, two pages to a side of the paper turned (a booklet)")};
+            const QString side =
+                QInputDialog::getItem(&m_form, QStringLiteral("Save As PDF"),
+                                      QStringLiteral("Printed on:"), sides, 0, false, &ok);
+            if (side != sides[0])
+                args << QStringLiteral("--double-sided");
+            if (side == sides[2])
+                args << QStringLiteral("--two-up");
+        }
     } else if (format == QStringLiteral("png")) {
         const int dpi = QInputDialog::getInt(&m_form, QStringLiteral("Save As PNG"),
                                              QStringLiteral("Resolution (pixels per inch):"), 300,

@@ -44,6 +44,20 @@ void whenUp(std::function<void(QWidget*)> then, bool popup)
     });
 }
 
+// The same for the next modal dialog other than `previous` (which may still
+// be closing).
+void whenNextUp(QWidget* previous, std::function<void(QWidget*)> then)
+{
+    whenUp(
+        [previous, then](QWidget* up) {
+            if (up == previous)
+                whenNextUp(previous, then);
+            else
+                then(up);
+        },
+        false);
+}
+
 // The texts of a menu's items, separators as "-".
 QStringList itemsOf(QWidget* popup)
 {
@@ -280,6 +294,9 @@ private slots:
         QTest::addColumn<QStringList>("extra"); // the export's own options
         QTest::newRow("PDF") << "sheet.pdf"
                              << "PDF (*.pdf)" << QStringList();
+        QTest::newRow("a booklet")
+            << "booklet.pdf"
+            << "PDF (*.pdf)" << QStringList{"--pages", "8", "--double-sided", "--two-up"};
         QTest::newRow("SVG, named without its extension") << "sheet"
                                                           << "SVG (*.svg)" << QStringList();
         QTest::newRow("PNG") << "sheet.png"
@@ -302,8 +319,23 @@ private slots:
                 *chosen = filter;
                 return dir.filePath(name);
             });
-        if (!filter.startsWith("SVG")) // a PDF's pages, a PNG's resolution: as they are
+        if (extra.contains("--two-up")) {
+            // Eight pages, then the last of the ways to print them.
+            whenUp(
+                [](QWidget* d) {
+                    auto* pages = qobject_cast<QInputDialog*>(d);
+                    pages->setIntValue(8);
+                    pages->accept();
+                    whenNextUp(pages, [](QWidget* next) {
+                        auto* sides = qobject_cast<QInputDialog*>(next);
+                        sides->setTextValue(sides->comboBoxItems().value(2));
+                        sides->accept();
+                    });
+                },
+                false);
+        } else if (!filter.startsWith("SVG")) { // a PDF's pages, a PNG's resolution: as they are
             whenUp([](QWidget* d) { qobject_cast<QInputDialog*>(d)->accept(); }, false);
+        }
         QList<double> progress;
         connect(form->progressBar1(), &ProgressBar::valueChanged, this,
                 [&](double v) { progress << v; });
