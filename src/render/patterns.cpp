@@ -543,7 +543,7 @@ void doubleruled(const Frame& f, Marks& m)
 
 // Hexagons with a flat side up: flats top and bottom `--hex-size` apart,
 // columns 1.5 sides apart, every other one half a hexagon lower; each edge
-// drawn once.
+// drawn once, by the hexagon on its left or above it where there is one.
 void hexup(const Frame& f, Marks& m)
 {
     const double across =
@@ -556,29 +556,36 @@ void hexup(const Frame& f, Marks& m)
     const double inset = f.inset(m.pens[0]);
     wholeCell(f, 2 * a, across, inset, f.p.hexSize ? "hex-size" : "lines-down",
               f.p.hexSize ? *f.p.hexSize : f.p.linesDown, "hexagon");
-    QHash<QPair<qint64, qint64>, bool> drawn;
-    const auto edge = [&](double x1, double y1, double x2, double y2) {
-        const QPair<qint64, qint64> key{std::llround((x1 + x2) * 50), std::llround((y1 + y2) * 50)};
-        if (!drawn.contains(key)) {
-            drawn.insert(key, true);
-            m.segment(0, x1, y1, x2, y2);
-        }
+    // The rows of each column that fit.
+    QList<int> rows;
+    for (int column = 0; inset + a + column * 1.5 * a + a <= f.area.width - inset + 1e-3;
+         ++column) {
+        int n = 0;
+        while (inset + (n + 1) * across + (column % 2 ? across / 2 : 0) <=
+               f.area.height - inset + 1e-3)
+            ++n;
+        rows << n;
+    }
+    // A neighbour on the right, up (-1) or down (+1): an odd column lies
+    // half a hexagon lower than the even ones beside it.
+    const auto rightNeighbour = [&](int column, int row, int sense) {
+        const int r = row + (column % 2 ? (sense > 0 ? 1 : 0) : (sense > 0 ? 0 : -1));
+        return column + 1 < rows.size() && r >= 0 && r < rows[column + 1];
     };
-    for (int column = 0;; ++column) {
+    for (int column = 0; column < rows.size(); ++column) {
         const double cx = inset + a + column * 1.5 * a;
-        if (cx + a > f.area.width - inset + 1e-3)
-            break;
-        for (int row = 0;; ++row) {
+        for (int row = 0; row < rows[column]; ++row) {
             const double cy = inset + across / 2 + row * across + (column % 2 ? across / 2 : 0);
-            if (cy + across / 2 > f.area.height - inset + 1e-3)
-                break;
             const double t = cy - across / 2, b = cy + across / 2;
-            edge(cx - a / 2, t, cx + a / 2, t);
-            edge(cx - a / 2, b, cx + a / 2, b);
-            edge(cx - a, cy, cx - a / 2, t);
-            edge(cx + a / 2, t, cx + a, cy);
-            edge(cx - a, cy, cx - a / 2, b);
-            edge(cx + a / 2, b, cx + a, cy);
+            m.segment(0, cx - a / 2, t, cx + a / 2, t);
+            m.segment(0, cx - a, cy, cx - a / 2, t);
+            m.segment(0, cx - a, cy, cx - a / 2, b);
+            if (row + 1 == rows[column])
+                m.segment(0, cx - a / 2, b, cx + a / 2, b);
+            if (!rightNeighbour(column, row, -1))
+                m.segment(0, cx + a / 2, t, cx + a, cy);
+            if (!rightNeighbour(column, row, 1))
+                m.segment(0, cx + a / 2, b, cx + a, cy);
         }
     }
 }

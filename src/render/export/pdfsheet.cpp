@@ -193,8 +193,10 @@ namespace {
 // A stream object's body, its data compressed.
 QByteArray stream(const QByteArray& dictionary, const QByteArray& data)
 {
-    // qCompress gives a zlib stream behind four bytes of length.
-    const QByteArray packed = qCompress(data, 6).mid(4);
+    // qCompress gives a zlib stream behind four bytes of length. A stream
+    // of many thousand slanted strokes (a map of small hexagons) is packed
+    // faster: it costs a third of the time at a fifth more bytes.
+    const QByteArray packed = qCompress(data, data.size() > (1 << 20) ? 1 : 6).mid(4);
     return "<< " + dictionary + " /Filter /FlateDecode /Length " +
            QByteArray::number(packed.size()) + " >>\nstream\n" + packed + "\nendstream";
 }
