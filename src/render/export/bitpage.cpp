@@ -54,16 +54,23 @@ void BitPage::fill(int x0, int y0, int x1, int y1)
     // The bits of each byte the span touches; spans of one height (the
     // vertical lines of a grid) gather in one row, laid over their rows once.
     const int first = x0 / 8, last = (x1 - 1) / 8;
-    // Spans of one height come one after another (a row of dots): the last
-    // one's row is kept at hand. Only an insertion moves the rows, and the
-    // row inserted becomes the one at hand.
-    if (!m_lastRow || m_lastSpan != qMakePair(y0, y1)) {
-        m_lastSpan = {y0, y1};
-        m_lastRow = &m_spans[m_lastSpan];
-        if (m_lastRow->isEmpty())
-            *m_lastRow = QByteArray(m_stride, '\0');
+    // A span one pixel high (a row of a slanted line or a ring) goes
+    // straight to its row.
+    char* row = nullptr;
+    if (y1 - y0 == 1) {
+        row = m_bits.data() + qsizetype(y0) * m_stride;
+    } else {
+        // Spans of one height come one after another (a row of dots): the
+        // last one's row is kept at hand. Only an insertion moves the rows,
+        // and the row inserted becomes the one at hand.
+        if (!m_lastRow || m_lastSpan != qMakePair(y0, y1)) {
+            m_lastSpan = {y0, y1};
+            m_lastRow = &m_spans[m_lastSpan];
+            if (m_lastRow->isEmpty())
+                *m_lastRow = QByteArray(m_stride, '\0');
+        }
+        row = m_lastRow->data();
     }
-    char* row = m_lastRow->data();
     for (int i = first; i <= last; ++i) {
         quint8 mask = 0xFF;
         if (i == first)
