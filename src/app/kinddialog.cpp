@@ -51,7 +51,7 @@ constexpr KindWords kindWords[] = {
     {"seyes", "Seyes", "French ruling: squares ruled in four, a margin line"},
     {"handwriting", "Handwriting", "head, dashed middle and base lines for learning to write"},
     {"doubleruled", "Calligraphy", "pairs of lines with slanted guide lines"},
-    {"hexup", "Hexagons, flat up", "hexagons with a flat side up"},
+    {"hexup", "Flat hexagons", "hexagons with a flat side up"},
     {"cornell", "Cornell notes", "ruled lines, a cue column and a summary band"},
 };
 
