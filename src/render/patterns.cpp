@@ -468,6 +468,22 @@ void seyes(const Frame& f, Marks& m)
     m.segment(1, margin, 0, margin, bottom);
 }
 
+// The x-height of writing lines (`--x-height`, else one over
+// `--lines-down`), refused where lines that far apart leave no dot between
+// their pens, or where not one `row` of `heights` x-heights fits.
+double xHeightOf(const Frame& f, const Marks& m, int heights, const char* row)
+{
+    const double h =
+        f.p.xHeight ? *f.p.xHeight * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    if (f.dots(h) < m.pens[1] + 1)
+        throw refuse("x-height", h / f.p.unit,
+                     QStringLiteral("lines %1 dots apart are too close for their pens")
+                         .arg(number(f.dots(h))));
+    wholeCell(f, 0, heights * h, f.inset(m.pens[1]), f.p.xHeight ? "x-height" : "lines-down",
+              f.p.xHeight ? *f.p.xHeight : f.p.linesDown, row);
+    return h;
+}
+
 // Rows of writing lines: from the top, a head line (thin), a dashed middle
 // line one x-height above the base line, and the base line (wide); the
 // next row's head line `--row-gap` below the base line. The lines run
@@ -475,16 +491,9 @@ void seyes(const Frame& f, Marks& m)
 // apart, from the left edge.
 void handwriting(const Frame& f, Marks& m)
 {
-    const double h =
-        f.p.xHeight ? *f.p.xHeight * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    const double h = xHeightOf(f, m, 2, "row");
     const double gap = f.p.rowGap.value_or(h / f.p.unit) * f.p.unit;
-    if (f.dots(h) < m.pens[1] + 1)
-        throw refuse("x-height", h / f.p.unit,
-                     QStringLiteral("lines %1 dots apart are too close for their pens")
-                         .arg(number(f.dots(h))));
     const double inset = f.inset(m.pens[1]);
-    wholeCell(f, 0, 2 * h, inset, f.p.xHeight ? "x-height" : "lines-down",
-              f.p.xHeight ? *f.p.xHeight : f.p.linesDown, "row");
     for (double top = inset; top + 2 * h <= f.area.height - inset + 1e-3; top += 2 * h + gap) {
         m.segment(0, 0, top, f.area.width, top);
         for (double x = 0; x < f.area.width - 1e-3; x += h)
@@ -522,16 +531,9 @@ void guideLines(const Frame& f, double degrees, double step, double y0, double y
 // first waist line to the last base line.
 void doubleruled(const Frame& f, Marks& m)
 {
-    const double h =
-        f.p.xHeight ? *f.p.xHeight * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
+    const double h = xHeightOf(f, m, 1, "pair of lines");
     const double gap = f.p.rowGap ? *f.p.rowGap * f.p.unit : 2 * h;
-    if (f.dots(h) < m.pens[1] + 1)
-        throw refuse("x-height", h / f.p.unit,
-                     QStringLiteral("lines %1 dots apart are too close for their pens")
-                         .arg(number(f.dots(h))));
     const double inset = f.inset(m.pens[1]);
-    wholeCell(f, 0, h, inset, f.p.xHeight ? "x-height" : "lines-down",
-              f.p.xHeight ? *f.p.xHeight : f.p.linesDown, "pair of lines");
     double last = inset;
     for (double top = inset; top + h <= f.area.height - inset + 1e-3; top += h + gap) {
         m.segment(0, 0, top, f.area.width, top);
