@@ -53,6 +53,7 @@ constexpr KindWords kindWords[] = {
     {"doubleruled", "Calligraphy", "pairs of lines with slanted guide lines"},
     {"hexup", "Flat hexagons", "hexagons with a flat side up"},
     {"cornell", "Cornell notes", "ruled lines, a cue column and a summary band"},
+    {"programming", "Coding form", "numbered columns over ruled rows"},
 };
 
 // Each option of a kind: its label, unit and range, as the command line
@@ -83,6 +84,7 @@ constexpr OptionWords optionWords[] = {
     {"slant", "Slant", "degrees from the lines, 20 to 90 (55 if empty)"},
     {"cue-width", "Cue column", "unit (0.3 of the sheet if empty)"},
     {"summary-height", "Summary band", "unit (0.2 of the sheet if empty)"},
+    {"columns", "Columns", "1 to 200 (80 if empty)"},
 };
 
 const OptionWords* wordsOf(const QString& option)
@@ -260,6 +262,20 @@ void KindDialog::showOptions()
     m_centre->setVisible(!grid);
     m_orientation->setEnabled(!grid);
     for (const QString& option : paper::ownOptionsOf(kind)) {
+        // The numbered axes of log paper: a switch.
+        if (option == QStringLiteral("labels")) {
+            auto* box = new QCheckBox(QStringLiteral("Numbered axes"), this);
+            box->setObjectName(option);
+            box->setChecked(m_texts.value(option) == QStringLiteral("1"));
+            box->setAccessibleDescription(
+                QStringLiteral("1 to 9 in each decade; --labels on the command line"));
+            connect(box, &QCheckBox::toggled, this, [this, option](bool on) {
+                m_texts.insert(option, on ? QStringLiteral("1") : QString());
+                check();
+            });
+            m_form->addRow(QString(), box);
+            continue;
+        }
         const OptionWords* words = wordsOf(option);
         auto* field = new QLineEdit(m_texts.value(option), this);
         field->setObjectName(option);

@@ -285,6 +285,11 @@ QString setTwoUp(const QString&, SheetRequest& sheet)
     sheet.twoUp = true;
     return {};
 }
+QString setLabels(const QString&, SheetRequest& sheet)
+{
+    sheet.pattern.labels = true;
+    return {};
+}
 QString setCentre(const QString&, SheetRequest& sheet)
 {
     sheet.pattern.centre = true;
@@ -387,7 +392,8 @@ constexpr SheetOption sheetOptions[] = {
      SheetOption::ExportOnly, setResolution},
     {"pattern", "name",
      "The kind of paper: grid (the window's), dots, lined, isometric, isodots, hex, semilog, "
-     "loglog, polar, staff, checklist, seyes, handwriting, doubleruled, hexup or cornell, "
+     "loglog, polar, staff, checklist, seyes, handwriting, doubleruled, hexup, cornell or "
+     "programming, "
      "e.g. --pattern dots. Each takes the options below that name it.",
      SheetOption::Sheet, setPattern},
     {"heavy-every", "m",
@@ -475,6 +481,12 @@ constexpr SheetOption sheetOptions[] = {
      "cornell: the summary band's height at the foot (0.2 of the sheet by default), e.g. "
      "--unit in --summary-height 2.",
      SheetOption::Sheet, setLength<&PatternParameters::summaryHeight>},
+    {"labels", nullptr,
+     "semilog, loglog: the axes numbered, 1 to 9 in each decade, in a band of 4 mm beside "
+     "the decades.",
+     SheetOption::Sheet, setLabels},
+    {"columns", "n", "programming: the coding form's columns (80 by default), e.g. --columns 72.",
+     SheetOption::Sheet, setWhole<&PatternParameters::columns, 1, 200>},
     {"centre", nullptr,
      "Whole cells only (squares, dot pitches, triangles, hexagons, staves, decades), fitted "
      "between the margins and centred; else the sheet begins at the printable corner.",

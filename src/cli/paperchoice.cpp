@@ -86,8 +86,9 @@ QStringList PaperChoice::arguments() const
     for (auto it = options.cbegin(); it != options.cend(); ++it) {
         if (it.value().trimmed().isEmpty())
             continue;
-        // A switch (--centre) is kept as "1", and given without a value.
-        if (it.key() == QStringLiteral("centre")) {
+        // A switch (--centre, --labels) is kept as "1", and given without
+        // a value.
+        if (it.key() == QStringLiteral("centre") || it.key() == QStringLiteral("labels")) {
             if (it.value().trimmed() == QStringLiteral("1"))
                 args << QStringLiteral("--centre");
             continue;

@@ -45,6 +45,8 @@ void centre(Marks& marks, const QSizeF& area, int dpi)
         return;
     const double dx = (area.width() - box.right() - box.left()) / 2;
     const double dy = (area.height() - box.bottom() - box.top()) / 2;
+    for (Marks::Words& w : marks.words)
+        w.centre += dx;
     for (Mark& m : marks.marks) {
         m.x1 += dx;
         m.y1 += dy;
@@ -63,6 +65,19 @@ Marks mirrored(const Marks& marks, const QSizeF& area)
         if (m.kind == Mark::Kind::Segment)
             m.x2 = area.width() - m.x2;
     }
+    // Numbers go where the mirror puts them, and read as before.
+    for (const Marks::Words& w : marks.words) {
+        const double by = area.width() - 2 * w.centre;
+        for (qsizetype i = w.first; i < w.first + w.count; ++i) {
+            Mark& m = out.marks[i];
+            m = marks.marks[i];
+            m.x1 += by;
+            if (m.kind == Mark::Kind::Segment)
+                m.x2 += by;
+        }
+    }
+    for (Marks::Words& w : out.words)
+        w.centre = area.width() - w.centre;
     return out;
 }
 

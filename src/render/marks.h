@@ -26,6 +26,14 @@ struct Marks {
     // Each pen's colour (as the window keeps its line colour), where the
     // weights have colours of their own; empty: every pen the line colour.
     QList<quint32> inks;
+    // Numbers drawn as strokes (see patterns::digits): the marks from
+    // `first`, `count` of them, centred across on `centre`. A mirror moves
+    // them, and never turns them about.
+    struct Words {
+        qsizetype first = 0, count = 0;
+        double centre = 0;
+    };
+    QList<Words> words;
 
     // The marks of each colour in turn, the thin pen's first (so that the
     // wider weights lie over it): the marks of one ink, with every pen.
@@ -38,7 +46,7 @@ struct Marks {
             while (at < out.size() && out[at].first != ink)
                 ++at;
             if (at == out.size())
-                out.append({ink, Marks{pens, {}, {}}});
+                out.append({ink, Marks{pens, {}, {}, {}}});
             for (const Mark& m : marks)
                 if (m.pen == pen)
                     out[at].second.marks.append(m);

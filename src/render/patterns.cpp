@@ -332,7 +332,7 @@ void hex(const Frame& f, Marks& m)
 // power of ten, thin ones at 2 .. 9 times it; with `up` the values grow
 // from `to` towards `from` (a vertical axis grows upwards).
 void logLines(const Frame& f, const char* option, int decades, double from, double to, bool up,
-              int widest, const std::function<void(int pen, double at)>& line)
+              int widest, const std::function<void(int pen, double at, int value)>& line)
 {
     if (decades < 1 || decades > 20)
         throw refuse(option, decades, QStringLiteral("give 1 to 20 decades"));
@@ -347,21 +347,33 @@ void logLines(const Frame& f, const char* option, int decades, double from, doub
     for (int d = 0; d <= decades; ++d)
         for (int k = 1; k <= (d == decades ? 1 : 9); ++k) {
             const double at = (d + std::log10(double(k))) * decade;
-            line(k == 1 ? 1 : 0, up ? to - at : from + at);
+            line(k == 1 ? 1 : 0, up ? to - at : from + at, k);
         }
 }
+
+// With `--labels`, log paper's numbers: 1 to 9 in each decade, in a band
+// 4 mm wide left of the decades up the page (and, on log-log paper, 4 mm
+// high below those across), each centred on its line and on the band, at
+// most 2.5 mm high and no higher than 0.8 of the gap between the lines at
+// 9 and 10; each kept whole on the printable area.
+constexpr double labelBand = 4 / 25.4 * 1440;
+constexpr double labelHeight = 2.5 / 25.4 * 1440;
 
 void logPaper(const Frame& f, bool logAcross, Marks& m)
 {
     const double inset = f.inset(m.pens[1]);
-    const double left = inset, top = inset;
-    const double bottom = f.area.height - inset;
+    const double band = f.p.labels ? labelBand : 0;
+    const double left = inset + band, top = inset;
+    const double bottom = f.area.height - inset - (logAcross ? band : 0);
     double right = f.area.width - inset;
     QList<QPair<int, double>> across; // the vertical lines' pens and places
+    QList<QPair<double, int>> labelsAcross;
+    const int decadesAcross = f.p.decadesAcross.value_or(f.p.decades.value_or(2));
     if (logAcross) {
-        logLines(f, "decades-across", f.p.decadesAcross.value_or(f.p.decades.value_or(2)), left,
-                 right, false, m.pens[1], [&](int pen, double x) {
+        logLines(f, "decades-across", decadesAcross, left, right, false, m.pens[1],
+                 [&](int pen, double x, int k) {
                      across.append({pen, x});
+                     labelsAcross.append({x, k});
                  });
     } else {
         const double spacing = spacingOf(f, "lines-across", f.p.linesAcross);
@@ -378,10 +390,70 @@ void logPaper(const Frame& f, bool logAcross, Marks& m)
     // corners, and nothing reaches past the printable area.
     const double from = left - f.half(m.pens[across.first().first]);
     const double to = right + f.half(m.pens[across.last().first]);
-    logLines(f, "decades", f.p.decades.value_or(2), top, bottom, true, m.pens[1],
-             [&](int pen, double y) { m.segment(pen, from, y, to, y); });
+    QList<QPair<double, int>> labelsDown;
+    const int decades = f.p.decades.value_or(2);
+    logLines(f, "decades", decades, top, bottom, true, m.pens[1], [&](int pen, double y, int k) {
+        m.segment(pen, from, y, to, y);
+        labelsDown.append({y, k});
+    });
     for (const auto& [pen, x] : across)
         m.segment(pen, x, top - f.half(m.pens[1]), x, bottom + f.half(m.pens[1]));
+    if (!f.p.labels)
+        return;
+    const auto heightFor = [](double length, int count) {
+        return std::min(labelHeight, 0.8 * length / count * (1 - std::log10(9.0)));
+    };
+    // Each number's strokes, their pens included, on the printable area.
+    const double pen = f.half(m.pens[0]);
+    const double down = heightFor(bottom - top, decades);
+    for (const auto& [y, k] : labelsDown)
+        digits(m, 0, k, band / 2, std::clamp(y, down / 2 + pen, f.area.height - down / 2 - pen),
+               down);
+    const double sideways = heightFor(right - left, decadesAcross);
+    for (const auto& [x, k] : labelsAcross) {
+        const double half = digitsWidth(k, sideways) / 2 + pen;
+        digits(m, 0, k, std::clamp(x, half, f.area.width - half), f.area.height - band / 2,
+               sideways);
+    }
+}
+
+// A coding form: `--columns` (80) columns across the sheet from half the
+// wide pen in, their lines thin and every tenth wide; a header band two
+// number heights high between two wide lines, in which the first column
+// and every fifth are numbered (numbers at most 2.5 mm high, and no wider
+// than four columns, each over its column and whole on the area); below
+// it, rows `--lines-down` to the unit, as many as fit.
+void programming(const Frame& f, Marks& m)
+{
+    const int columns = f.p.columns.value_or(80);
+    const double inset = f.inset(m.pens[1]);
+    const double cell = (f.area.width - 2 * inset) / columns;
+    if (f.dots(cell) < m.pens[1] + 1)
+        throw refuse("columns", columns,
+                     QStringLiteral("columns %1 dots wide are too narrow for their lines")
+                         .arg(number(f.dots(cell))));
+    const double spacing = spacingOf(f, "lines-down", f.p.linesDown);
+    const double h = std::min(labelHeight, 4 * cell / 1.25);
+    const double header = inset + 2 * h;
+    wholeCell(f, 0, 2 * h + spacing, inset, "lines-down", f.p.linesDown, "row under the header");
+    m.segment(1, 0, inset, f.area.width, inset);
+    m.segment(1, 0, header, f.area.width, header);
+    double last = header;
+    for (double y = header + spacing; f.fits(m.pens[0], -1, y); y += spacing) {
+        m.segment(0, 0, y, f.area.width, y);
+        last = y;
+    }
+    const double foot = last + f.half(m.pens[last == header ? 1 : 0]);
+    for (int j = 0; j <= columns; ++j)
+        m.segment(j % 10 ? 0 : 1, inset + j * cell, 0, inset + j * cell, foot);
+    // Each number over its column, kept whole on the printable area.
+    for (int c = 1; c <= columns; ++c) {
+        if (c != 1 && c % 5 != 0)
+            continue;
+        const double half = digitsWidth(c, h) / 2 + f.half(m.pens[0]);
+        digits(m, 0, c, std::clamp(inset + (c - 0.5) * cell, half, f.area.width - half), inset + h,
+               h);
+    }
 }
 
 void polar(const Frame& f, Marks& m)
@@ -627,7 +699,7 @@ QStringList names()
             QStringLiteral("semilog"),     QStringLiteral("loglog"),      QStringLiteral("polar"),
             QStringLiteral("staff"),       QStringLiteral("checklist"),   QStringLiteral("seyes"),
             QStringLiteral("handwriting"), QStringLiteral("doubleruled"), QStringLiteral("hexup"),
-            QStringLiteral("cornell")};
+            QStringLiteral("cornell"),     QStringLiteral("programming")};
 }
 
 QStringList optionsOf(const QString& name)
@@ -647,8 +719,10 @@ QStringList optionsOf(const QString& name)
         {"isodots", {"lines-across", "dot-size", "side"}},
         {"hex", {"lines-across", "thickness", "hex-size"}},
         {"semilog",
-         {"lines-across", "wide-across", "thickness", "decades", "wide-thickness", "wide-colour"}},
-        {"loglog", {"thickness", "decades", "decades-across", "wide-thickness", "wide-colour"}},
+         {"lines-across", "wide-across", "thickness", "decades", "wide-thickness", "wide-colour",
+          "labels"}},
+        {"loglog",
+         {"thickness", "decades", "decades-across", "wide-thickness", "wide-colour", "labels"}},
         {"polar",
          {"lines-down", "wide-down", "thickness", "ring-spacing", "rays", "wide-thickness",
           "wide-colour"}},
@@ -665,8 +739,57 @@ QStringList optionsOf(const QString& name)
         {"cornell",
          {"lines-down", "thickness", "wide-thickness", "cue-width", "summary-height",
           "wide-colour"}},
+        {"programming", {"lines-down", "thickness", "wide-thickness", "wide-colour", "columns"}},
     };
     return options.value(name);
+}
+
+double digitsWidth(int value, double height)
+{
+    const int count = int(QString::number(value).size());
+    return count * height / 2 + (count - 1) * height / 4;
+}
+
+void digits(Marks& marks, int pen, int value, double centreX, double middleY, double height)
+{
+    // The bars of each digit: top, upper right, lower right, foot, lower
+    // left, upper left, middle.
+    static const char* const bars[10] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
+                                         "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
+    const QString text = QString::number(value);
+    const double w = height / 2, top = middleY - height / 2;
+    double x = centreX - digitsWidth(value, height) / 2;
+    const qsizetype first = marks.marks.size();
+    for (const QChar c : text) {
+        const double l = x, r = x + w, t = top, mid = top + height / 2, b = top + height;
+        for (const char* bar = bars[c.digitValue()]; *bar; ++bar) {
+            switch (*bar) {
+            case 'a':
+                marks.segment(pen, l, t, r, t);
+                break;
+            case 'b':
+                marks.segment(pen, r, t, r, mid);
+                break;
+            case 'c':
+                marks.segment(pen, r, mid, r, b);
+                break;
+            case 'd':
+                marks.segment(pen, l, b, r, b);
+                break;
+            case 'e':
+                marks.segment(pen, l, mid, l, b);
+                break;
+            case 'f':
+                marks.segment(pen, l, t, l, mid);
+                break;
+            case 'g':
+                marks.segment(pen, l, mid, r, mid);
+                break;
+            }
+        }
+        x += w + height / 4;
+    }
+    marks.words.append({first, marks.marks.size() - first, centreX});
 }
 
 void inked(Marks& marks, const PatternParameters& p, quint32 line)
@@ -765,6 +888,7 @@ PatternSheet make(const PatternParameters& p, const PatternArea& area)
         {"doubleruled", doubleruled},
         {"hexup", hexup},
         {"cornell", cornell},
+        {"programming", programming},
     };
     try {
         kinds.value(p.name)(f, m);

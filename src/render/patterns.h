@@ -48,6 +48,8 @@ struct PatternParameters {
     // sheet laid across the page's long side.
     bool centre = false;
     bool landscape = false;
+    bool labels = false;        // semilog, loglog: numbered axes
+    std::optional<int> columns; // programming: the form's columns
 };
 
 // The printable area in twips and the dots per inch it is drawn at.
@@ -94,6 +96,14 @@ PatternSheet make(const PatternParameters& p, const PatternArea& area);
 // pen would reach past the far side is left out; every line runs from the
 // outer edge of the first line across it to the outer edge of the last.
 Marks lattice(const Lattice& l, const PatternArea& area);
+
+// A whole number as strokes across and down (the seven bars of a digit
+// display), `height` twips high, its digits half as wide with a quarter of
+// the height between them, centred on `centreX` and on `middleY`; in pen
+// `pen`. Marks::words keeps where it is.
+void digits(Marks& marks, int pen, int value, double centreX, double middleY, double height);
+// The width of such a number.
+double digitsWidth(int value, double height);
 
 // The thin, wide and heavy pens' colours (Marks::inks), where the wide or
 // heavy lines have a colour of their own; `line`: the line colour.

@@ -608,6 +608,71 @@ Kind cornell(int thickness)
             }};
 }
 
+Kind programming(int thickness)
+{
+    // An 80-column coding form on the area's width less the wide pen: its
+    // column lines thin, every tenth wide; a header band of two number
+    // heights (2.5 mm, or less where four columns are narrower than the
+    // number "80") between wide lines; rows a centimetre apart below it.
+    // Down the middle of column 5 the number 5 has three bars across (top,
+    // middle, foot); column 3 has no number.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("programming, thickness %1").arg(thickness),
+            QStringList{"--pattern", "programming"} +
+                numbers({{"--lines-down", 1}, {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double in = wide / 2.0, cell = (a.w - wide) / 80;
+                const double h = std::min(2.5 / 25.4 * a.dpi, 4 * cell / 1.25);
+                QList<Crossing> rows{{a.y + in, double(wide), true},
+                                     {a.y + in + 2 * h, double(wide), true}};
+                for (double y = a.y + in + 2 * h + a.cm(); y + thin / 2.0 <= a.bottom() + 1e-6;
+                     y += a.cm())
+                    rows.append({y, double(thin), true});
+                QList<Crossing> five = rows;
+                for (const double bar : {0.5, 1.0, 1.5})
+                    five.append({a.y + in + bar * h, double(thin), true});
+                sortByCentre(five);
+                QList<Crossing> columns;
+                for (int j = 0; j <= 80; ++j)
+                    columns.append({a.x + in + j * cell, double(j % 10 ? thin : wide), true});
+                return Expected{
+                    {{true, a.y + in + 2 * h + a.cm() / 2, columns},
+                     {false, a.x + in + 4.5 * cell, five},
+                     {false, a.x + in + 2.5 * cell, rows}},
+                    QRectF(QPointF(a.x, a.y), QPointF(a.right(), rows.last().centre + thin / 2.0))};
+            }};
+}
+
+Kind labelledSemilog(int thickness)
+{
+    // Semi-log paper as above, with --labels: the decades and the columns
+    // begin 4 mm further right, and in that band each line up the page has
+    // its number, as tall as 2.5 mm or 0.8 of the gap between the lines at
+    // 9 and 10, centred on the band and on its line, kept on the area. A
+    // row through the upper half of the number 1 at the foot meets its
+    // right-hand bar, then the columns.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("semilog, numbered, thickness %1").arg(thickness),
+            QStringList{"--pattern", "semilog", "--labels"} + numbers({{"--decades", 2},
+                                                                       {"--lines-across", 1},
+                                                                       {"--wide-across", 5},
+                                                                       {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const double in = wide / 2.0, band = 4 / 25.4 * a.dpi;
+                const QList<Crossing> across = evenly(a.x + band + in, a.right(), a.cm(),
+                                                      [=](int i) { return i % 5 ? thin : wide; });
+                const double top = a.y + in, foot = a.bottom() - in;
+                const QList<Crossing> down = decadeLines(top, foot, 2, true, thin, wide);
+                const double h =
+                    std::min(2.5 / 25.4 * a.dpi, 0.8 * (foot - top) / 2 * (1 - std::log10(9.0)));
+                const double middle = std::min(foot, a.bottom() - h / 2 - thin / 2.0);
+                QList<Crossing> one{{a.x + band / 2 + h / 4, double(thin), true}};
+                one += across;
+                return Expected{
+                    {{false, a.x + band + in + a.cm() / 2, down}, {true, middle - h / 4, one}}};
+            }};
+}
+
 // A kind with --centre: what it draws moved by as much as leaves the same
 // room on both sides of its ink, as a ruler measures the room.
 Kind centred(const Kind& k)
@@ -704,6 +769,10 @@ const QList<Kind>& kinds()
                  {{4, qRgb(0x20, 0x40, 0xc0)}, {8, qRgb(0xc0, 0x20, 0x20)}}),
         centred(exactGrid(1, 2, false)),
         centred(seyes(2)),
+        programming(1),
+        programming(2),
+        labelledSemilog(1),
+        labelledSemilog(2),
         turned(exactGrid(2, 4, false)),
         turned(hexup(1)),
         turned(centred(cornell(1))),
@@ -1085,7 +1154,7 @@ private slots:
         row("an unknown kind", {"--pattern", "waves"},
             "--pattern waves: no such pattern; the patterns: grid, dots, lined, isometric, "
             "isodots, hex, semilog, loglog, polar, staff, checklist, seyes, handwriting, "
-            "doubleruled, hexup, cornell");
+            "doubleruled, hexup, cornell, programming");
         row("a box as big as its line space",
             {"--pattern", "checklist", "--lines-down", "1", "--box-size", "1"},
             "--box-size 1: a box must lie between its lines, which are 1 apart");
@@ -1168,6 +1237,12 @@ private slots:
             "--two-up turns the paper itself; its pages are upright");
         row("two-up to a printer", {"--print", "--two-up"},
             "--two-up is for --export; a printer prints on its own paper");
+        row("numbers on a grid", {"--labels"}, "--labels has no place in the pattern grid");
+        row("a coding form of no columns", {"--pattern", "programming", "--columns", "0"},
+            "--columns 0: give a whole number from 1 to 200");
+        row("columns too narrow for their lines",
+            {"--pattern", "programming", "--columns", "200", "--thickness", "6"},
+            "--columns 200: columns");
         row("a slant that lies down", {"--pattern", "doubleruled", "--slant", "10"},
             "--slant 10: give an angle from 20 to 90 degrees from the lines");
         row("a slant past upright", {"--pattern", "doubleruled", "--slant", "95"},
