@@ -760,32 +760,14 @@ void digits(Marks& marks, int pen, int value, double centreX, double middleY, do
     const double w = height / 2, top = middleY - height / 2;
     double x = centreX - digitsWidth(value, height) / 2;
     const qsizetype first = marks.marks.size();
+    // Each bar's ends, across in digit widths and down in half heights.
+    static constexpr double ends[7][4] = {{0, 0, 1, 0}, {1, 0, 1, 1}, {1, 1, 1, 2}, {0, 2, 1, 2},
+                                          {0, 1, 0, 2}, {0, 0, 0, 1}, {0, 1, 1, 1}};
     for (const QChar c : text) {
-        const double l = x, r = x + w, t = top, mid = top + height / 2, b = top + height;
         for (const char* bar = bars[c.digitValue()]; *bar; ++bar) {
-            switch (*bar) {
-            case 'a':
-                marks.segment(pen, l, t, r, t);
-                break;
-            case 'b':
-                marks.segment(pen, r, t, r, mid);
-                break;
-            case 'c':
-                marks.segment(pen, r, mid, r, b);
-                break;
-            case 'd':
-                marks.segment(pen, l, b, r, b);
-                break;
-            case 'e':
-                marks.segment(pen, l, mid, l, b);
-                break;
-            case 'f':
-                marks.segment(pen, l, t, l, mid);
-                break;
-            case 'g':
-                marks.segment(pen, l, mid, r, mid);
-                break;
-            }
+            const double* e = ends[*bar - 'a'];
+            marks.segment(pen, x + e[0] * w, top + e[1] * height / 2, x + e[2] * w,
+                          top + e[3] * height / 2);
         }
         x += w + height / 4;
     }
