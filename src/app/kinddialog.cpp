@@ -54,6 +54,7 @@ constexpr KindWords kindWords[] = {
     {"hexup", "Flat hexagons", "hexagons with a flat side up"},
     {"cornell", "Cornell notes", "ruled lines, a cue column and a summary band"},
     {"programming", "Coding form", "numbered columns over ruled rows"},
+    {"engineering", "Engineering", "a grid with a title block: name, date, sheet of"},
 };
 
 // Each option of a kind: its label, unit and range, as the command line

@@ -456,6 +456,56 @@ void programming(const Frame& f, Marks& m)
     }
 }
 
+// Engineering paper: the grid of `--lines-down` and `--lines-across` lines
+// to the unit, exact, every `--wide-down`-th and `--wide-across`-th wide
+// (as the grid of exact lengths lays it out), and in its lower right
+// corner a title block of wide lines, 7 cm by 2.4 cm (at most 0.6 of the
+// grid's width and 0.3 of its height), its right and foot on the grid's
+// last lines: three fields, NAME, DATE, and SHEET beside OF, each named at
+// its top left in letters 2 mm high, and no grid inside it.
+void engineering(const Frame& f, Marks& m)
+{
+    const double down = spacingOf(f, "lines-down", f.p.linesDown);
+    const double across = spacingOf(f, "lines-across", f.p.linesAcross);
+    const Marks grid =
+        lattice({down, across, f.p.wideDown, f.p.wideAcross, 0, m.pens[0], m.pens[1], 0}, f.area);
+    if (grid.marks.isEmpty())
+        throw refuse("lines-down", f.p.linesDown,
+                     QStringLiteral("not one whole square fits on the printable area (%1)")
+                         .arg(f.areaText()));
+    // The last lines' places: the last vertical line's x, the last
+    // horizontal line's y.
+    double right = 0, bottom = 0;
+    for (const Mark& mark : grid.marks) {
+        right = std::max(right, mark.x1);
+        bottom = std::max(bottom, mark.y1);
+    }
+    const double cm = 1440 / 2.54;
+    const double width = std::min(7 * cm, 0.6 * right), height = std::min(2.4 * cm, 0.3 * bottom);
+    const double left = right - width, top = bottom - height;
+    // The grid, but inside the block.
+    for (Mark mark : grid.marks) {
+        if (mark.y1 == mark.y2 && mark.y1 > top && mark.y1 < bottom)
+            mark.x2 = std::min(mark.x2, left);
+        if (mark.x1 == mark.x2 && mark.x1 > left && mark.x1 < right)
+            mark.y2 = std::min(mark.y2, top);
+        m.marks.append(mark);
+    }
+    const double row = height / 3, letters = std::min(0.2 * cm, row / 3);
+    m.segment(1, left, top, right, top);
+    m.segment(1, left, top, left, bottom);
+    m.segment(1, left, top + row, right, top + row);
+    m.segment(1, left, top + 2 * row, right, top + 2 * row);
+    m.segment(1, left + width / 2, top + 2 * row, left + width / 2, bottom);
+    const auto name = [&](const QString& text, double x, double y) {
+        bars(m, 0, text, x + letters / 2 + textWidth(text, letters) / 2, y + letters, letters);
+    };
+    name(QStringLiteral("NAME"), left, top);
+    name(QStringLiteral("DATE"), left, top + row);
+    name(QStringLiteral("SHEET"), left, top + 2 * row);
+    name(QStringLiteral("OF"), left + width / 2, top + 2 * row);
+}
+
 void polar(const Frame& f, Marks& m)
 {
     const double spacing =
@@ -694,12 +744,15 @@ void cornell(const Frame& f, Marks& m)
 
 QStringList names()
 {
-    return {QStringLiteral("grid"),        QStringLiteral("dots"),        QStringLiteral("lined"),
-            QStringLiteral("isometric"),   QStringLiteral("isodots"),     QStringLiteral("hex"),
-            QStringLiteral("semilog"),     QStringLiteral("loglog"),      QStringLiteral("polar"),
-            QStringLiteral("staff"),       QStringLiteral("checklist"),   QStringLiteral("seyes"),
-            QStringLiteral("handwriting"), QStringLiteral("doubleruled"), QStringLiteral("hexup"),
-            QStringLiteral("cornell"),     QStringLiteral("programming")};
+    return {QStringLiteral("grid"),        QStringLiteral("dots"),
+            QStringLiteral("lined"),       QStringLiteral("isometric"),
+            QStringLiteral("isodots"),     QStringLiteral("hex"),
+            QStringLiteral("semilog"),     QStringLiteral("loglog"),
+            QStringLiteral("polar"),       QStringLiteral("staff"),
+            QStringLiteral("checklist"),   QStringLiteral("seyes"),
+            QStringLiteral("handwriting"), QStringLiteral("doubleruled"),
+            QStringLiteral("hexup"),       QStringLiteral("cornell"),
+            QStringLiteral("programming"), QStringLiteral("engineering")};
 }
 
 QStringList optionsOf(const QString& name)
@@ -740,38 +793,57 @@ QStringList optionsOf(const QString& name)
          {"lines-down", "thickness", "wide-thickness", "cue-width", "summary-height",
           "wide-colour"}},
         {"programming", {"lines-down", "thickness", "wide-thickness", "wide-colour", "columns"}},
+        {"engineering",
+         {"lines-down", "lines-across", "wide-down", "wide-across", "thickness", "wide-thickness",
+          "wide-colour"}},
     };
     return options.value(name);
 }
 
-double digitsWidth(int value, double height)
+double textWidth(const QString& text, double height)
 {
-    const int count = int(QString::number(value).size());
+    const qsizetype count = text.size();
     return count * height / 2 + (count - 1) * height / 4;
 }
 
-void digits(Marks& marks, int pen, int value, double centreX, double middleY, double height)
+double digitsWidth(int value, double height)
 {
-    // The bars of each digit: top, upper right, lower right, foot, lower
-    // left, upper left, middle.
-    static const char* const bars[10] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
-                                         "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
-    const QString text = QString::number(value);
+    return textWidth(QString::number(value), height);
+}
+
+void bars(Marks& marks, int pen, const QString& text, double centreX, double middleY, double height)
+{
+    // The bars of a digit display: top, upper right, lower right, foot,
+    // lower left, upper left, middle; and for the letters, two down the
+    // middle (upper, lower) and three slanting (from the top corners to the
+    // middle, from the middle to the lower right).
+    static const QString names = QStringLiteral("abcdefghijlm");
+    static constexpr double ends[12][4] = {{0, 0, 1, 0},   {1, 0, 1, 1},     {1, 1, 1, 2},
+                                           {0, 2, 1, 2},   {0, 1, 0, 2},     {0, 0, 0, 1},
+                                           {0, 1, 1, 1},   {0, 0, 0.5, 1},   {0.5, 0, 0.5, 1},
+                                           {1, 0, 0.5, 1}, {0.5, 1, 0.5, 2}, {0.5, 1, 1, 2}};
+    static const QHash<QChar, const char*> shapes = {
+        {'0', "abcdef"}, {'1', "bc"},     {'2', "abdeg"},  {'3', "abcdg"},   {'4', "bcfg"},
+        {'5', "acdfg"},  {'6', "acdefg"}, {'7', "abc"},    {'8', "abcdefg"}, {'9', "abcdfg"},
+        {'A', "abcefg"}, {'D', "abcdil"}, {'E', "adefg"},  {'F', "aefg"},    {'H', "bcefg"},
+        {'M', "bcefhj"}, {'N', "bcefhm"}, {'O', "abcdef"}, {'S', "acdfg"},   {'T', "ail"}};
     const double w = height / 2, top = middleY - height / 2;
-    double x = centreX - digitsWidth(value, height) / 2;
+    double x = centreX - textWidth(text, height) / 2;
     const qsizetype first = marks.marks.size();
-    // Each bar's ends, across in digit widths and down in half heights.
-    static constexpr double ends[7][4] = {{0, 0, 1, 0}, {1, 0, 1, 1}, {1, 1, 1, 2}, {0, 2, 1, 2},
-                                          {0, 1, 0, 2}, {0, 0, 0, 1}, {0, 1, 1, 1}};
     for (const QChar c : text) {
-        for (const char* bar = bars[c.digitValue()]; *bar; ++bar) {
-            const double* e = ends[*bar - 'a'];
+        for (const char* bar = shapes.value(c, ""); *bar; ++bar) {
+            const double* e = ends[names.indexOf(QLatin1Char(*bar))];
             marks.segment(pen, x + e[0] * w, top + e[1] * height / 2, x + e[2] * w,
                           top + e[3] * height / 2);
         }
         x += w + height / 4;
     }
     marks.words.append({first, marks.marks.size() - first, centreX});
+}
+
+void digits(Marks& marks, int pen, int value, double centreX, double middleY, double height)
+{
+    bars(marks, pen, QString::number(value), centreX, middleY, height);
 }
 
 void inked(Marks& marks, const PatternParameters& p, quint32 line)
@@ -871,6 +943,7 @@ PatternSheet make(const PatternParameters& p, const PatternArea& area)
         {"hexup", hexup},
         {"cornell", cornell},
         {"programming", programming},
+        {"engineering", engineering},
     };
     try {
         kinds.value(p.name)(f, m);

@@ -104,6 +104,12 @@ Marks lattice(const Lattice& l, const PatternArea& area);
 void digits(Marks& marks, int pen, int value, double centreX, double middleY, double height);
 // The width of such a number.
 double digitsWidth(int value, double height);
+// Words of the letters A, D, E, F, H, M, N, O, S, T and the digits as bars
+// in the same way (the letters with bars down the middle and slanting ones
+// as well), centred on `centreX` and `middleY`; and their width.
+void bars(Marks& marks, int pen, const QString& text, double centreX, double middleY,
+          double height);
+double textWidth(const QString& text, double height);
 
 // The thin, wide and heavy pens' colours (Marks::inks), where the wide or
 // heavy lines have a colour of their own; `line`: the line colour.

@@ -673,6 +673,62 @@ Kind labelledSemilog(int thickness)
             }};
 }
 
+Kind engineering(int thickness)
+{
+    // Five lines to the inch each way, exact, every 5th wide, as the grid
+    // of exact lengths lays them out; on its last lines a title block 7 cm
+    // by 2.4 cm of three fields 8 mm high (the last halved), with no grid
+    // inside. A row through the middle field meets the columns left of the
+    // block, its left side, and the last column; a column through its right
+    // part meets the rows above it, its top, its two dividers and the last
+    // row; one through the E of NAME (letters 2 mm high, 1 mm in, with a
+    // quarter of their height between them) meets its three bars across,
+    // and those of the Es under it.
+    const int thin = thickness, wide = wider(thin);
+    return {QStringLiteral("engineering, thickness %1").arg(thickness),
+            QStringList{"--pattern", "engineering", "--unit", "in"} +
+                numbers({{"--lines-down", 5},
+                         {"--lines-across", 5},
+                         {"--wide-down", 5},
+                         {"--wide-across", 5},
+                         {"--thickness", thickness}}),
+            [=](const Area& a) {
+                const Expected grid = lattice(
+                    a, a.dpi / 5, [=](int i) { return i % 5 ? thin : wide; }, wide);
+                const QList<Crossing>& across = grid.probes[0].crossings;
+                const QList<Crossing>& down = grid.probes[1].crossings;
+                const double right = across.last().centre, bottom = down.last().centre;
+                const double mm = a.dpi / 25.4;
+                const double width = std::min(70 * mm, 0.6 * (right - a.x));
+                const double height = std::min(24 * mm, 0.3 * (bottom - a.y));
+                const double left = right - width, top = bottom - height, row = height / 3;
+                const double letter = std::min(2 * mm, row / 3);
+                QList<Crossing> middle, block, e;
+                for (const Crossing& c : across)
+                    if (c.centre < left || c.centre == right)
+                        middle.append(c);
+                middle.append({left, double(wide), true});
+                for (const Crossing& c : down)
+                    if (c.centre < top || c.centre == bottom)
+                        block.append(c);
+                for (const double y : {top, top + row, top + 2 * row})
+                    block.append({y, double(wide), true});
+                // The E of NAME, of DATE and the second of SHEET lie one
+                // under the other.
+                e = block;
+                for (const int field : {0, 1, 2})
+                    for (const double y : {0.5, 1.0, 1.5})
+                        e.append({top + field * row + y * letter, double(thin), true});
+                sortByCentre(middle);
+                sortByCentre(block);
+                sortByCentre(e);
+                return Expected{{{true, top + 1.5 * row, middle},
+                                 {false, left + 0.75 * width, block},
+                                 {false, left + 3 * letter, e}},
+                                grid.ink};
+            }};
+}
+
 // A kind with --centre: what it draws moved by as much as leaves the same
 // room on both sides of its ink, as a ruler measures the room.
 Kind centred(const Kind& k)
@@ -773,6 +829,8 @@ const QList<Kind>& kinds()
         programming(2),
         labelledSemilog(1),
         labelledSemilog(2),
+        engineering(1),
+        engineering(2),
         turned(exactGrid(2, 4, false)),
         turned(hexup(1)),
         turned(centred(cornell(1))),
@@ -1154,7 +1212,7 @@ private slots:
         row("an unknown kind", {"--pattern", "waves"},
             "--pattern waves: no such pattern; the patterns: grid, dots, lined, isometric, "
             "isodots, hex, semilog, loglog, polar, staff, checklist, seyes, handwriting, "
-            "doubleruled, hexup, cornell, programming");
+            "doubleruled, hexup, cornell, programming, engineering");
         row("a box as big as its line space",
             {"--pattern", "checklist", "--lines-down", "1", "--box-size", "1"},
             "--box-size 1: a box must lie between its lines, which are 1 apart");
