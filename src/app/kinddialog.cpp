@@ -111,6 +111,7 @@ QIcon pictureOf(const QString& kind)
     p.rays = 12;
     p.lineGap = 0.08;
     p.staffGap = 0.16;
+    p.columns = 12; // a coding form's columns, few enough to be seen
     // Laid out for a fine printer, so that the kinds with fine detail (log
     // paper's last lines of a decade) fit, and painted a pixel or so a pen.
     Marks marks;
@@ -163,7 +164,7 @@ KindDialog::KindDialog(const PaperChoice& current, SettingsStore& store, const G
     m_kinds->setMovement(QListView::Static);
     m_kinds->setResizeMode(QListView::Adjust);
     m_kinds->setGridSize(QSize(104, 80));
-    m_kinds->setMinimumSize(5 * 106, 4 * 82 + 6);
+    m_kinds->setMinimumSize(5 * 106, 5 * 82 + 6);
     for (const KindWords& w : kindWords) {
         auto* item =
             new QListWidgetItem(pictureOf(QLatin1String(w.name)), QLatin1String(w.title), m_kinds);
