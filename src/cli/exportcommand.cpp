@@ -264,15 +264,10 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                 // A third made, two thirds drawn: a window's progress bar
                 // moves while a large sheet or notebook is written.
                 window.setProgressValue(100.0 / 3);
-                const std::optional<Marks> back =
-                    request.doubleSided && !request.twoUp
-                        ? std::optional(markmoves::mirrored(marks.marks,
-                                                            sheet.printerCanvas().printableArea()))
-                        : std::nullopt;
                 // Two pages to a side of the paper.
                 const int sides = request.twoUp ? (request.pages + 1) / 2 : request.pages;
-                document.write(sheet.printerCanvas().drawMarks(marks.marks, window.lineColour(),
-                                                               sides, back ? &*back : nullptr));
+                document.write(sheet.printerCanvas().drawMarks(
+                    marks.marks, window.lineColour(), sides, marks.back ? &*marks.back : nullptr));
                 window.setProgressValue(200.0 / 3);
             } else {
                 NoBoxes boxes;

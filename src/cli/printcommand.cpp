@@ -89,9 +89,7 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
             say(QStringLiteral("%1: %2").arg(programName(), marks.refusal));
             return 2;
         }
-        std::optional<Marks> back;
         if (request.doubleSided) {
-            back = markmoves::mirrored(marks.marks, canvas.printableArea());
             if (printers.page().twoSided)
                 printers.printTwoSided();
             else
@@ -102,7 +100,7 @@ int printMarks(const SheetRequest& request, const Choice& printer, const Setting
         for (int copy = 1; copy <= std::max<int>(copies, 1); ++copy) {
             window.setProgressValue(copy * 100.0 / std::max<int>(copies, 1));
             canvas.drawMarks(marks.marks, window.lineColour(), request.pages,
-                             back ? &*back : nullptr);
+                             marks.back ? &*marks.back : nullptr);
         }
         sayInexact(request, window);
         sayScalingOverridden(printer, printers);

@@ -236,10 +236,15 @@ SheetMarks marksFor(const SheetRequest& request, const GridWindow& window,
                     const PrinterCanvas& canvas, int dpi, ErrorReporter& report, bool turn)
 {
     const QSizeF page = canvas.printableArea();
-    SheetMarks sheet =
-        marksOn(request, window, canvas, turn ? page.transposed() : page, dpi, report);
-    if (turn)
+    const QSizeF area = turn ? page.transposed() : page;
+    SheetMarks sheet = marksOn(request, window, canvas, area, dpi, report);
+    if (request.doubleSided && request.pages > 1)
+        sheet.back = markmoves::mirrored(sheet.marks, area);
+    if (turn) {
         sheet.marks = markmoves::turned(sheet.marks, page);
+        if (sheet.back)
+            sheet.back = markmoves::turned(*sheet.back, page);
+    }
     return sheet;
 }
 

@@ -190,6 +190,9 @@ struct Choice {
 struct SheetMarks {
     Marks marks;
     QString refusal;
+    // The even pages' marks of a double-sided notebook: the sheet in a
+    // mirror, left for right as the sheet is read (before it is turned).
+    std::optional<Marks> back = std::nullopt;
 };
 
 // The application object of a run that opens no window, so needs no
