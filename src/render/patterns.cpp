@@ -287,16 +287,23 @@ void isometric(const Frame& f, Marks& m)
     slanted(f, inset, inset, last, s, f.p.wideAcross, m);
 }
 
-void hex(const Frame& f, Marks& m)
+// Hexagons' size across the flats: `--hex-size`, else one over the count
+// of lines `option` names; refused where their lines would run together.
+double hexagonSize(const Frame& f, const Marks& m, const char* option, double count)
 {
-    // Hexagons with a point up: flats left and right, `across` apart; each
-    // edge drawn once.
-    const double across =
-        f.p.hexSize ? *f.p.hexSize * f.p.unit : spacingOf(f, "lines-across", f.p.linesAcross);
+    const double across = f.p.hexSize ? *f.p.hexSize * f.p.unit : spacingOf(f, option, count);
     if (f.dots(across) < 4 * m.pens[0] + 4)
         throw refuse("hex-size", across / f.p.unit,
                      QStringLiteral("hexagons of %1 dots are too small for their lines")
                          .arg(number(f.dots(across))));
+    return across;
+}
+
+void hex(const Frame& f, Marks& m)
+{
+    // Hexagons with a point up: flats left and right, `across` apart; each
+    // edge drawn once.
+    const double across = hexagonSize(f, m, "lines-across", f.p.linesAcross);
     const double a = across / sqrt3; // a side, and the centre's distance to a point
     const double inset = f.inset(m.pens[0]);
     wholeCell(f, across, 2 * a, inset, f.p.hexSize ? "hex-size" : "lines-across",
@@ -670,12 +677,7 @@ void doubleruled(const Frame& f, Marks& m)
 // drawn once, by the hexagon on its left or above it where there is one.
 void hexup(const Frame& f, Marks& m)
 {
-    const double across =
-        f.p.hexSize ? *f.p.hexSize * f.p.unit : spacingOf(f, "lines-down", f.p.linesDown);
-    if (f.dots(across) < 4 * m.pens[0] + 4)
-        throw refuse("hex-size", across / f.p.unit,
-                     QStringLiteral("hexagons of %1 dots are too small for their lines")
-                         .arg(number(f.dots(across))));
+    const double across = hexagonSize(f, m, "lines-down", f.p.linesDown);
     const double a = across / sqrt3;
     const double inset = f.inset(m.pens[0]);
     wholeCell(f, 2 * a, across, inset, f.p.hexSize ? "hex-size" : "lines-down",
