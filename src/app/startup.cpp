@@ -4,6 +4,7 @@
 #include "core/number.h"
 #include "core/product.h"
 #include "core/programinfo.h"
+#include "core/steplabels.h"
 #include "cursorfile.h"
 #include "form1.h"
 #include "panel/colourswatch.h"
@@ -85,41 +86,40 @@ void Form1::Form_Load()
     SettingsStore& store = m_services.settings;
     const QString cursorPath = programFile(m_services.programFolder, cursorFile);
 
-    run.step(100, [&] { ApplySkin(); });
-    if (run.test(104, [&] { return fileExists(cursorPath); }))
-        run.step(106, [&] {
+    run.step(label::load::skin, [&] { ApplySkin(); });
+    if (run.test(label::load::cursorExists, [&] { return fileExists(cursorPath); }))
+        run.step(label::load::cursor, [&] {
             setMouseIcon(atPointerSize(loadCursorFile(cursorPath), desktopPointerSize(),
                                        devicePixelRatioF()));
         });
-    run.step(108, [&] { MaybeOpenHomePage(); });
-    run.step(126, [&] { setWindowTitle(product::name); });
-    run.step(126, [&] { setWindowIcon(programIcon(false)); });
-    run.step(126, [&] { SetAppTitle(); });
+    run.step(label::load::homePage, [&] { MaybeOpenHomePage(); });
+    run.step(label::load::title, [&] { setWindowTitle(product::name); });
+    run.step(label::load::title, [&] { setWindowIcon(programIcon(false)); });
+    run.step(label::load::title, [&] { SetAppTitle(); });
 
     // The six texts go into their fields unchanged; a text that differs from
     // the field's is a change, which stores it again.
-    const int textLabels[6] = {128, 130, 132, 134, 136, 138};
     for (int i = 0; i < 6; ++i)
-        run.step(textLabels[i], [&] {
+        run.step(label::load::fieldTexts[i], [&] {
             const keys::Key& key = keys::text[i];
             m_text[std::size_t(i)]->setText(store.read(keys::name(key), keys::defaultOf(key)));
         });
 
-    if (run.test(140, [&] {
+    if (run.test(label::load::unitIsInches, [&] {
             return number::toInt16(
                        store.read(keys::name(keys::scale), keys::defaultOf(keys::scale))) == 1;
         })) {
-        run.step(142, [&] { m_option1->setChecked(true); });
+        run.step(label::load::inches, [&] { m_option1->setChecked(true); });
     } else {
-        run.step(144, [&] { m_option2->setChecked(true); });
+        run.step(label::load::centimetres, [&] { m_option2->setChecked(true); });
     }
-    run.step(146, [&] {
+    run.step(label::load::colour, [&] {
         m_picture1->setBackColor(
             number::toInt32(store.read(keys::name(keys::colour), keys::defaultOf(keys::colour))));
     });
-    run.step(148, [&] { PreviewGraph(); });
-    run.step(150, [&] { FillPrinterList(); });
-    run.step(150, [&] { CheckPdfPrinter(); });
+    run.step(label::load::preview, [&] { PreviewGraph(); });
+    run.step(label::load::printers, [&] { FillPrinterList(); });
+    run.step(label::load::printers, [&] { CheckPdfPrinter(); });
     // The stored values it put in the fields are no changes of the user's.
     m_menu->forgetChanges();
 }

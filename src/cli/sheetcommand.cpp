@@ -271,7 +271,7 @@ SheetMarks laidOut(const SheetRequest& request, const GridWindow& window,
         if (!request.heavyEvery && !exact && !request.pattern.wideThickness &&
             !request.pattern.centre && !request.pattern.landscape && !request.pattern.wideColour &&
             !request.pattern.heavyColour)
-            return {gridMarks(run, g, printedGridLabels), {}};
+            return {gridMarks(run, g, label::print::lines), {}};
         // The window's pens and wide-line periods, its whole-twip spacing
         // or the exact one, laid out as every kind is.
         Lattice lattice{double(g.horizontalSpacing),

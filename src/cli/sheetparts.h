@@ -5,6 +5,7 @@
 // marks of a sheet. Export, print and calibrate (exportcommand.cpp,
 // printcommand.cpp, calibratecommand.cpp) are built on them.
 #include "core/errorreport.h"
+#include "core/steplabels.h"
 #include "core/steprunner.h"
 #include "sheetcommand.h"
 
@@ -103,13 +104,13 @@ public:
         : m_store(store), m_request(request), m_printer(std::move(printer))
     {
         StepRunner run(QStringLiteral("in Gridorra2021/08/31.Form1.Form_Load "), report);
-        m_inches = request.inches
-                       ? *request.inches
-                       : run.test(140, [&] { return number::toInt16(stored(keys::scale)) == 1; });
+        m_inches = request.inches ? *request.inches : run.test(label::load::unitIsInches, [&] {
+            return number::toInt16(stored(keys::scale)) == 1;
+        });
         if (request.colour)
             m_colour = *request.colour;
         else
-            run.step(146,
+            run.step(label::load::colour,
                      [&] { m_colour = colour::checked(number::toInt32(stored(keys::colour))); });
     }
 

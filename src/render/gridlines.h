@@ -1,26 +1,11 @@
 #pragma once
 
 #include "canvas.h"
+#include "core/steplabels.h"
 #include "core/steprunner.h"
 #include "gridgeometry.h"
 
 namespace gridorra {
-
-// The labels of one direction's loop in a guarded drawing procedure.
-struct LineLoopLabels {
-    int resetCounter; // wide counter := 0
-    int test;         // is the wide counter 0?
-    int setCounter;   // counter := period - 1
-    int widePen;      // DrawWidth := wide width
-    int decrement;    // counter := counter - 1
-    int thinPen;      // DrawWidth := thin width
-    int line;         // Line; also the loop's advance
-};
-
-struct GridLabels {
-    LineLoopLabels horizontal;
-    LineLoopLabels vertical;
-};
 
 // Draws the grid on the canvas: all horizontal lines top to bottom, then all
 // vertical lines left to right. In each direction the first line is wide and

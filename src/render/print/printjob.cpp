@@ -49,13 +49,13 @@ void readPrintedGrid(StepRunner& run, const GridWindow& window, const Canvas& pr
                      GridGeometry& g)
 {
     using number::toInt16;
-    run.step(118, [&] { g.colour = window.lineColour(); });
-    readPens(run, window, g, {120, 122, 124});
-    run.step(126, [&] { g.height = toInt16(printer.scaleHeight()); });
-    run.step(128, [&] { g.width = toInt16(printer.scaleWidth()); });
-    run.step(130, [&] { g.topMargin = g.wideWidth; });
-    run.step(132, [&] { g.leftMargin = g.wideWidth; });
-    readSpacingsAndPeriods(run, window, g, {134, 136, 138, 140, 142, 144, 146, 148});
+    run.step(label::print::colour, [&] { g.colour = window.lineColour(); });
+    readPens(run, window, g, label::print::pens);
+    run.step(label::print::height, [&] { g.height = toInt16(printer.scaleHeight()); });
+    run.step(label::print::width, [&] { g.width = toInt16(printer.scaleWidth()); });
+    run.step(label::print::topMargin, [&] { g.topMargin = g.wideWidth; });
+    run.step(label::print::leftMargin, [&] { g.leftMargin = g.wideWidth; });
+    readSpacingsAndPeriods(run, window, g, label::print::spacings);
 }
 
 void printJob(PrintJobContext& job)
@@ -66,23 +66,24 @@ void printJob(PrintJobContext& job)
     GridGeometry g;
     qint16 copies = 0;
 
-    if (!run.test(100, [&] { return !job.busy; }))
+    if (!run.test(label::print::notBusy, [&] { return !job.busy; }))
         return;
-    run.step(102, [&] { job.busy = true; });
-    run.step(104, [&] { window.setMousePointer(pointer::busy); });
-    if (run.test(106, [&] { return window.printerChoice() == companionPrinter; }))
-        run.step(108, [&] { ClearBypassSaveAs(job.registry); });
+    run.step(label::print::busy, [&] { job.busy = true; });
+    run.step(label::print::busyPointer, [&] { window.setMousePointer(pointer::busy); });
+    if (run.test(label::print::isCompanion,
+                 [&] { return window.printerChoice() == companionPrinter; }))
+        run.step(label::print::bypassSaveAs, [&] { ClearBypassSaveAs(job.registry); });
 
     // The first printer whose name is exactly the chosen one becomes current;
     // with none, the current printer stays.
     QStringList names;
-    run.step(110, [&] {
+    run.step(label::print::printers, [&] {
         job.printers.refresh();
         names = job.printers.deviceNames();
     });
     for (int i = 0; i < names.size(); ++i) {
-        if (run.test(112, [&] { return names[i] == window.printerChoice(); })) {
-            run.step(114, [&] { job.printers.makeCurrent(i); });
+        if (run.test(label::print::isChosen, [&] { return names[i] == window.printerChoice(); })) {
+            run.step(label::print::makeCurrent, [&] { job.printers.makeCurrent(i); });
             break;
         }
     }
@@ -90,30 +91,29 @@ void printJob(PrintJobContext& job)
     job.printers.setJobTitle(job.appTitle);
 
     readPrintedGrid(run, window, printer, g);
-    run.step(150, [&] { copies = toInt16(window.fieldText(field::copies)); });
-    run.step(152, [&] {
+    run.step(label::print::copies, [&] { copies = toInt16(window.fieldText(field::copies)); });
+    run.step(label::print::zeroIsOne, [&] {
         if (copies == 0)
             copies = 1;
     });
 
     // Every copy is the same sheet, read once above, and leaves as a job of
     // its own.
-    run.forLoop(194, 1, copies, 1, [&](qint16 copy) {
-        run.step(156, [&] { window.setProgressValue(double(copy) / copies * 100); });
-        drawGridLines(run, printer, g, printedGridLabels);
-        run.step(194, [&] { printer.endDoc(); });
+    run.forLoop(label::print::copyLoop, 1, copies, 1, [&](qint16 copy) {
+        run.step(label::print::progress,
+                 [&] { window.setProgressValue(double(copy) / copies * 100); });
+        drawGridLines(run, printer, g, label::print::lines);
+        run.step(label::print::copyLoop, [&] { printer.endDoc(); });
     });
 
-    run.step(196, [&] { window.setMousePointer(pointer::normal); });
-    // One line of the procedure with two statements: the bar emptied and
-    // its caption put back. Either may fail on its own, and each is
-    // reported under the line's one label.
-    run.step(198, [&] { window.setProgressValue(0); });
-    run.step(198, [&] { window.setProgressText(QStringLiteral("Progress Bar")); });
-    run.step(204, [&] {
+    run.step(label::print::normalPointer, [&] { window.setMousePointer(pointer::normal); });
+    run.step(label::print::emptyBar, [&] { window.setProgressValue(0); });
+    run.step(label::print::emptyBar,
+             [&] { window.setProgressText(QStringLiteral("Progress Bar")); });
+    run.step(label::print::done, [&] {
         job.boxes.show(QStringLiteral("Done."), job.appTitle, MessageBoxes::Icon::None);
     });
-    run.step(206, [&] { job.busy = false; });
+    run.step(label::print::idle, [&] { job.busy = false; });
 }
 
 } // namespace gridorra

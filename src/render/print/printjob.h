@@ -34,8 +34,6 @@ void printJob(PrintJobContext& job);
 // printer's canvas, with the job's labels, and the labels of its lines.
 void readPrintedGrid(StepRunner& run, const GridWindow& window, const Canvas& printer,
                      GridGeometry& g);
-inline constexpr GridLabels printedGridLabels{{162, 166, 168, 170, 172, 174, 176},
-                                              {178, 182, 184, 186, 188, 190, 192}};
 
 // Prepares the companion printer for a job: BypassSaveAs = "0" under
 // "Software\Marnova PDF Writer". Failures pass silently.
