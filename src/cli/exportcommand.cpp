@@ -32,11 +32,10 @@ void writePng(const QImage& page, int dpi, QRgb ink, QBuffer& document)
 }
 
 // The page of an export as the current printer: the one printer of an
-// export, drawing a PDF, an SVG or a PNG.
+// export, drawing a PDF (`pdf`, the writer), an SVG or a PNG.
 class PagePrinters : public Printers {
 public:
-    PagePrinters(QPaintDevice& device, PrinterCanvas& canvas) : m_device(device), m_canvas(canvas)
-    {}
+    PagePrinters(PrinterCanvas& canvas, QPdfWriter* pdf) : m_canvas(canvas), m_pdf(pdf) {}
 
     QStringList deviceNames() const override { return {}; }
     void refresh() override {}
@@ -47,16 +46,16 @@ public:
     void setJobTitle(const QString& title) override { m_canvas.setJobTitle(title); }
     PrinterCanvas& printerCanvas() { return m_canvas; }
 
-    // A sheet on which nothing could be drawn is still a page.
+    // A PDF on which nothing could be drawn is still a page.
     void blankPageIfNothingWasDrawn()
     {
-        if (m_canvas.documentsEnded() == 0)
-            QPainter(&m_device).end();
+        if (m_pdf && m_canvas.documentsEnded() == 0)
+            QPainter(m_pdf).end();
     }
 
 private:
-    QPaintDevice& m_device;
     PrinterCanvas& m_canvas;
+    QPdfWriter* m_pdf;
 };
 
 // Whether the page leaves no sheet to draw: margins that leave no room, a
@@ -97,8 +96,11 @@ struct ExportPage {
     QImage image;
     std::unique_ptr<BitPage> bits;
     std::unique_ptr<SvgPaths> paths;
-    QPaintDevice* device = nullptr;
+    // The sheet's canvas; none for the calibration sheet of an SVG or a PNG,
+    // which Qt paints on the generator's or the image's page.
     std::unique_ptr<PrinterCanvas> canvas;
+    PdfCanvas* pdfCanvas = nullptr;
+    BitsCanvas* bitsCanvas = nullptr;
     const PageSetup& page;
     const QString& title;
     QBuffer& document;
@@ -114,8 +116,8 @@ struct ExportPage {
             pdf = std::make_unique<QPdfWriter>(&document);
             pdf->setResolution(page.dpi);
             pdf->setPageLayout(page.layout);
-            device = pdf.get();
-            canvas = std::make_unique<PrinterCanvas>(*pdf);
+            canvas = std::make_unique<PdfCanvas>(*pdf);
+            pdfCanvas = static_cast<PdfCanvas*>(canvas.get());
             break;
         case SheetRequest::Format::Svg:
             // The grid written as text, a path a pen width; the calibration
@@ -123,10 +125,7 @@ struct ExportPage {
             if (!request.calibrationSheet) {
                 paths = std::make_unique<SvgPaths>(page.layout.fullRect(QPageLayout::Point).size(),
                                                    page.dpi);
-                image = QImage(1, 1, QImage::Format_RGB32);
-                canvas =
-                    std::make_unique<PrinterCanvas>(*paths, image, page.layout, page.dpi, onDots);
-                device = &image;
+                canvas = std::make_unique<SvgCanvas>(*paths, page.layout, page.dpi, onDots);
                 break;
             }
             svg = std::make_unique<QSvgGenerator>();
@@ -136,8 +135,6 @@ struct ExportPage {
             svg->setViewBox(QRectF(QPointF(), page.layout.fullRect(QPageLayout::Point).size() *
                                                   (page.dpi / 72.0)));
             svg->setTitle(title + QStringLiteral(": calibration sheet"));
-            device = svg.get();
-            canvas = std::make_unique<PrinterCanvas>(*svg, page.layout, page.dpi, onDots);
             break;
         case SheetRequest::Format::Png:
             // The grid straight into two-colour pixels; the calibration
@@ -145,22 +142,34 @@ struct ExportPage {
             if (request.calibrationSheet) {
                 image = QImage(pixels, QImage::Format_RGB32);
                 image.fill(Qt::white);
-                device = &image;
-                canvas = std::make_unique<PrinterCanvas>(image, page.layout, page.dpi, true);
             } else {
                 bits = std::make_unique<BitPage>(pixels.width(), pixels.height());
-                image = QImage(1, 1, QImage::Format_RGB32);
-                device = &image;
-                canvas = std::make_unique<PrinterCanvas>(*bits, image, page.layout, page.dpi);
+                canvas = std::make_unique<BitsCanvas>(*bits, page.layout, page.dpi);
+                bitsCanvas = static_cast<BitsCanvas*>(canvas.get());
             }
             break;
         }
+        if (canvas)
+            canvas->setJobTitle(title);
+    }
+
+    // Draws one page that is not a grid: the calibration sheet.
+    void drawPage(const std::function<void(QPainter&)>& draw)
+    {
+        if (pdfCanvas)
+            pdfCanvas->drawPage(draw);
+        else if (svg)
+            paintPage(*svg, page.layout, page.dpi, draw);
+        else
+            paintPage(image, page.layout, page.dpi, draw);
     }
 
     // Ends the page and puts the rest of the file into the document.
     void finish(QRgb ink)
     {
-        const QList<quint32> inks = canvas->layerInks();
+        const QList<quint32> inks = bitsCanvas ? bitsCanvas->layerInks() : QList<quint32>();
+        bitsCanvas = nullptr;
+        pdfCanvas = nullptr;
         canvas.reset();
         if (svg) {
             svg.reset();
@@ -242,13 +251,13 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
     StoredWindow window(store, request, QString(), report);
     {
         ExportPage out(request, page, title, document);
-        PagePrinters sheet(*out.device, *out.canvas);
-        sheet.setJobTitle(title);
         if (request.calibrationSheet) {
-            drawCalibrationSheet(sheet.printerCanvas(), page.layout, page.dpi,
-                                 printer.deviceName.isEmpty() ? QStringLiteral("PRINTER")
-                                                              : printer.deviceName);
+            out.drawPage(calibrationSheet(page.layout, page.dpi,
+                                          printer.deviceName.isEmpty() ? QStringLiteral("PRINTER")
+                                                                       : printer.deviceName));
         } else {
+            PagePrinters sheet(*out.canvas, out.pdf.get());
+            sheet.setJobTitle(title);
             if (stored.correction)
                 sheet.printerCanvas().setCorrection(stored.correction->across,
                                                     stored.correction->down);
@@ -276,9 +285,8 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
                 PrintJobContext job{window, sheet, registry, boxes, report, title, busy};
                 printJob(job);
             }
-        }
-        if (!out.bits && !out.paths)
             sheet.blankPageIfNothingWasDrawn();
+        }
         out.finish(toQColor(window.lineColour(), QGuiApplication::palette()).rgb());
     }
     if (!request.calibrationSheet && request.isGrid())

@@ -34,10 +34,10 @@ int printCalibrationSheet(const Choice& printer, const QString& title, int copie
         const int index = int(printers.deviceNames().indexOf(printer.deviceName));
         printers.makeCurrent(index);
         printers.setJobTitle(title);
-        PrinterCanvas& canvas = printers.printerCanvas(); // set up on the queue
+        PdfCanvas& canvas = printers.printerCanvas(); // set up on the queue
         for (int copy = 0; copy < copies; ++copy)
-            drawCalibrationSheet(canvas, printers.page().layout, printers.page().dpi,
-                                 printer.deviceName);
+            canvas.drawPage(
+                calibrationSheet(printers.page().layout, printers.page().dpi, printer.deviceName));
         sayScalingOverridden(printer, printers);
     } catch (const Failure& failure) {
         say(QStringLiteral("%1: the calibration sheet could not be printed on \"%2\": %3")

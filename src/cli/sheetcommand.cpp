@@ -172,15 +172,15 @@ std::optional<PageSetup> printerPage(const Choice& printer, const SheetRequest& 
     }
 }
 
-// The calibration sheet on a printer's canvas, never corrected and never
-// scaled: the printable area's corner, in dots.
-void drawCalibrationSheet(PrinterCanvas& canvas, const QPageLayout& layout, int dpi,
-                          const QString& printerName)
+// The calibration sheet's drawing, never corrected and never scaled: the
+// painter at the printable area's corner, in dots.
+std::function<void(QPainter&)> calibrationSheet(const QPageLayout& layout, int dpi,
+                                                const QString& printerName)
 {
-    canvas.drawPage([&](QPainter& painter) {
+    return [=](QPainter& painter) {
         calibration::draw(painter, dpi / 25.4, layout.paintRect(QPageLayout::Millimeter).size(),
                           printerName);
-    });
+    };
 }
 
 // Lines closer than a twip cannot be drawn: as in the window, one line is

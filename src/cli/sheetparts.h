@@ -233,8 +233,8 @@ int unreachable(const QString& why);
 int unknownPrinter(const QString& name, const CupsPrinters::Match& match);
 void sayLocalePaper(const QString& why);
 std::optional<PageSetup> printerPage(const Choice& printer, const SheetRequest& request);
-void drawCalibrationSheet(PrinterCanvas& canvas, const QPageLayout& layout, int dpi,
-                          const QString& printer);
+std::function<void(QPainter&)> calibrationSheet(const QPageLayout& layout, int dpi,
+                                                const QString& printer);
 void sayTooDense(const GridWindow& window);
 void sayInexact(const SheetRequest& request, const GridWindow& window);
 void sayUnreadable(const StoredCorrection& entry, const QString& after = QString());

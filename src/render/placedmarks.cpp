@@ -15,6 +15,34 @@ double snappedToDots(double at, double origin, double corner, double width, doub
     return std::round((from + at - half) / unit) * unit + half - from;
 }
 
+int penOf(const QLineF& l, int pen, const Placement& p)
+{
+    if (l.x1() == l.x2())
+        return int(std::lround(pen * p.unitAcross));
+    if (l.y1() == l.y2())
+        return int(std::lround(pen * p.unitDown));
+    return int(std::lround(pen * (p.unitAcross + p.unitDown) / 2));
+}
+
+QLineF snappedLine(const QLineF& l, double w, const Placement& p)
+{
+    if (!p.onDots)
+        return l;
+    if (l.x1() == l.x2()) {
+        const auto x = [&](double at) {
+            return snappedToDots(at, p.origin.x(), p.corner.x(), w, p.unitAcross);
+        };
+        return QLineF(x(l.x1()), l.y1(), x(l.x2()), l.y2());
+    }
+    if (l.y1() == l.y2()) {
+        const auto y = [&](double at) {
+            return snappedToDots(at, p.origin.y(), p.corner.y(), w, p.unitDown);
+        };
+        return QLineF(l.x1(), y(l.y1()), l.x2(), y(l.y2()));
+    }
+    return l;
+}
+
 PlacedMarks place(const Marks& marks, const Placement& p)
 {
     PlacedMarks out;
@@ -22,30 +50,21 @@ PlacedMarks place(const Marks& marks, const Placement& p)
     const double kx = p.dotsPerTwip * p.across;
     const double ky = p.dotsPerTwip * p.down;
     const double ux = p.unitAcross, uy = p.unitDown;
-    const auto snapX = [&](double x, double w) {
-        return p.onDots ? snappedToDots(x, p.origin.x(), p.corner.x(), w, ux) : x;
-    };
-    const auto snapY = [&](double y, double w) {
-        return p.onDots ? snappedToDots(y, p.origin.y(), p.corner.y(), w, uy) : y;
+    const auto snap = [&](double at, double origin, double corner, double w, double unit) {
+        return p.onDots ? snappedToDots(at, origin, corner, w, unit) : at;
     };
     for (const Mark& m : marks.marks) {
         const int w = marks.pens.value(m.pen, 1);
         switch (m.kind) {
         case Mark::Kind::Segment: {
-            QLineF l(m.x1 * kx, m.y1 * ky, m.x2 * kx, m.y2 * ky);
-            int device = int(std::lround(w * (ux + uy) / 2));
-            if (m.x1 == m.x2) {
-                device = int(std::lround(w * ux));
-                l.setLine(snapX(l.x1(), device), l.y1(), snapX(l.x2(), device), l.y2());
-            } else if (m.y1 == m.y2) {
-                device = int(std::lround(w * uy));
-                l.setLine(l.x1(), snapY(l.y1(), device), l.x2(), snapY(l.y2(), device));
-            }
-            out.lines[device].append(l);
+            const QLineF l(m.x1 * kx, m.y1 * ky, m.x2 * kx, m.y2 * ky);
+            const int pen = penOf(l, w, p);
+            out.lines[pen].append(snappedLine(l, pen, p));
             break;
         }
         case Mark::Kind::Dot:
-            out.dots[w].append(QPointF(snapX(m.x1 * kx, w * ux), snapY(m.y1 * ky, w * uy)));
+            out.dots[w].append(QPointF(snap(m.x1 * kx, p.origin.x(), p.corner.x(), w * ux, ux),
+                                       snap(m.y1 * ky, p.origin.y(), p.corner.y(), w * uy, uy)));
             break;
         case Mark::Kind::Circle:
             out.rings[int(std::lround(w * (ux + uy) / 2))].append(

@@ -48,6 +48,16 @@ struct PlacedMarks {
 
 PlacedMarks place(const Marks& marks, const Placement& placement);
 
+// The pen of a line `pen` printer dots wide in whole device units: whole
+// dots of the axis it lies across.
+int penOf(const QLineF& line, int pen, const Placement& placement);
+// A line across or down the page, in device units from the printable
+// corner, its pen `width` device units, with its edges on dot boundaries
+// where the placement is on dots (see snappedToDots); a slanted line keeps
+// its place. Every line the program draws on a printer's dots is snapped
+// here.
+QLineF snappedLine(const QLineF& line, double width, const Placement& placement);
+
 // A place on the device whose mark, `width` device units across, has its
 // edges on dot boundaries: counted from `origin` where a dot is a device
 // unit (`unit` 1), else every `unit` device units from `origin` + `corner`.

@@ -204,7 +204,7 @@ Canvas& CupsPrinters::canvas()
 {
     if (!m_canvas) {
         m_writer = std::make_unique<QPdfWriter>(&m_document);
-        m_canvas = std::make_unique<PrinterCanvas>(*m_writer);
+        m_canvas = std::make_unique<PdfCanvas>(*m_writer);
         m_canvas->setJobTitle(m_jobTitle);
         m_canvas->setSender(&m_document, [this](const QByteArray& pdf) { send(pdf); });
     }

@@ -16,7 +16,7 @@ class QPdfWriter;
 
 namespace gridorra {
 
-class PrinterCanvas;
+class PdfCanvas;
 
 // A job on a queue (or instance) as its print service sets it up: the page
 // (the marked paper and its printable area, in points), the dots it is
@@ -128,7 +128,7 @@ public:
     }
 
     // The current printer's canvas, set up on its queue.
-    PrinterCanvas& printerCanvas()
+    PdfCanvas& printerCanvas()
     {
         canvas();
         return *m_canvas;
@@ -144,7 +144,7 @@ private:
     bool m_listedJustNow = false; // m_queues is as fresh as a refresh would make it
     QBuffer m_document;
     std::unique_ptr<QPdfWriter> m_writer;
-    std::unique_ptr<PrinterCanvas> m_canvas;
+    std::unique_ptr<PdfCanvas> m_canvas;
     QString m_jobTitle;
     QList<Queue> m_queues;
     Queue m_current;           // empty name: none

@@ -86,7 +86,7 @@ private slots:
         QPdfWriter printer(&document);
         setUpPdfPrinter(printer);
         printer.setResolution(600);
-        PrinterCanvas canvas(printer);
+        PdfCanvas canvas(printer);
         Marks marks;
         marks.pens = {pen};
         marks.segment(0, 100, 100, 1000, 700); // slanted
@@ -121,7 +121,7 @@ private slots:
         QTemporaryDir dir;
         QPdfWriter printer(dir.filePath("x.pdf"));
         QVERIFY(printer.setPageLayout(layout));
-        PrinterCanvas canvas(printer);
+        PdfCanvas canvas(printer);
         QCOMPARE(canvas.scaleWidth(), width);
         QCOMPARE(canvas.scaleHeight(), height);
         QCOMPARE(canvas.scaleMode(), int(Canvas::twips));
@@ -135,7 +135,7 @@ private slots:
         QPdfWriter printer(pdf);
         setUpPdfPrinter(printer);
         QCOMPARE(printer.resolution(), 1200);
-        PrinterCanvas canvas(printer);
+        PdfCanvas canvas(printer);
         RecordingBoxes boxes;
         ErrorReport report(boxes);
         StepRunner run("in test ", report);
@@ -172,7 +172,7 @@ private slots:
         const QString pdf = dir.filePath("empty.pdf");
         QPdfWriter printer(pdf);
         setUpPdfPrinter(printer);
-        PrinterCanvas canvas(printer);
+        PdfCanvas canvas(printer);
         canvas.setDrawWidth(3);
         canvas.endDoc();
         QVERIFY(!QFileInfo::exists(pdf));
@@ -183,7 +183,7 @@ private slots:
         // A PDF file in a folder that does not exist cannot be opened.
         QPdfWriter printer("/nonexistent-folder/sheet.pdf");
         setUpPdfPrinter(printer);
-        PrinterCanvas canvas(printer);
+        PdfCanvas canvas(printer);
         RecordingBoxes boxes;
         ErrorReport report(boxes);
         StepRunner run("in test ", report);
