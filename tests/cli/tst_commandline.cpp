@@ -15,6 +15,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -192,10 +193,12 @@ private slots:
             << "";
         QTest::newRow("the least resolution")
             << QStringList{"--export", "x.pdf", "--page-size", "A4", "--resolution", "72"} << true
-            << 0 << "" << "";
+            << 0 << ""
+            << "";
         QTest::newRow("no margins")
             << QStringList{"--export", "x.png", "--page-size", "A4", "--margins", "0"} << true << 0
-            << "" << "";
+            << ""
+            << "";
         QTest::newRow("a notebook of two pages as an SVG")
             << QStringList{"--export", "x.svg", "--pages", "2"} << true << 2 << ""
             << "gridorra: --pages: a notebook is a PDF";
@@ -713,30 +716,22 @@ private slots:
         QFile old(out + "/t.pdf");
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
         old.close();
+        // Told by the folder itself when the export opens its new file there.
+        const int watch = inotify_init1(IN_CLOEXEC);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(out).constData(), IN_CREATE) >= 0);
+        const auto unwatch = qScopeGuard([&] { ::close(watch); });
         QProcess p;
         p.setProcessEnvironment(environment(home.path()));
         p.setWorkingDirectory(out);
         p.start(GRIDORRA_EXE, {"--export", "t.pdf", "--page-size", "Letter", "--lines-down", "1440",
                                "--lines-across", "1440"});
         QVERIFY(p.waitForStarted());
-        // Caught while it has a file open in the folder.
         const auto stop = qScopeGuard([&] {
             p.kill();
             p.waitForFinished();
         });
-        bool writing = false;
-        const QString fds = QString("/proc/%1/fd/").arg(p.processId());
-        for (QDeadlineTimer deadline(20000); !writing && !deadline.hasExpired();) {
-            for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System)) {
-                char target[4096];
-                const ssize_t n = ::readlink(QFile::encodeName(fds + fd), target, sizeof target);
-                writing =
-                    writing ||
-                    (n > 0 && QFile::decodeName(QByteArray(target, int(n))).startsWith(out + "/"));
-            }
-            if (p.state() == QProcess::NotRunning)
-                break;
-        }
+        pollfd created{watch, POLLIN, 0};
+        const bool writing = ::poll(&created, 1, 20000) == 1;
         QVERIFY2(writing, "the export ended before it could be interrupted");
         ::kill(pid_t(p.processId()), signal);
         QVERIFY(p.waitForFinished(10000));
