@@ -4,7 +4,7 @@ namespace gridorra {
 
 namespace {
 
-QByteArray number(double v)
+QByteArray decimal(double v)
 {
     return QByteArray::number(v, 'f', 3);
 }
@@ -15,13 +15,13 @@ void SvgPaths::add(double width, const QString& colour, const QList<QLineF>& lin
 {
     QByteArray& d = m_paths[{colour, width}];
     for (const QLineF& l : lines) {
-        d += 'M' + number(l.x1()) + ' ' + number(l.y1());
+        d += 'M' + decimal(l.x1()) + ' ' + decimal(l.y1());
         if (l.y1() == l.y2())
-            d += 'H' + number(l.x2());
+            d += 'H' + decimal(l.x2());
         else if (l.x1() == l.x2())
-            d += 'V' + number(l.y2());
+            d += 'V' + decimal(l.y2());
         else
-            d += 'L' + number(l.x2()) + ' ' + number(l.y2());
+            d += 'L' + decimal(l.x2()) + ' ' + decimal(l.y2());
     }
 }
 
@@ -30,7 +30,7 @@ void SvgPaths::addDots(double diameter, const QString& colour, const QList<QPoin
     // A dot is a path of no length with round caps: a circle of the pen.
     QByteArray& d = m_dots[{colour, diameter}];
     for (const QPointF& c : centres)
-        d += 'M' + number(c.x()) + ' ' + number(c.y()) + "h0";
+        d += 'M' + decimal(c.x()) + ' ' + decimal(c.y()) + "h0";
 }
 
 void SvgPaths::addRings(double width, const QString& colour, const QList<QPointF>& centres,
@@ -39,10 +39,10 @@ void SvgPaths::addRings(double width, const QString& colour, const QList<QPointF
     // Two half ellipses each.
     QByteArray& d = m_paths[{colour, width}];
     for (qsizetype i = 0; i < centres.size(); ++i) {
-        const QByteArray r = number(radii[i].width()) + ' ' + number(radii[i].height());
-        const QByteArray across = number(2 * radii[i].width());
-        d += 'M' + number(centres[i].x() - radii[i].width()) + ' ' + number(centres[i].y()) + 'a' +
-             r + " 0 1 0 " + across + " 0a" + r + " 0 1 0 -" + across + " 0z";
+        const QByteArray r = decimal(radii[i].width()) + ' ' + decimal(radii[i].height());
+        const QByteArray across = decimal(2 * radii[i].width());
+        d += 'M' + decimal(centres[i].x() - radii[i].width()) + ' ' + decimal(centres[i].y()) +
+             'a' + r + " 0 1 0 " + across + " 0a" + r + " 0 1 0 -" + across + " 0z";
     }
 }
 
@@ -51,17 +51,17 @@ QByteArray SvgPaths::svg(const QString& title) const
     const QSizeF units = m_points * (m_dpi / 72.0);
     QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-                     number(m_points.width() * 25.4 / 72) + "mm\" height=\"" +
-                     number(m_points.height() * 25.4 / 72) + "mm\" viewBox=\"0 0 " +
-                     number(units.width()) + ' ' + number(units.height()) + "\">\n<title>" +
+                     decimal(m_points.width() * 25.4 / 72) + "mm\" height=\"" +
+                     decimal(m_points.height() * 25.4 / 72) + "mm\" viewBox=\"0 0 " +
+                     decimal(units.width()) + ' ' + decimal(units.height()) + "\">\n<title>" +
                      title.toHtmlEscaped().toUtf8() + "</title>\n";
     for (auto it = m_paths.cbegin(); it != m_paths.cend(); ++it)
         out += "<path fill=\"none\" stroke=\"" + it.key().first.toUtf8() + "\" stroke-width=\"" +
-               number(it.key().second) + "\" d=\"" + it.value() + "\"/>\n";
+               decimal(it.key().second) + "\" d=\"" + it.value() + "\"/>\n";
     for (auto it = m_dots.cbegin(); it != m_dots.cend(); ++it)
         out += "<path fill=\"none\" stroke=\"" + it.key().first.toUtf8() +
-               "\" stroke-linecap=\"round\" stroke-width=\"" + number(it.key().second) + "\" d=\"" +
-               it.value() + "\"/>\n";
+               "\" stroke-linecap=\"round\" stroke-width=\"" + decimal(it.key().second) +
+               "\" d=\"" + it.value() + "\"/>\n";
     return out + "</svg>\n";
 }
 
