@@ -716,9 +716,10 @@ private slots:
         QFile old(out + "/t.pdf");
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
         old.close();
-        // Told by the folder itself when the export opens its new file there.
+        // Told by the folder itself when the export opens its new file there
+        // (a file without a name until it is whole: the folder is opened).
         const int watch = inotify_init1(IN_CLOEXEC);
-        QVERIFY(inotify_add_watch(watch, QFile::encodeName(out).constData(), IN_CREATE) >= 0);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(out).constData(), IN_OPEN) >= 0);
         const auto unwatch = qScopeGuard([&] { ::close(watch); });
         QProcess p;
         p.setProcessEnvironment(environment(home.path()));
@@ -730,8 +731,18 @@ private slots:
             p.kill();
             p.waitForFinished();
         });
-        pollfd created{watch, POLLIN, 0};
-        const bool writing = ::poll(&created, 1, 20000) == 1;
+        pollfd opened{watch, POLLIN, 0};
+        QVERIFY(::poll(&opened, 1, 20000) == 1);
+        // The new file is among the export's open files.
+        bool writing = false;
+        const QString fds = QString("/proc/%1/fd/").arg(p.processId());
+        for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System)) {
+            char target[4096];
+            const ssize_t n = ::readlink(QFile::encodeName(fds + fd), target, sizeof target);
+            writing =
+                writing ||
+                (n > 0 && QFile::decodeName(QByteArray(target, int(n))).startsWith(out + "/"));
+        }
         QVERIFY2(writing, "the export ended before it could be interrupted");
         ::kill(pid_t(p.processId()), signal);
         QVERIFY(p.waitForFinished(10000));
