@@ -1,4 +1,7 @@
+#include "commandrules.h"
 #include "sheetparts.h"
+
+#include <QCommandLineParser>
 
 namespace gridorra {
 
@@ -110,3 +113,45 @@ int calibrateCommand(char* program, const CalibrateRequest& request)
 }
 
 } // namespace gridorra
+
+namespace gridorra::rules::calibrating {
+
+QString read(const QCommandLineParser& parser, CalibrateRequest& calibrate)
+{
+    const bool across = parser.isSet(QStringLiteral("across"));
+    const bool down = parser.isSet(QStringLiteral("down"));
+    const bool reset = parser.isSet(QStringLiteral("reset"));
+    if (parser.isSet(QStringLiteral("calibration"))) {
+        if (parser.isSet(QStringLiteral("calibrate")) || across || down || reset ||
+            parser.isSet(QStringLiteral("printer")))
+            return QStringLiteral("--calibration lists the corrections; give it alone");
+        return {};
+    }
+    calibrate.printer = parser.value(QStringLiteral("printer"));
+    if (calibrate.printer.isEmpty())
+        return QStringLiteral("--calibrate: name the printer with --printer");
+    if (reset) {
+        if (across || down)
+            return QStringLiteral("--reset removes the correction; give no lengths");
+        calibrate.kind = CalibrateRequest::Kind::Reset;
+        return {};
+    }
+    if (!across || !down)
+        return QStringLiteral("--calibrate: give both rulers as measured, --across and --down, "
+                              "as read on the printer's calibration sheet");
+    calibrate.kind = CalibrateRequest::Kind::Store;
+    calibrate.acrossText = parser.value(QStringLiteral("across"));
+    calibrate.downText = parser.value(QStringLiteral("down"));
+    for (const auto& [option, text, into] :
+         {std::tuple{"--across", calibrate.acrossText, &calibrate.across},
+          std::tuple{"--down", calibrate.downText, &calibrate.down}}) {
+        QString why;
+        const std::optional<Measured> m = measuredLength(text, &why);
+        if (!m)
+            return QStringLiteral("%1 %2: %3").arg(QLatin1String(option), text, why);
+        *into = *m;
+    }
+    return {};
+}
+
+} // namespace gridorra::rules::calibrating

@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "commandrules.h"
 
 #include "render/gridwindow.h"
 
@@ -85,20 +86,6 @@ template <int number> QString setField(const QString& text, SheetRequest& sheet)
     return fieldValue(number, text, sheet);
 }
 
-// A page size Qt knows by name or by key, in any letter case: A4, letter, Legal.
-std::optional<QPageSize> pageSizeNamed(const QString& name)
-{
-    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
-        const auto size = QPageSize::PageSizeId(id);
-        if (id == int(QPageSize::Custom))
-            continue;
-        if (QPageSize::key(size).compare(name, Qt::CaseInsensitive) == 0 ||
-            QPageSize::name(size).compare(name, Qt::CaseInsensitive) == 0)
-            return QPageSize(size);
-    }
-    return std::nullopt;
-}
-
 // "#RRGGBB", or a colour as the settings store keeps it: the number
 // 0x00BBGGRR, in decimal (signed, as the store writes a system colour, or
 // not) or with 0x.
@@ -150,58 +137,6 @@ template <auto field> QString setWeightColour(const QString& text, SheetRequest&
     sheet.pattern.*field = colourFrom(text);
     return sheet.pattern.*field ? QString()
                                 : QStringLiteral("not a colour (give #RRGGBB, e.g. #0000ff)");
-}
-
-QString setPageSize(const QString& text, SheetRequest& sheet)
-{
-    sheet.pageSize = pageSizeNamed(text);
-    return sheet.pageSize ? QString() : QStringLiteral("not a paper size (e.g. A4, Letter)");
-}
-
-QString setMargins(const QString& text, SheetRequest& sheet)
-{
-    // Read as a field reads a number, in the user's locale.
-    const std::optional<double> pt = number::parse(text);
-    if (!pt || !std::isfinite(*pt) || *pt < 0)
-        return QStringLiteral("give points, 0 or more");
-    sheet.margins = *pt;
-    sheet.marginsText = text;
-    return {};
-}
-
-QString setResolution(const QString& text, SheetRequest& sheet)
-{
-    const std::optional<double> dpi = number::parse(text);
-    if (!dpi || !std::isfinite(*dpi) || number::roundHalfEven(*dpi) < 72 ||
-        number::roundHalfEven(*dpi) > 4800)
-        return QStringLiteral("give 72 to 4800 dots per inch");
-    sheet.resolution = int(number::roundHalfEven(*dpi));
-    return {};
-}
-
-QString setFile(const QString& text, SheetRequest& sheet)
-{
-    sheet.kind = SheetRequest::Kind::Export;
-    sheet.file = text;
-    return text.isEmpty() ? QStringLiteral("give the file to write") : QString();
-}
-
-QString setFormat(const QString& text, SheetRequest& sheet)
-{
-    static const QMap<QString, SheetRequest::Format> formats = {
-        {QStringLiteral("pdf"), SheetRequest::Format::Pdf},
-        {QStringLiteral("svg"), SheetRequest::Format::Svg},
-        {QStringLiteral("png"), SheetRequest::Format::Png}};
-    if (!formats.contains(text.toLower()))
-        return QStringLiteral("give pdf, svg or png");
-    sheet.format = formats.value(text.toLower());
-    return {};
-}
-
-QString setPrint(const QString&, SheetRequest& sheet)
-{
-    sheet.kind = SheetRequest::Kind::Print;
-    return {};
 }
 
 QString setPrinter(const QString& text, SheetRequest& sheet)
@@ -280,11 +215,6 @@ QString setDoubleSided(const QString&, SheetRequest& sheet)
     sheet.doubleSided = true;
     return {};
 }
-QString setTwoUp(const QString&, SheetRequest& sheet)
-{
-    sheet.twoUp = true;
-    return {};
-}
 QString setLabels(const QString&, SheetRequest& sheet)
 {
     sheet.pattern.labels = true;
@@ -315,12 +245,6 @@ QString setExactLengths(const QString&, SheetRequest& sheet)
     sheet.exactLengths = true;
     return {};
 }
-QString setCalibrated(const QString&, SheetRequest& sheet)
-{
-    sheet.calibrated = true;
-    return {};
-}
-
 // The options of a sheet drawn without the window, one row each: its name,
 // the name of its value (none for a switch), its help, where it has a place,
 // and how its value is taken (an empty answer) or refused (why).
@@ -330,15 +254,15 @@ struct SheetOption {
     const char* value;
     const char* help;
     Use use;
-    QString (*take)(const QString& value, SheetRequest& sheet);
+    rules::Take take;
 };
 constexpr SheetOption sheetOptions[] = {
     {"export", "file",
      "Writes the sheet of one copy to a file (- for standard output): a PDF, or an SVG or PNG "
      "by its extension or --format, e.g. --export sheet.pdf.",
-     SheetOption::ExportOnly, setFile},
+     SheetOption::ExportOnly, rules::exporting::file},
     {"print", nullptr, "Prints the copies, one job each, as \"Start Printing\" does.",
-     SheetOption::PrintOnly, setPrint},
+     SheetOption::PrintOnly, rules::printing::print},
     {"printer", "name",
      "The printer, by its listed or queue name, e.g. --printer Office; else the default one.",
      SheetOption::Sheet, setPrinter},
@@ -361,16 +285,16 @@ constexpr SheetOption sheetOptions[] = {
      SheetOption::Sheet, setColour},
     {"page-size", "name",
      "Paper of an export: A4, A5, A3, Letter, Legal, ..., e.g. --page-size A4.",
-     SheetOption::ExportOnly, setPageSize},
+     SheetOption::ExportOnly, rules::exporting::pageSize},
     {"margins", "pt", "Margins of an export on all four sides, in points, e.g. --margins 12.",
-     SheetOption::ExportOnly, setMargins},
+     SheetOption::ExportOnly, rules::exporting::margins},
     {"calibration-sheet", nullptr,
      "Prints the calibration sheet on --printer (or writes it with --export): two rulers "
      "to measure, so that the printer prints true to size.",
      SheetOption::Sheet, setCalibrationSheet},
     {"calibrated", nullptr,
      "With --export and --printer: the sheet drawn with that printer's stored correction.",
-     SheetOption::ExportOnly, setCalibrated},
+     SheetOption::ExportOnly, rules::exporting::calibrated},
     {"calibrate", nullptr,
      "Stores --printer's correction from the rulers measured on its calibration sheet: "
      "--across and --down, or --reset to remove it.",
@@ -389,7 +313,7 @@ constexpr SheetOption sheetOptions[] = {
     {"resolution", "dpi",
      "Dots per inch of an export (72 to 4800; a PNG's pixels, 300 by default), e.g. "
      "--resolution 600.",
-     SheetOption::ExportOnly, setResolution},
+     SheetOption::ExportOnly, rules::exporting::resolution},
     {"pattern", "name",
      "The kind of paper: grid (the window's), dots, lined, isometric, isodots, hex, semilog, "
      "loglog, polar, staff, checklist, seyes, handwriting, doubleruled, hexup, cornell or "
@@ -502,7 +426,7 @@ constexpr SheetOption sheetOptions[] = {
      "Two pages side by side on the paper turned (A5 pages on A4), in booklet order: folded, "
      "a double-sided notebook's pages follow one another, e.g. --page-size A4 --pages 8 "
      "--double-sided --two-up.",
-     SheetOption::ExportOnly, setTwoUp},
+     SheetOption::ExportOnly, rules::exporting::twoUp},
     {"double-sided", nullptr,
      "With --pages: the even pages mirror the odd ones (their margins, the margin line on the "
      "outer side), so that pages bound at the left line up; printed on both sides where the "
@@ -511,7 +435,7 @@ constexpr SheetOption sheetOptions[] = {
     {"format", "pdf|svg|png",
      "What an export writes, where its name does not say (.pdf, .svg, .png), e.g. --export - "
      "--format svg.",
-     SheetOption::ExportOnly, setFormat},
+     SheetOption::ExportOnly, rules::exporting::format},
 };
 
 QCommandLineOption optionOf(const char* name, const char* value, const char* help)
@@ -593,39 +517,8 @@ CommandLine readCalibration(const QCommandLineParser& parser,
             parser.isSet(QString::fromLatin1(o.name)))
             return refuse(QStringLiteral("%1 has no place with --calibrate or --calibration")
                               .arg(optionName(o.name)));
-    const bool across = parser.isSet(QStringLiteral("across"));
-    const bool down = parser.isSet(QStringLiteral("down"));
-    const bool reset = parser.isSet(QStringLiteral("reset"));
-    if (parser.isSet(QStringLiteral("calibration"))) {
-        if (parser.isSet(QStringLiteral("calibrate")) || across || down || reset ||
-            parser.isSet(QStringLiteral("printer")))
-            return refuse(QStringLiteral("--calibration lists the corrections; give it alone"));
-        return {std::nullopt, std::nullopt, calibrate, {}};
-    }
-    calibrate.printer = parser.value(QStringLiteral("printer"));
-    if (calibrate.printer.isEmpty())
-        return refuse(QStringLiteral("--calibrate: name the printer with --printer"));
-    if (reset) {
-        if (across || down)
-            return refuse(QStringLiteral("--reset removes the correction; give no lengths"));
-        calibrate.kind = CalibrateRequest::Kind::Reset;
-        return {std::nullopt, std::nullopt, calibrate, {}};
-    }
-    if (!across || !down)
-        return refuse(QStringLiteral("--calibrate: give both rulers as measured, --across "
-                                     "and --down, as read on the printer's calibration sheet"));
-    calibrate.kind = CalibrateRequest::Kind::Store;
-    calibrate.acrossText = parser.value(QStringLiteral("across"));
-    calibrate.downText = parser.value(QStringLiteral("down"));
-    for (const auto& [option, text, into] :
-         {std::tuple{"--across", calibrate.acrossText, &calibrate.across},
-          std::tuple{"--down", calibrate.downText, &calibrate.down}}) {
-        QString why;
-        const std::optional<Measured> m = measuredLength(text, &why);
-        if (!m)
-            return refuse(QStringLiteral("%1 %2: %3").arg(QLatin1String(option), text, why));
-        *into = *m;
-    }
+    if (const QString why = rules::calibrating::read(parser, calibrate); !why.isEmpty())
+        return refuse(why);
     return {std::nullopt, std::nullopt, calibrate, {}};
 }
 
@@ -731,9 +624,6 @@ QString readSheetOptions(const QCommandLineParser& parser, bool exporting, bool 
 // name it.
 QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
 {
-    if (sheet.calibrated && sheet.printer.isEmpty())
-        return QStringLiteral("--calibrated: name the printer whose correction to use "
-                              "with --printer");
     // The calibration sheet is the same for every grid, and never corrected.
     if (sheet.calibrationSheet) {
         for (const char* option : {"lines-down", "lines-across", "wide-across", "wide-down",
@@ -751,33 +641,11 @@ QString checkSheet(const QCommandLineParser& parser, SheetRequest& sheet)
     if (sheet.heavyThickness && !sheet.heavyEvery)
         return QStringLiteral("--heavy-thickness goes with --heavy-every, which makes the heavy "
                               "lines");
-    if (sheet.kind == SheetRequest::Kind::Export && !parser.isSet(QStringLiteral("format"))) {
-        const QString name = sheet.file.section(QLatin1Char('/'), -1);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        const QString extension = dot > 0 ? name.mid(dot).toLower() : QString();
-        if (extension == QStringLiteral(".svg"))
-            sheet.format = SheetRequest::Format::Svg;
-        else if (extension == QStringLiteral(".png"))
-            sheet.format = SheetRequest::Format::Png;
-        else if (!extension.isEmpty() && extension != QStringLiteral(".pdf") &&
-                 !sheet.file.startsWith(QStringLiteral("/dev/")) &&
-                 !sheet.file.startsWith(QStringLiteral("/proc/")))
-            return QStringLiteral("unknown format %1: use .pdf, .svg or .png, or --format")
-                .arg(name.mid(dot));
-    }
-    // A PDF on a terminal is a screenful of noise.
-    if (sheet.kind == SheetRequest::Kind::Export && sheet.file == QStringLiteral("-") &&
-        !standardOutput::wasClosed() && ::isatty(STDOUT_FILENO))
-        return QStringLiteral("--export -: not writing a %1 to a terminal; use a file "
-                              "name or a pipe")
-            .arg(sheet.format == SheetRequest::Format::Svg   ? QStringLiteral("SVG")
-                 : sheet.format == SheetRequest::Format::Png ? QStringLiteral("PNG")
-                                                             : QStringLiteral("PDF"));
-    if (sheet.pages > 1 && sheet.kind == SheetRequest::Kind::Export &&
-        sheet.format != SheetRequest::Format::Pdf)
-        return QStringLiteral("--pages: a notebook is a PDF; an SVG or PNG is one page");
-    if (sheet.twoUp && sheet.pattern.landscape)
-        return QStringLiteral("--two-up turns the paper itself; its pages are upright");
+    if (sheet.kind == SheetRequest::Kind::Export)
+        if (const QString why =
+                rules::exporting::refusal(sheet, parser.isSet(QStringLiteral("format")));
+            !why.isEmpty())
+            return why;
     if (sheet.doubleSided && sheet.pages < 2)
         return QStringLiteral("--double-sided: one page has no back; give --pages 2 or more");
     return {};

@@ -1,4 +1,7 @@
+#include "commandrules.h"
 #include "sheetparts.h"
+
+#include <unistd.h>
 
 namespace gridorra::sheet {
 
@@ -304,3 +307,117 @@ int exportSheet(const SheetRequest& request, const Choice& printer, const Settin
 }
 
 } // namespace gridorra::sheet
+
+namespace gridorra::rules::exporting {
+
+namespace {
+
+// A page size Qt knows by name or by key, in any letter case: A4, letter, Legal.
+std::optional<QPageSize> pageSizeNamed(const QString& name)
+{
+    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
+        const auto size = QPageSize::PageSizeId(id);
+        if (id == int(QPageSize::Custom))
+            continue;
+        if (QPageSize::key(size).compare(name, Qt::CaseInsensitive) == 0 ||
+            QPageSize::name(size).compare(name, Qt::CaseInsensitive) == 0)
+            return QPageSize(size);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString pageSize(const QString& text, SheetRequest& sheet)
+{
+    sheet.pageSize = pageSizeNamed(text);
+    return sheet.pageSize ? QString() : QStringLiteral("not a paper size (e.g. A4, Letter)");
+}
+
+QString margins(const QString& text, SheetRequest& sheet)
+{
+    // Read as a field reads a number, in the user's locale.
+    const std::optional<double> pt = number::parse(text);
+    if (!pt || !std::isfinite(*pt) || *pt < 0)
+        return QStringLiteral("give points, 0 or more");
+    sheet.margins = *pt;
+    sheet.marginsText = text;
+    return {};
+}
+
+QString resolution(const QString& text, SheetRequest& sheet)
+{
+    const std::optional<double> dpi = number::parse(text);
+    if (!dpi || !std::isfinite(*dpi) || number::roundHalfEven(*dpi) < 72 ||
+        number::roundHalfEven(*dpi) > 4800)
+        return QStringLiteral("give 72 to 4800 dots per inch");
+    sheet.resolution = int(number::roundHalfEven(*dpi));
+    return {};
+}
+
+QString file(const QString& text, SheetRequest& sheet)
+{
+    sheet.kind = SheetRequest::Kind::Export;
+    sheet.file = text;
+    return text.isEmpty() ? QStringLiteral("give the file to write") : QString();
+}
+
+QString format(const QString& text, SheetRequest& sheet)
+{
+    static const QMap<QString, SheetRequest::Format> formats = {
+        {QStringLiteral("pdf"), SheetRequest::Format::Pdf},
+        {QStringLiteral("svg"), SheetRequest::Format::Svg},
+        {QStringLiteral("png"), SheetRequest::Format::Png}};
+    if (!formats.contains(text.toLower()))
+        return QStringLiteral("give pdf, svg or png");
+    sheet.format = formats.value(text.toLower());
+    return {};
+}
+
+QString twoUp(const QString&, SheetRequest& sheet)
+{
+    sheet.twoUp = true;
+    return {};
+}
+
+QString calibrated(const QString&, SheetRequest& sheet)
+{
+    sheet.calibrated = true;
+    return {};
+}
+
+QString refusal(SheetRequest& sheet, bool formatGiven)
+{
+    if (sheet.calibrated && sheet.printer.isEmpty())
+        return QStringLiteral("--calibrated: name the printer whose correction to use "
+                              "with --printer");
+    if (!formatGiven) {
+        const QString name = sheet.file.section(QLatin1Char('/'), -1);
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString extension = dot > 0 ? name.mid(dot).toLower() : QString();
+        if (extension == QStringLiteral(".svg"))
+            sheet.format = SheetRequest::Format::Svg;
+        else if (extension == QStringLiteral(".png"))
+            sheet.format = SheetRequest::Format::Png;
+        else if (!extension.isEmpty() && extension != QStringLiteral(".pdf") &&
+                 !sheet.file.startsWith(QStringLiteral("/dev/")) &&
+                 !sheet.file.startsWith(QStringLiteral("/proc/")))
+            return QStringLiteral("unknown format %1: use .pdf, .svg or .png, or --format")
+                .arg(name.mid(dot));
+    }
+    // A PDF on a terminal is a screenful of noise.
+    if (sheet.file == QStringLiteral("-") && !standardOutput::wasClosed() &&
+        ::isatty(STDOUT_FILENO))
+        return QStringLiteral("--export -: not writing a %1 to a terminal; use a file "
+                              "name or a pipe")
+            .arg(sheet.format == SheetRequest::Format::Svg   ? QStringLiteral("SVG")
+                 : sheet.format == SheetRequest::Format::Png ? QStringLiteral("PNG")
+                                                             : QStringLiteral("PDF"));
+    if (sheet.pages > 1 && sheet.format != SheetRequest::Format::Pdf)
+        return QStringLiteral("--pages: a notebook is a PDF; an SVG or PNG is one page");
+    if (sheet.twoUp && sheet.pattern.landscape)
+        return QStringLiteral("--two-up turns the paper itself; its pages are upright");
+    return {};
+}
+
+} // namespace gridorra::rules::exporting

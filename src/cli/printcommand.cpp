@@ -1,3 +1,4 @@
+#include "commandrules.h"
 #include "sheetparts.h"
 
 namespace gridorra::sheet {
@@ -172,3 +173,13 @@ int printSheet(const SheetRequest& request, const Choice& printer, const Setting
 }
 
 } // namespace gridorra::sheet
+
+namespace gridorra::rules::printing {
+
+QString print(const QString&, SheetRequest& sheet)
+{
+    sheet.kind = SheetRequest::Kind::Print;
+    return {};
+}
+
+} // namespace gridorra::rules::printing
