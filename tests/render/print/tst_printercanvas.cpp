@@ -2,6 +2,7 @@
 #include "core/failure.h"
 #include "render/gridlines.h"
 #include "render/marks.h"
+#include "render/placedmarks.h"
 #include "render/print/printercanvas.h"
 #include "support/pdfraster.h"
 #include "support/recordingboxes.h"
@@ -93,6 +94,59 @@ private slots:
         marks.circle(0, 2000, 2000, 500);
         const QList<double> widths = penWidthsIn(canvas.drawMarks(marks, 0));
         QCOMPARE(widths, QList<double>({stroked, stroked}));
+    }
+
+    // A line across or down the page has both edges of its pen on the
+    // printer's dots, counted from the device's origin (a device unit a
+    // dot) or, where the printer's dots are larger than a device unit (600
+    // x 300 dpi: rows two units high), from the page's corner; it moves by
+    // half a dot at most. A slanted line, or one drawn off the dots, keeps
+    // its place.
+    void linesSnapToThePrintersDots_data()
+    {
+        QTest::addColumn<QLineF>("line");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<QPointF>("origin");
+        QTest::addColumn<double>("unitDown");
+        QTest::addColumn<bool>("onDots");
+        QTest::addColumn<QLineF>("snapped");
+        const QLineF down(10.3, 0, 10.3, 50), across(0, 10.3, 50, 10.3);
+        // Edges 9 and 11.
+        QTest::newRow("2 dots down")
+            << down << 2.0 << QPointF() << 1.0 << true << QLineF(10, 0, 10, 50);
+        // Edges 9 and 12: centre 10.5.
+        QTest::newRow("3 dots down")
+            << down << 3.0 << QPointF() << 1.0 << true << QLineF(10.5, 0, 10.5, 50);
+        // The origin a quarter unit down: the device's 10.55 goes to the
+        // dot from 10 to 11, 10.25 from the origin.
+        QTest::newRow("1 dot across, origin off the dots")
+            << across << 1.0 << QPointF(0, 0.25) << 1.0 << true << QLineF(0, 10.25, 50, 10.25);
+        // Rows two units high: one row is two units, edges 10 and 12.
+        QTest::newRow("1 dot across, rows of 2 units")
+            << across << 2.0 << QPointF() << 2.0 << true << QLineF(0, 11, 50, 11);
+        QTest::newRow("slanted") << QLineF(0.3, 0.3, 40.6, 20.2) << 2.0 << QPointF() << 1.0 << true
+                                 << QLineF(0.3, 0.3, 40.6, 20.2);
+        QTest::newRow("off the dots") << down << 2.0 << QPointF() << 1.0 << false << down;
+    }
+    void linesSnapToThePrintersDots()
+    {
+        QFETCH(QLineF, line);
+        QFETCH(double, width);
+        QFETCH(QPointF, origin);
+        QFETCH(double, unitDown);
+        QFETCH(bool, onDots);
+        QFETCH(QLineF, snapped);
+        Placement p;
+        p.origin = origin;
+        p.onDots = onDots;
+        p.unitDown = unitDown;
+        const QLineF got = snappedLine(line, width, p);
+        QVERIFY2(
+            std::abs(got.x1() - snapped.x1()) < 1e-9 && std::abs(got.y1() - snapped.y1()) < 1e-9 &&
+                std::abs(got.x2() - snapped.x2()) < 1e-9 &&
+                std::abs(got.y2() - snapped.y2()) < 1e-9,
+            qPrintable(
+                QString("%1,%2 %3,%4").arg(got.x1()).arg(got.y1()).arg(got.x2()).arg(got.y2())));
     }
 
     void extentIsThePrintableAreaInTwips_data()
