@@ -90,7 +90,7 @@ QStringList PaperChoice::arguments() const
         // a value.
         if (it.key() == QStringLiteral("centre") || it.key() == QStringLiteral("labels")) {
             if (it.value().trimmed() == QStringLiteral("1"))
-                args << QStringLiteral("--centre");
+                args << QStringLiteral("--") + it.key();
             continue;
         }
         args << QStringLiteral("--") + it.key() << it.value().trimmed();

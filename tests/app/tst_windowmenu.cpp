@@ -3,6 +3,7 @@
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
 #include "app/windowmenu.h"
+#include "cli/commandline.h"
 #include "panel/numericfield.h"
 #include "render/previewbox.h"
 #include "support/formfixture.h"
@@ -12,6 +13,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -368,6 +370,37 @@ private slots:
 
     // What a screen reader reads of the dialogs: every control that takes
     // the focus has a name, and the fields say their unit.
+    // A switch ticked in the dialog reaches the sheet as the command line's
+    // own option: the numbered axes as --labels, whole cells as --centre.
+    void theDialogsSwitchesReachTheSheet_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("numbered axes of semi-log paper") << "semilog"
+                                                         << "labels";
+        QTest::newRow("whole dots centred") << "dots"
+                                            << "centre";
+    }
+    void theDialogsSwitchesReachTheSheet()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, box);
+        load();
+        PaperChoice chosen;
+        chosen.kind = kind;
+        KindDialog kinds(chosen, *services->settings, *form, form.get());
+        kinds.show();
+        auto* check = kinds.findChild<QCheckBox*>(box);
+        QVERIFY(check && check->isVisible() && !check->isChecked());
+        check->setFocus();
+        QTest::keyClick(check, Qt::Key_Space);
+        SheetRequest request;
+        QString why;
+        QVERIFY2(kinds.choice().applyTo(request, &why), qPrintable(why));
+        QCOMPARE(request.pattern.labels, box == "labels");
+        QCOMPARE(request.pattern.centre, box == "centre");
+    }
+
     void theDialogsAreNamed()
     {
         load();
