@@ -434,12 +434,12 @@ void Form1::previewKind()
                                              why);
         return;
     }
-    // The sheet's top-left corner: the kind laid out on a whole page (its
-    // decades, staves and rings fill the page).
-    PatternSheet sheet = paper::kindMarks(
-        request.pattern, *this,
-        m_paper.previewArea(QSizeF(m_picture2->scaleWidth(), m_picture2->scaleHeight())),
-        m_picture2->devicePixelsPerInch());
+    // The sheet's top-left corner: the kind laid out as on a whole page (its
+    // decades, staves and rings fill the page; whole cells centred on it).
+    PatternSheet sheet =
+        paper::previewMarks(m_paper, request.pattern, *this,
+                            QSizeF(m_picture2->scaleWidth(), m_picture2->scaleHeight()),
+                            m_picture2->devicePixelsPerInch());
     patterns::inked(sheet.marks, request.pattern, lineColour());
     m_picture2->drawMarks(sheet.marks, lineColour());
     const QString size = m_picture2->sizeNote();

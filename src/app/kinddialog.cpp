@@ -346,11 +346,11 @@ void KindDialog::check()
     PatternSheet sheet;
     SheetRequest request;
     if (why.isEmpty() && chosen.applyTo(request, nullptr)) {
-        const QSizeF area =
-            chosen.previewArea(QSizeF(m_preview->scaleWidth(), m_preview->scaleHeight()));
-        sheet = chosen.isGrid() ? gridSheet(m_window, area, m_preview->devicePixelsPerInch())
-                                : paper::kindMarks(request.pattern, m_window, area,
-                                                   m_preview->devicePixelsPerInch());
+        const QSizeF shown(m_preview->scaleWidth(), m_preview->scaleHeight());
+        const int dpi = m_preview->devicePixelsPerInch();
+        sheet = chosen.isGrid()
+                    ? gridSheet(m_window, chosen.previewArea(shown), dpi)
+                    : paper::previewMarks(chosen, request.pattern, m_window, shown, dpi);
         patterns::inked(sheet.marks, request.pattern, m_window.lineColour());
     }
     for (auto it = m_swatches.cbegin(); it != m_swatches.cend(); ++it) {

@@ -4,6 +4,7 @@
 #include "core/failure.h"
 #include "core/number.h"
 #include "render/gridwindow.h"
+#include "render/markmoves.h"
 #include "settings/keys.h"
 #include "settings/settingsstore.h"
 
@@ -68,7 +69,10 @@ QSizeF PaperChoice::sheetArea() const
         if (!paperSize.isEmpty() && QPageSize::key(QPageSize::PageSizeId(id)) == paperSize)
             page = QPageSize(QPageSize::PageSizeId(id));
     const QSizeF points = page.size(QPageSize::Point);
-    return QSizeF((points.width() - 24) * 20, (points.height() - 24) * 20);
+    const QSizeF area((points.width() - 24) * 20, (points.height() - 24) * 20);
+    return options.value(QStringLiteral("orientation")).trimmed() == QStringLiteral("landscape")
+               ? area.transposed()
+               : area;
 }
 
 QSizeF PaperChoice::previewArea(const QSizeF& shown) const
@@ -198,6 +202,35 @@ PatternSheet kindMarks(PatternParameters p, const GridWindow& window, const QSiz
     if (!refusal.isEmpty())
         return {{}, refusal};
     return patterns::make(p, {area.width(), area.height(), dpi});
+}
+
+PatternSheet previewMarks(const PaperChoice& chosen, const PatternParameters& p,
+                          const GridWindow& window, const QSizeF& shown, int dpi)
+{
+    const QSizeF area = chosen.previewArea(shown);
+    PatternSheet sheet = kindMarks(p, window, area, dpi);
+    if (!p.centre || !sheet.refusal.isEmpty())
+        return sheet;
+    // How far whole cells centred move the sheet is worked out on the whole
+    // sheet (a 1 mm dot grid is some 60,000 dots on A4, ten times what the
+    // preview lays out), and kept for as long as nothing it depends on
+    // changes: a preview is drawn again at every exposure.
+    const QSizeF whole = chosen.sheetArea();
+    QStringList key = chosen.arguments();
+    key << chosen.paperSize << QString::number(dpi) << QString::number(window.inchesSelected());
+    for (const int field : {field::linesDown, field::linesAcross, field::wideAcross,
+                            field::wideDown, field::thickness})
+        key << window.fieldText(field);
+    static QStringList keptFor;
+    static QPointF kept;
+    if (key != keptFor) {
+        kept = area == whole
+                   ? markmoves::centring(sheet.marks, whole, dpi)
+                   : markmoves::centring(kindMarks(p, window, whole, dpi).marks, whole, dpi);
+        keptFor = key;
+    }
+    markmoves::move(sheet.marks, kept);
+    return sheet;
 }
 
 } // namespace paper

@@ -28,7 +28,8 @@ struct PaperChoice {
     bool isGrid() const { return kind.isEmpty() || kind == QStringLiteral("grid"); }
     // The printable area (twips) of a saved file without a printer: the
     // paper chosen for saving, else the locale's, less margins of 12
-    // points; where a preview lays the kind out.
+    // points, turned for a landscape sheet; where a preview lays the kind
+    // out.
     QSizeF sheetArea() const;
     // The area a preview of `shown` (twips) lays the kind out on: the whole
     // sheet for the kinds that the page shapes (polar paper's centre, log
@@ -71,6 +72,13 @@ inline QStringList sheetOptions()
 // why.
 PatternSheet kindMarks(PatternParameters p, const GridWindow& window, const QSizeF& area, int dpi,
                        const QList<int>& given = {});
+
+// The top-left corner of the chosen kind's sheet, as a preview `shown`
+// twips large draws it at `dpi`: laid out on the area previewArea() gives,
+// and where the sheet's whole cells are centred, laid out on the whole
+// sheet and centred on it as printing and saving centre it.
+PatternSheet previewMarks(const PaperChoice& chosen, const PatternParameters& p,
+                          const GridWindow& window, const QSizeF& shown, int dpi);
 
 } // namespace paper
 } // namespace gridorra

@@ -38,13 +38,23 @@ QRectF inkBox(const Marks& marks, int dpi)
     return any ? QRectF(QPointF(left, top), QPointF(right, bottom)) : QRectF();
 }
 
-void centre(Marks& marks, const QSizeF& area, int dpi)
+QPointF centring(const Marks& marks, const QSizeF& area, int dpi)
 {
     const QRectF box = inkBox(marks, dpi);
     if (box.isNull())
-        return;
-    const double dx = (area.width() - box.right() - box.left()) / 2;
-    const double dy = (area.height() - box.bottom() - box.top()) / 2;
+        return {};
+    return {(area.width() - box.right() - box.left()) / 2,
+            (area.height() - box.bottom() - box.top()) / 2};
+}
+
+void centre(Marks& marks, const QSizeF& area, int dpi)
+{
+    move(marks, centring(marks, area, dpi));
+}
+
+void move(Marks& marks, const QPointF& by)
+{
+    const double dx = by.x(), dy = by.y();
     for (Marks::Words& w : marks.words)
         w.centre += dx;
     for (Mark& m : marks.marks) {

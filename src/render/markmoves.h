@@ -16,6 +16,9 @@ QRectF inkBox(const Marks& marks, int dpi);
 // then leave the same room on the right as on the left, at the foot as at
 // the top.
 void centre(Marks& marks, const QSizeF& area, int dpi);
+// How far centre() moves the marks, and the marks moved by so much.
+QPointF centring(const Marks& marks, const QSizeF& area, int dpi);
+void move(Marks& marks, const QPointF& by);
 
 // The marks as a mirror shows them, left for right about the middle of
 // `area`: the back of a page printed on both sides, whose margins mirror

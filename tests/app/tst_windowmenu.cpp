@@ -401,6 +401,57 @@ private slots:
         QCOMPARE(request.pattern.centre, box == "centre");
     }
 
+    // A sheet of whole cells centred shows its top-left corner in the
+    // preview as it is printed: moved from the corner by half of what the
+    // page leaves over beside its whole dots (10 to the inch both ways, 4
+    // dots across, on A4 less 12 pt margins), across the long side when
+    // the sheet is turned.
+    void aCentredSheetsPreviewIsCentredOnItsPage_data()
+    {
+        QTest::addColumn<QString>("orientation");
+        QTest::addColumn<QSizeF>("sheet"); // twips
+        QTest::newRow("portrait") << "" << QSizeF((595 - 24) * 20.0, (842 - 24) * 20.0);
+        QTest::newRow("landscape") << "landscape" << QSizeF((842 - 24) * 20.0, (595 - 24) * 20.0);
+    }
+    void aCentredSheetsPreviewIsCentredOnItsPage()
+    {
+        QFETCH(QString, orientation);
+        QFETCH(QSizeF, sheet);
+        load();
+        const auto firstInk = [](const QImage& image) {
+            QPoint first(image.width(), image.height());
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128)
+                        first = QPoint(std::min(first.x(), x), std::min(first.y(), y));
+            return first;
+        };
+        PaperChoice dots;
+        dots.kind = "dots";
+        dots.paperSize = "A4";
+        if (!orientation.isEmpty())
+            dots.options.insert("orientation", orientation);
+        QVERIFY(form->choosePaper(dots));
+        const QPoint corner = firstInk(form->picture2()->image());
+        dots.options.insert("centre", "1");
+        QVERIFY(form->choosePaper(dots));
+        const QPoint centred = firstInk(form->picture2()->image());
+        const int dpi = form->picture2()->devicePixelsPerInch();
+        const double pitch = 144, dot = 4 * 1440.0 / dpi;
+        const auto leftOver = [&](double length) {
+            const int whole = int((length - dot) / pitch) + 1;
+            return (length - ((whole - 1) * pitch + dot)) / 2 * dpi / 1440;
+        };
+        const QPointF expected(leftOver(sheet.width()), leftOver(sheet.height()));
+        const QPoint moved = centred - corner;
+        QVERIFY2(std::abs(moved.x() - expected.x()) <= 1 && std::abs(moved.y() - expected.y()) <= 1,
+                 qPrintable(QString("moved %1, %2 pixels; %3, %4 expected")
+                                .arg(moved.x())
+                                .arg(moved.y())
+                                .arg(expected.x())
+                                .arg(expected.y())));
+    }
+
     void theDialogsAreNamed()
     {
         load();
