@@ -3,6 +3,8 @@
 
 #include <QCommandLineParser>
 
+#include <tuple>
+
 namespace gridorra {
 
 using namespace sheet;

@@ -19,9 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <tuple>
-
-#include <unistd.h>
 
 namespace gridorra {
 
@@ -203,27 +200,23 @@ template <auto field, bool orNone = false> QString setLength(const QString& t, S
 {
     return lengthInto(t, s.pattern.*field, orNone);
 }
+// A switch, given without a value: of the sheet, or of its kind of paper.
+template <auto flag> QString setSwitch(const QString&, SheetRequest& s)
+{
+    s.*flag = true;
+    return {};
+}
+template <auto flag> QString setKindSwitch(const QString&, SheetRequest& s)
+{
+    s.pattern.*flag = true;
+    return {};
+}
 QString setPages(const QString& t, SheetRequest& s)
 {
     std::optional<int> pages;
     const QString why = wholeInto<1, 10000>(t, pages);
     s.pages = pages.value_or(1);
     return why;
-}
-QString setDoubleSided(const QString&, SheetRequest& sheet)
-{
-    sheet.doubleSided = true;
-    return {};
-}
-QString setLabels(const QString&, SheetRequest& sheet)
-{
-    sheet.pattern.labels = true;
-    return {};
-}
-QString setCentre(const QString&, SheetRequest& sheet)
-{
-    sheet.pattern.centre = true;
-    return {};
 }
 QString setOrientation(const QString& text, SheetRequest& sheet)
 {
@@ -238,11 +231,6 @@ QString setSlant(const QString& text, SheetRequest& sheet)
     if (!n || !std::isfinite(*n) || *n < 20 || *n > 90)
         return QStringLiteral("give an angle from 20 to 90 degrees from the lines");
     sheet.pattern.slant = *n;
-    return {};
-}
-QString setExactLengths(const QString&, SheetRequest& sheet)
-{
-    sheet.exactLengths = true;
     return {};
 }
 // The options of a sheet drawn without the window, one row each: its name,
@@ -327,7 +315,7 @@ constexpr SheetOption sheetOptions[] = {
     {"exact-lengths", nullptr,
      "grid: lines exactly the unit over the count apart (2 per cm: 5 mm), where the window's "
      "grid takes whole twips (5.009 mm); also kept as the stored ExactLengths=1.",
-     SheetOption::Sheet, setExactLengths},
+     SheetOption::Sheet, setSwitch<&SheetRequest::exactLengths>},
     {"wide-thickness", "dots",
      "grid, lined, isometric, semilog, loglog, polar: the wide lines' pen in printer dots "
      "(else the thickness x 1.5 + 2), no narrower than the thin lines, e.g. --wide-thickness 3.",
@@ -408,13 +396,13 @@ constexpr SheetOption sheetOptions[] = {
     {"labels", nullptr,
      "semilog, loglog: the axes numbered, 1 to 9 in each decade, in a band of 4 mm beside "
      "the decades.",
-     SheetOption::Sheet, setLabels},
+     SheetOption::Sheet, setKindSwitch<&PatternParameters::labels>},
     {"columns", "n", "programming: the coding form's columns (80 by default), e.g. --columns 72.",
      SheetOption::Sheet, setWhole<&PatternParameters::columns, 1, 200>},
     {"centre", nullptr,
      "Whole cells only (squares, dot pitches, triangles, hexagons, staves, decades), fitted "
      "between the margins and centred; else the sheet begins at the printable corner.",
-     SheetOption::Sheet, setCentre},
+     SheetOption::Sheet, setKindSwitch<&PatternParameters::centre>},
     {"orientation", "portrait|landscape",
      "landscape: the page turned, the sheet drawn across its long side (portrait by default), "
      "e.g. --orientation landscape.",
@@ -431,7 +419,7 @@ constexpr SheetOption sheetOptions[] = {
      "With --pages: the even pages mirror the odd ones (their margins, the margin line on the "
      "outer side), so that pages bound at the left line up; printed on both sides where the "
      "printer can.",
-     SheetOption::Sheet, setDoubleSided},
+     SheetOption::Sheet, setSwitch<&SheetRequest::doubleSided>},
     {"format", "pdf|svg|png",
      "What an export writes, where its name does not say (.pdf, .svg, .png), e.g. --export - "
      "--format svg.",

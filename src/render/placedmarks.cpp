@@ -15,6 +15,10 @@ double snappedToDots(double at, double origin, double corner, double width, doub
     return std::round((from + at - half) / unit) * unit + half - from;
 }
 
+namespace {
+
+// The pen of a line `pen` printer dots wide in whole device units: whole
+// dots of the axis it lies across.
 int penOf(const QLineF& l, int pen, const Placement& p)
 {
     if (l.x1() == l.x2())
@@ -23,6 +27,8 @@ int penOf(const QLineF& l, int pen, const Placement& p)
         return int(std::lround(pen * p.unitDown));
     return int(std::lround(pen * (p.unitAcross + p.unitDown) / 2));
 }
+
+} // namespace
 
 QLineF snappedLine(const QLineF& l, double w, const Placement& p)
 {

@@ -48,9 +48,6 @@ struct PlacedMarks {
 
 PlacedMarks place(const Marks& marks, const Placement& placement);
 
-// The pen of a line `pen` printer dots wide in whole device units: whole
-// dots of the axis it lies across.
-int penOf(const QLineF& line, int pen, const Placement& placement);
 // A line across or down the page, in device units from the printable
 // corner, its pen `width` device units, with its edges on dot boundaries
 // where the placement is on dots (see snappedToDots); a slanted line keeps

@@ -187,6 +187,14 @@ void PrinterCanvas::flushLines()
     m_pending.clear();
 }
 
+QByteArray PrinterCanvas::drawMarks(const Marks& marks, quint32 colour, int pages,
+                                    const Marks* back)
+{
+    placeOnPage();
+    countEnded();
+    return putMarks(marks, colour, pages, back, placement());
+}
+
 void PrinterCanvas::endDoc()
 {
     m_documentFailed = false;
@@ -283,15 +291,14 @@ void PdfCanvas::drawPage(const std::function<void(QPainter&)>& draw)
     endDoc();
 }
 
-QByteArray PdfCanvas::drawMarks(const Marks& marks, quint32 colour, int pages, const Marks* back)
+QByteArray PdfCanvas::putMarks(const Marks& marks, quint32 colour, int pages, const Marks* back,
+                               const Placement& placement)
 {
     // A PDF's marks are counted from where Qt's engine would have put the
-    // origin, so that a mark half a dot from two places (a line whose pen
-    // is even, centred on a whole dot) takes the same one as the window's
-    // document does: the grid as marks is the window's grid to the dot.
-    placeOnPage();
-    const Placement placement = this->placement();
-    countEnded();
+    // origin (qtOrigin()), so that a mark half a dot from two places (a
+    // line whose pen is even, centred on a whole dot) takes the same one as
+    // the window's document does: the grid as marks is the window's grid to
+    // the dot.
     PdfSheet sheet(layout().fullRectPoints().size(), int(std::lround(dotsPerTwip() * 1440)),
                    rgbOf(colour));
     const QPointF shift = this->shift() + QPointF(placed());
@@ -357,11 +364,9 @@ void BitsCanvas::drawPlaced(const PlacedMarks& placed, BitPage& bits) const
             bits.fillRing(r.centre + shift(), r.rx, r.ry, it.key());
 }
 
-QByteArray BitsCanvas::drawMarks(const Marks& marks, quint32 colour, int, const Marks*)
+QByteArray BitsCanvas::putMarks(const Marks& marks, quint32 colour, int, const Marks*,
+                                const Placement& placement)
 {
-    placeOnPage();
-    const Placement placement = this->placement();
-    countEnded();
     m_layerInks.clear();
     // Each ink a layer of its own.
     for (const auto& [ink, part] : byInk(marks, colour)) {
@@ -411,11 +416,9 @@ void SvgCanvas::drawPlaced(const PlacedMarks& placed, const QString& name)
     }
 }
 
-QByteArray SvgCanvas::drawMarks(const Marks& marks, quint32 colour, int, const Marks*)
+QByteArray SvgCanvas::putMarks(const Marks& marks, quint32 colour, int, const Marks*,
+                               const Placement& placement)
 {
-    placeOnPage();
-    const Placement placement = this->placement();
-    countEnded();
     for (const auto& [ink, part] : byInk(marks, colour))
         drawPlaced(place(part, placement), QColor::fromRgb(rgbOf(ink)).name());
     return {};

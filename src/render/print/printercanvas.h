@@ -73,8 +73,8 @@ public:
     // A PDF has `pages` pages that share the sheet's content (the even ones
     // `back`'s, where given), and is returned; a PNG's or an SVG's drawing
     // stays with its page, and nothing is returned.
-    virtual QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1,
-                                 const Marks* back = nullptr) = 0;
+    QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1,
+                         const Marks* back = nullptr);
 
     // How many documents have ended.
     int documentsEnded() const { return m_documentsEnded; }
@@ -108,6 +108,9 @@ protected:
     virtual void putLines(int width, const QList<QLineF>& lines, const QColor& colour) = 0;
     // Ends the document, counting it (countEnded()) once it is whole.
     virtual void close() = 0;
+    // A sheet of marks at its places on the device (see drawMarks()).
+    virtual QByteArray putMarks(const Marks& marks, quint32 colour, int pages, const Marks* back,
+                                const Placement& placement) = 0;
 
     // Begins a document where none is open; false where this one could not
     // be begun (said once, by the Failure that the call beginning it threw).
@@ -204,9 +207,6 @@ public:
     // it leaves as one job.
     void drawPage(const std::function<void(QPainter&)>& draw);
 
-    QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1,
-                         const Marks* back = nullptr) override;
-
 private:
     QPageLayout layout() const override;
     int dpi() const override;
@@ -214,6 +214,8 @@ private:
     void open() override;
     void putLines(int width, const QList<QLineF>& lines, const QColor& colour) override;
     void close() override;
+    QByteArray putMarks(const Marks& marks, quint32 colour, int pages, const Marks* back,
+                        const Placement& placement) override;
 
     QPdfWriter& m_writer;
     QPainter m_painter;
@@ -227,9 +229,6 @@ class BitsCanvas final : public PrinterCanvas {
 public:
     BitsCanvas(BitPage& page, const QPageLayout& layout, int dpi);
 
-    QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1,
-                         const Marks* back = nullptr) override;
-
     // The inks (0xRRGGBB) of the layers the last sheet of marks drew, one a
     // weight with a colour of its own; empty for one ink.
     QList<quint32> layerInks() const
@@ -241,6 +240,8 @@ private:
     void open() override {}
     void putLines(int width, const QList<QLineF>& lines, const QColor& colour) override;
     void close() override { countEnded(); }
+    QByteArray putMarks(const Marks& marks, quint32 colour, int pages, const Marks* back,
+                        const Placement& placement) override;
     void drawPlaced(const PlacedMarks& placed, BitPage& bits) const;
 
     BitPage& m_bits;
@@ -253,13 +254,12 @@ class SvgCanvas final : public PrinterCanvas {
 public:
     SvgCanvas(SvgPaths& paths, const QPageLayout& layout, int dpi, bool onDots);
 
-    QByteArray drawMarks(const Marks& marks, quint32 colour, int pages = 1,
-                         const Marks* back = nullptr) override;
-
 private:
     void open() override {}
     void putLines(int width, const QList<QLineF>& lines, const QColor& colour) override;
     void close() override { countEnded(); }
+    QByteArray putMarks(const Marks& marks, quint32 colour, int pages, const Marks* back,
+                        const Placement& placement) override;
     void drawPlaced(const PlacedMarks& placed, const QString& colour);
 
     SvgPaths& m_paths;
